@@ -1,0 +1,18 @@
+#pragma once
+// Text is held as code page 1252 bytes throughout the system and converted to Unicode only
+// where it meets Qt or the file system.
+#include <string>
+#include <string_view>
+
+using AnsiString = std::string;
+
+// UTF-8 -> code page 1252. Characters outside 1252 become '?'. U+0081, U+008D, U+008F,
+// U+0090 and U+009D map back to the five bytes 1252 leaves undefined, so those round-trip.
+AnsiString Utf8ToAnsi(std::string_view utf8);
+// Code page 1252 -> UTF-8.
+std::string AnsiToUtf8(std::string_view ansi);
+// The Unicode code point of one 1252 byte.
+char32_t AnsiCharToUnicode(unsigned char c);
+
+// Portuguese literals are written in UTF-8 source and held as 1252 bytes: "Não"_a.
+inline AnsiString operator""_a(const char* s, std::size_t n) { return Utf8ToAnsi(std::string_view(s, n)); }

@@ -1,0 +1,14 @@
+#pragma once
+// The simulated machine: one directory holding what the platform would hold (registry hives,
+// the dial-up phonebook, installed devices, the Windows version profile, the dial script,
+// where provider host names lead, and the logs of shell launches and message boxes).
+// VYN_MACHINE_DIR names it; the default is under the user's data directory.
+#include "AnsiString.h"
+#include <string>
+
+// Native (UTF-8, "/") path of the machine directory, created on first use.
+std::string MachineDir();
+// Native path of a file in it.
+std::string MachineFile(const std::string& name);
+// Switches to another machine directory (tests build a fresh one per case).
+void SetMachineDir(const std::string& dir);

@@ -1,0 +1,74 @@
+#include "platform/SysUtils.h"
+#include "support/TempMachine.h"
+
+#include <ctime>
+#include <filesystem>
+#include <gtest/gtest.h>
+
+TEST(SysUtils, PathPieces) {
+    struct { const char* path; const char* dir; const char* filePath; const char* name; const char* ini; } cases[] = {
+        {"C:\\Vyn\\Mirvane.exe", "C:\\Vyn", "C:\\Vyn\\", "Mirvane.exe", "C:\\Vyn\\Mirvane.ini"},
+        {"/opt/vyn/dist/Mirvane.exe", "/opt/vyn/dist", "/opt/vyn/dist/", "Mirvane.exe", "/opt/vyn/dist/Mirvane.ini"},
+        {"/opt/v.1/Mirvane", "/opt/v.1", "/opt/v.1/", "Mirvane", "/opt/v.1/Mirvane.ini"},
+        {"Mirvane.exe", "", "", "Mirvane.exe", "Mirvane.ini"},
+    };
+    for (auto& c : cases) {
+        EXPECT_EQ(ExtractFileDir(c.path), c.dir) << c.path;
+        EXPECT_EQ(ExtractFilePath(c.path), c.filePath) << c.path;
+        EXPECT_EQ(ExtractFileName(c.path), c.name) << c.path;
+        EXPECT_EQ(ChangeFileExt(c.path, ".ini"), c.ini) << c.path;
+    }
+    EXPECT_EQ(NativePath("/a/b\\log.txt"), "/a/b/log.txt");
+    EXPECT_EQ(NativePath("/a/Jo\xE3o"), "/a/João");
+}
+
+TEST(SysUtils, IntegersReadAsTheProfileFunctionsDo) {
+    struct { const char* text; long long expected; } cases[] = {
+        {"21", 21}, {" 21 ", 21}, {"-1", -1}, {"0x1F", 31}, {"0X1f", 31}, {"$FF", 255},
+        {"abc", -7}, {"", -7}, {"12a", -7}, {"0x", -7}, {"2147483647", 2147483647}, {"2147483648", -7},
+        {"-2147483648", -2147483648LL},
+    };
+    for (auto& c : cases) EXPECT_EQ(StrToIntDef(c.text, -7), c.expected) << '"' << c.text << '"';
+}
+
+TEST(SysUtils, DateTimeFormatting) {
+    TDateTime t = EncodeDateTime(2004, 11, 5, 14, 3, 9);
+    EXPECT_EQ(FormatDateTime("dd/mm/yyyy hh:nn:ss", t), "05/11/2004 14:03:09");
+    EXPECT_EQ(FormatDateTime("d/m/yy h:n:s", t), "5/11/04 14:3:9");
+    EXPECT_NEAR(t, 38296.0 + (14 * 3600 + 3 * 60 + 9) / 86400.0, 1e-9);
+    int y, mo, d, h, mi, s, ms;
+    DecodeDateTime(EncodeDateTime(1999, 12, 31, 23, 59, 59, 999), y, mo, d, h, mi, s, ms);
+    EXPECT_EQ((std::vector<int>{y, mo, d, h, mi, s, ms}), (std::vector<int>{1999, 12, 31, 23, 59, 59, 999}));
+}
+
+TEST(SysUtils, RenameNeverReplacesButReplaceFileDoes) {
+    TempMachine m;
+    m.writeProgramFile("a", "new");
+    m.writeProgramFile("b", "old");
+    EXPECT_FALSE(RenameFile(m.programFile("a"), m.programFile("b")));
+    EXPECT_EQ(m.readProgramFile("b"), "old");
+    EXPECT_TRUE(ReplaceFile(m.programFile("a"), m.programFile("b")));
+    EXPECT_EQ(m.readProgramFile("b"), "new");
+    EXPECT_FALSE(FileExists(m.programFile("a")));
+}
+
+TEST(SysUtils, WholeFileWriteRefusedWhereADirectoryStands) {
+    TempMachine m;
+    std::filesystem::create_directory(m.path("log.txt"));
+    EXPECT_THROW(WriteWholeFile(m.programFile("log.txt"), "x"), EFCreateError);
+    EXPECT_FALSE(FileExists(m.programFile("log.txt")));
+    WriteWholeFile(m.programFile("ok.txt"), "x\r\n");
+    EXPECT_EQ(m.readProgramFile("ok.txt"), "x\r\n");
+}
+
+TEST(SysUtils, FileAgeFollowsModificationTime) {
+    TempMachine m;
+    EXPECT_EQ(FileAge(m.programFile("tels")), -1);
+    m.writeProgramFile("tels", "x");
+    TDateTime age = FileDateToDateTime(FileAge(m.programFile("tels")));
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    TDateTime expected = EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    EXPECT_NEAR(age, expected, 5.0 / 86400);
+}
