@@ -72,3 +72,20 @@ TEST(SysUtils, FileAgeFollowsModificationTime) {
     TDateTime expected = EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
     EXPECT_NEAR(age, expected, 5.0 / 86400);
 }
+
+#include "platform/HostMap.h"
+
+TEST(HostMap, ListedHostsLeadToTheirTargetOthersToThemselves) {
+    TempMachine m;
+    m.writeMachineFile("hosts.txt", "# provider\nDiscador.Vyn.Example 127.0.0.1:8080\npop.vyn.example 127.0.0.1\n");
+    struct { const char* host; int port; const char* addr; int expectedPort; } cases[] = {
+        {"discador.vyn.example", 80, "127.0.0.1", 8080},
+        {"POP.vyn.example", 110, "127.0.0.1", 110},
+        {"www.other.example", 80, "www.other.example", 80},
+    };
+    for (auto& c : cases) {
+        HostTarget t = ResolveHost(c.host, c.port);
+        EXPECT_EQ(t.address, c.addr) << c.host;
+        EXPECT_EQ(t.port, c.expectedPort) << c.host;
+    }
+}

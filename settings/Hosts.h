@@ -1,0 +1,8 @@
+#pragma once
+// The provider's host names and pages, in one place. The production names are not ours to
+// publish; these live under the reserved ".example" domain, and the simulated machine's
+// "hosts.txt" says where each one leads.
+#include "platform/AnsiString.h"
+
+inline const AnsiString kDialerServiceHost = "discador.vyn.example";
+inline const AnsiString kMailHost = "pop.vyn.example";
