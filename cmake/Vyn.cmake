@@ -36,3 +36,49 @@ function(vyn_test_folder name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENV}" TIMEOUT 120 LABELS "${T_LABELS}")
 endfunction()
+
+# Embeds files into `target` as named resources, found at run time by FindResource
+# (platform/Resources.h):  vyn_embed_resources(Mirvane BMP1 skin/bmp1.bmp SND1 newmail.wav)
+# Relative files are taken from the current source folder; a file made by a custom command
+# of the same folder may be named by its output path. A static or interface library carries
+# its resources, whole, into every program that links it.
+function(vyn_embed_resources target)
+  list(LENGTH ARGN _n)
+  math(EXPR _odd "${_n} % 2")
+  if(_n EQUAL 0 OR _odd)
+    message(FATAL_ERROR "vyn_embed_resources(${target}): expected NAME file pairs")
+  endif()
+  set(_names "")
+  set(_files "")
+  while(ARGN)
+    list(POP_FRONT ARGN _name _file)
+    get_filename_component(_file ${_file} ABSOLUTE BASE_DIR ${CMAKE_CURRENT_SOURCE_DIR})
+    list(APPEND _names ${_name})
+    list(APPEND _files ${_file})
+  endwhile()
+  get_property(_calls TARGET ${target} PROPERTY VYN_RESOURCE_SETS)
+  if(NOT _calls)
+    set(_calls 0)
+  endif()
+  math(EXPR _next "${_calls} + 1")
+  set_property(TARGET ${target} PROPERTY VYN_RESOURCE_SETS ${_next})
+  set(_out ${CMAKE_CURRENT_BINARY_DIR}/${target}_resources${_calls}.cpp)
+  set(_script ${PROJECT_SOURCE_DIR}/cmake/EmbedResources.cmake)
+  string(REPLACE ";" "|" _namesArg "${_names}")
+  string(REPLACE ";" "|" _filesArg "${_files}")
+  add_custom_command(OUTPUT ${_out}
+    COMMAND ${CMAKE_COMMAND} -DOUTPUT=${_out} -DNAMES=${_namesArg} -DFILES=${_filesArg} -P ${_script}
+    DEPENDS ${_files} ${_script}
+    COMMENT "Embedding ${_names} into ${target}" VERBATIM)
+  get_target_property(_type ${target} TYPE)
+  if(_type STREQUAL "EXECUTABLE" OR _type STREQUAL "SHARED_LIBRARY" OR _type STREQUAL "MODULE_LIBRARY")
+    target_sources(${target} PRIVATE ${_out})
+    target_link_libraries(${target} PRIVATE vyn_platform)
+  else()
+    # Nothing refers to the registrars by name, so a plain archive member would be dropped.
+    set(_lib ${target}_resources${_calls})
+    add_library(${_lib} STATIC ${_out})
+    target_link_libraries(${_lib} PRIVATE vyn_platform)
+    target_link_libraries(${target} INTERFACE "$<LINK_LIBRARY:WHOLE_ARCHIVE,${_lib}>")
+  endif()
+endfunction()
