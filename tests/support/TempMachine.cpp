@@ -2,6 +2,7 @@
 
 #include "platform/Application.h"
 #include "platform/Machine.h"
+#include "platform/Sound.h"
 #include "platform/SysUtils.h"
 
 #include <cstdlib>
@@ -22,6 +23,7 @@ TempMachine::TempMachine(const std::string& exeName) {
     SetProgramFileName(Utf8ToAnsi(progDir_ + "/" + exeName));
     Application->ResetTerminated();
     SetClock(&clock);
+    writeMachineFile("sound.txt", "off\n");  // tests never play sounds
     SetMessageBoxResponder([this](const MessageBoxRequest& r) {
         std::lock_guard lock(mutex_);
         boxes_.push_back(r);
@@ -34,6 +36,7 @@ TempMachine::TempMachine(const std::string& exeName) {
 
 TempMachine::~TempMachine() {
     SetMessageBoxResponder(nullptr);
+    SetSoundDevice(nullptr);
     SetClock(nullptr);
     Application->ResetTerminated();
     std::error_code ec;
