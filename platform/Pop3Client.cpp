@@ -104,7 +104,6 @@ void TIdPOP3::Connect() {
 
     HostTarget target = ResolveHost(Host, Port);
     addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
     hints.ai_socktype = SOCK_STREAM;
     addrinfo* list = nullptr;
     std::string port = std::to_string(target.port);

@@ -168,14 +168,26 @@ TEST(Pop3Client, QuitFailureAfterAGoodCountIsReportedApart) {
     }
 }
 
-TEST(Pop3Client, NoServerListening) {
+TEST(Pop3Client, NoServerToAsk) {
     TempMachine m;
     m.writeMachineFile("hosts.txt", std::string(kHost) + " 127.0.0.1:" + std::to_string(Pop3TestServer::UnusedPort()) + "\n");
-    TIdPOP3 client;
-    Outcome o = countMessages(client);
-    EXPECT_EQ(o.count, -1);
-    EXPECT_EQ(o.error, "Socket Error # 10061 Connection refused.");
-    EXPECT_FALSE(client.Connected());
+    struct { const char* name; std::string host; std::string error; } cases[] = {
+        {"nobody listening", kHost, "Socket Error # 10061 Connection refused."},
+        {"no mail server set", "", "Socket Error # 11001 Host not found."},
+    };
+    for (auto& c : cases) {
+        TIdPOP3 client;
+        client.Host = c.host;
+        client.UserId = "joao";
+        client.Password = "segredo";
+        try {
+            client.Connect();
+            ADD_FAILURE() << c.name << ": connected";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, c.error) << c.name;
+        }
+        EXPECT_FALSE(client.Connected()) << c.name;
+    }
 }
 
 TEST(Pop3Client, LineBreaksInTheLoginAreRefusedBeforeConnecting) {
