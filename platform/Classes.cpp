@@ -114,18 +114,18 @@ int compareLevel(const AnsiString& a, const AnsiString& b, Key key) {
 }
 
 // Last level: where the hyphens and apostrophes stand; a text without them comes first.
-int compareSpecials(const AnsiString& a, const AnsiString& b) {
+int compareHyphens(const AnsiString& a, const AnsiString& b) {
     const auto& t = table();
-    auto nextSpecial = [&t](const AnsiString& s, std::size_t from) {
+    auto nextHyphen = [&t](const AnsiString& s, std::size_t from) {
         while (from < s.size() && t[static_cast<unsigned char>(s[from])].count != 0) ++from;
         return from;
     };
-    std::size_t i = nextSpecial(a, 0), j = nextSpecial(b, 0);
+    std::size_t i = nextHyphen(a, 0), j = nextHyphen(b, 0);
     while (i < a.size() && j < b.size()) {
         if (i != j) return i < j ? -1 : 1;
         if (a[i] != b[j]) return static_cast<unsigned char>(a[i]) < static_cast<unsigned char>(b[j]) ? -1 : 1;
-        i = nextSpecial(a, i + 1);
-        j = nextSpecial(b, j + 1);
+        i = nextHyphen(a, i + 1);
+        j = nextHyphen(b, j + 1);
     }
     if ((i < a.size()) != (j < b.size())) return i < a.size() ? 1 : -1;
     return 0;
@@ -135,7 +135,7 @@ int compareSpecials(const AnsiString& a, const AnsiString& b) {
 int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
     if (int r = compareLevel(a, b, [](const Element& e) { return e.base; })) return r;
     if (int r = compareLevel(a, b, [](const Element& e) { return e.accent; })) return r;
-    return compareSpecials(a, b);
+    return compareHyphens(a, b);
 }
 
 int TStrings::IndexOf(const AnsiString& s) const {
