@@ -17,6 +17,12 @@ function(vyn_dist_program target filename)
     OUTPUT_NAME ${_base} SUFFIX "${_ext}" PREFIX ""
     RUNTIME_OUTPUT_DIRECTORY ${VYN_DIST_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${VYN_DIST_DIR})
+  # Programs export their symbols so the libraries they load by name (the simulated dial-up
+  # service) use the program's platform layer: one machine directory, one clock.
+  get_target_property(_type ${target} TYPE)
+  if(_type STREQUAL "EXECUTABLE")
+    set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
+  endif()
 endfunction()
 
 # One test program per test folder; every *.cpp in it is part of it.
@@ -27,6 +33,8 @@ function(vyn_test_folder name)
     return()
   endif()
   add_executable(${name} ${_src})
+  # As the programs do: libraries loaded by name share the test's platform layer.
+  set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
   target_link_libraries(${name} PRIVATE ${T_LIBS} vyn_testsupport GTest::gtest GTest::gmock Threads::Threads)
   if(NOT T_OWN_MAIN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)

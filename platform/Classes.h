@@ -2,8 +2,12 @@
 // The class library's string lists. TStrings is what a control's lines (a memo, a combo box)
 // and a plain list share; TStringList is the plain list.
 #include "AnsiString.h"
+#include "SysUtils.h"
 
 #include <vector>
+
+// A bad index, an insert into a sorted list, a refused duplicate.
+class EStringListError : public Exception { using Exception::Exception; };
 
 class TStrings {
 public:
@@ -23,24 +27,36 @@ public:
 
 enum class TDuplicates { dupIgnore, dupAccept, dupError };
 
-// Compares in the user's locale order as the platform's sorted lists do: letters first by
-// their base letter, case ignored, accents deciding only between otherwise equal words
-// ("Álvaro" sorts among the A's). 0 when equal ignoring case.
+// Compares in the user's locale order (Portuguese) as the platform's sorted lists do:
+// symbols before digits before letters; letters by their base letter over the whole word,
+// case ignored; accents decide only between words that are otherwise equal ("Alvarez" <
+// "Alvaro" < "Álvaro" < "Alvarus"); hyphens and apostrophes
+// count only when all else is equal ("coop" < "co-op" < "cooperar"). 0 only when the two
+// differ at most in the case of their letters.
 int AnsiCompareText(const AnsiString& a, const AnsiString& b);
+inline bool AnsiSameText(const AnsiString& a, const AnsiString& b) { return AnsiCompareText(a, b) == 0; }
 
 class TStringList : public TStrings {
 public:
-    int Count() const override { return static_cast<int>(items_.size()); }
-    AnsiString Get(int index) const override { return items_.at(static_cast<std::size_t>(index)); }
+    int Count() const override;
+    AnsiString Get(int index) const override;
     int Add(const AnsiString& s) override;
     void Clear() override { items_.clear(); }
-    void Delete(int index) override { items_.erase(items_.begin() + index); }
+    void Delete(int index) override;
     int IndexOf(const AnsiString& s) const override;
-    void Insert(int index, const AnsiString& s);
+    void Insert(int index, const AnsiString& s);  // refused on a sorted list
+    // Binary search of a sorted list: true and the index when found, else false and the
+    // index where it would go.
+    bool Find(const AnsiString& s, int& index) const;
 
+    // Switching Sorted on sorts what the list already holds (before its next use).
     bool Sorted = false;
     TDuplicates Duplicates = TDuplicates::dupIgnore;  // only used when sorted
 
 private:
-    std::vector<AnsiString> items_;
+    void sync() const;
+    void checkIndex(int index, int limit) const;
+
+    mutable std::vector<AnsiString> items_;
+    mutable bool ordered_ = false;  // items_ known to be in order since Sorted went on
 };

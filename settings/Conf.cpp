@@ -1,0 +1,219 @@
+#include "Conf.h"
+
+#include "Hosts.h"
+#include "Log.h"
+
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "platform/IniFiles.h"
+#include "platform/SysUtils.h"
+
+#include <algorithm>
+#include <cstring>
+
+TConf* Conf = nullptr;
+
+namespace {
+const AnsiString kPrincipal = "Principal";
+const AnsiString kEMail = "EMail";
+const AnsiString kUsuarios = "Usuarios";
+// The provider's anonymous account is never remembered.
+const AnsiString kAnonymousLogin = "vyn";
+// Section Usuarios holds at most Usuario00 .. Usuario100.
+constexpr int kLastLoginKey = 100;
+
+AnsiString boundedText(const char* field, std::size_t fieldSize) {
+    return AnsiString(field, strnlen(field, fieldSize));
+}
+} // namespace
+
+TConf::TConf() : iniFileName_(ChangeFileExt(Application->ExeName(), ".ini")) {
+    // Every field has its value and both lists exist before anything can fail, so Load and
+    // the destructor work after a fatal message too.
+    logins_.Sorted = true;
+    logins_.Duplicates = TDuplicates::dupIgnore;
+
+    std::lock_guard lock(mutex_);
+    rasLibrary_ = LoadLibraryA("RASAPI32.DLL");
+    if (rasLibrary_)
+        rasEnumDevices_ = reinterpret_cast<PFN_RasEnumDevicesA>(GetProcAddress(rasLibrary_, "RasEnumDevicesA"));
+    if (!rasLibrary_ || !rasEnumDevices_) {
+        ShowMessage("Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
+                    "Dial-Up esteja instalado e atualizado."_a);
+        if (rasLibrary_) FreeLibrary(rasLibrary_);
+        rasLibrary_ = nullptr;
+        rasEnumDevices_ = nullptr;
+        Application->Terminate();
+        return;
+    }
+    if (!enumModems()) {
+        ShowMessage("Não foi encontrado nenhum modem instalado."_a);
+        Application->Terminate();
+    }
+}
+
+TConf::~TConf() {
+    if (rasLibrary_) FreeLibrary(rasLibrary_);
+}
+
+bool TConf::EnumModems() {
+    std::lock_guard lock(mutex_);
+    return enumModems();
+}
+
+bool TConf::enumModems() {
+    modems_.Clear();
+    if (!rasEnumDevices_) return false;
+    DWORD size = 0, count = 0;
+    DWORD rc = rasEnumDevices_(nullptr, &size, &count);
+    if (rc != ERROR_BUFFER_TOO_SMALL && rc != ERROR_SUCCESS) return false;
+    std::size_t records = size / sizeof(RASDEVINFOA);
+    if (records == 0) return false;
+    std::vector<RASDEVINFOA> devices(records);  // zero-filled
+    devices[0].dwSize = sizeof(RASDEVINFOA);
+    size = static_cast<DWORD>(records * sizeof(RASDEVINFOA));  // what was allocated, no more
+    count = 0;
+    if (rasEnumDevices_(devices.data(), &size, &count) != ERROR_SUCCESS) return false;
+    std::size_t n = std::min<std::size_t>(count, records);
+    for (std::size_t i = 0; i < n; ++i) {
+        // The type is compared byte for byte: "Modem", ISDN and VPN devices are not modems.
+        if (boundedText(devices[i].szDeviceType, sizeof devices[i].szDeviceType) != "modem") continue;
+        modems_.Add(boundedText(devices[i].szDeviceName, sizeof devices[i].szDeviceName));
+    }
+    return modems_.Count() > 0;
+}
+
+bool TConf::Load() {
+    std::lock_guard lock(mutex_);
+    TIniFile ini(iniFileName_);
+    state_ = ini.ReadString(kPrincipal, "Estado", "");
+    city_ = ini.ReadString(kPrincipal, "Cidade", "");
+    login_ = ini.ReadString(kPrincipal, "Usuario", "");
+    callWaiting_ = ini.ReadString(kPrincipal, "Chamada", "");
+    mailServer_ = ini.ReadString(kEMail, "Servidor", kMailHost);
+    areaCode_ = ini.ReadInteger(kPrincipal, "DDD", 0);
+    carrier_ = ini.ReadInteger(kPrincipal, "Operadora", 0);
+    outsideLine_ = ini.ReadInteger(kPrincipal, "LinhaExterna", -1);
+    autoCheckMail_ = ini.ReadBool(kPrincipal, "ChecagemAutomaticaEmails", true);
+    tone_ = ini.ReadBool(kPrincipal, "DiscagemPorTom", true);
+    modem_ = ini.ReadString(kPrincipal, "Modem", "");
+
+    // A stored modem stays chosen even when it is no longer installed.
+    bool configured = true;
+    if (modem_.empty()) {
+        configured = false;
+        if (modems_.Count() > 0) modem_ = modems_[0];
+        if (modems_.Count() == 1) configured = true;
+    }
+
+    logins_.Clear();
+    TStringList keys;
+    ini.ReadSection(kUsuarios, keys);
+    for (int i = 0; i < keys.Count(); ++i) logins_.Add(ini.ReadString(kUsuarios, keys[i], ""));
+    return configured;
+}
+
+void TConf::Save() {
+    std::lock_guard lock(mutex_);
+    TIniFile ini(iniFileName_);
+    ini.WriteString(kPrincipal, "Estado", state_);
+    ini.WriteString(kPrincipal, "Cidade", city_);
+    ini.WriteInteger(kPrincipal, "DDD", areaCode_);
+    ini.WriteInteger(kPrincipal, "Operadora", carrier_);
+    ini.WriteInteger(kPrincipal, "LinhaExterna", outsideLine_);
+    ini.WriteBool(kPrincipal, "DiscagemPorTom", tone_);
+    ini.WriteString(kPrincipal, "Chamada", callWaiting_);
+    ini.WriteString(kPrincipal, "Modem", modem_);
+}
+
+void TConf::SetUser(const AnsiString& login) {
+    std::lock_guard lock(mutex_);
+    login_ = login;
+}
+
+void TConf::SetPassword(const AnsiString& password) {
+    std::lock_guard lock(mutex_);
+    password_ = password;
+}
+
+void TConf::SetDialing(int areaCode, int carrier, int outsideLine, bool tone, const AnsiString& callWaiting) {
+    std::lock_guard lock(mutex_);
+    areaCode_ = areaCode;
+    carrier_ = carrier;
+    outsideLine_ = outsideLine;
+    tone_ = tone;
+    callWaiting_ = callWaiting;
+}
+
+void TConf::SetModem(const AnsiString& deviceName) {
+    std::lock_guard lock(mutex_);
+    modem_ = deviceName;
+}
+
+void TConf::GetModems(TStrings& list) const {
+    std::lock_guard lock(mutex_);
+    list.Clear();
+    for (int i = 0; i < modems_.Count(); ++i) list.Add(modems_[i]);
+}
+
+void TConf::RememberUser() {
+    AnsiString failure;
+    {
+        std::lock_guard lock(mutex_);
+        if (login_ == kAnonymousLogin) return;
+        if (logins_.IndexOf(login_) != -1) return;
+        logins_.Add(login_);
+        try {
+            TIniFile ini(iniFileName_);
+            ini.EraseSection(kUsuarios);
+            for (int i = 0; i < logins_.Count(); ++i) {
+                ini.WriteString(kUsuarios, Format("Usuario%02d", i), logins_[i]);
+                if (i == kLastLoginKey) break;
+            }
+        } catch (const std::exception& e) {
+            // The connected sequence goes on; the login stays remembered for this run.
+            failure = e.what();
+        }
+    }
+    if (!failure.empty() && Logger) Logger->Add("Não foi possível gravar o usuário: "_a + failure);
+}
+
+void TConf::SetAutoCheckMail(bool on) {
+    std::lock_guard lock(mutex_);
+    autoCheckMail_ = on;
+    TIniFile ini(iniFileName_);
+    ini.WriteBool(kPrincipal, "ChecagemAutomaticaEmails", on);
+}
+
+#define VYN_CONF_GETTER(type, name, field) \
+    type TConf::name() const {             \
+        std::lock_guard lock(mutex_);      \
+        return field;                      \
+    }
+VYN_CONF_GETTER(AnsiString, State, state_)
+VYN_CONF_GETTER(AnsiString, City, city_)
+VYN_CONF_GETTER(AnsiString, Login, login_)
+VYN_CONF_GETTER(AnsiString, Password, password_)
+VYN_CONF_GETTER(AnsiString, CallWaiting, callWaiting_)
+VYN_CONF_GETTER(int, AreaCode, areaCode_)
+VYN_CONF_GETTER(int, Carrier, carrier_)
+VYN_CONF_GETTER(int, OutsideLine, outsideLine_)
+VYN_CONF_GETTER(bool, ToneDialing, tone_)
+VYN_CONF_GETTER(AnsiString, MailServer, mailServer_)
+VYN_CONF_GETTER(AnsiString, Modem, modem_)
+VYN_CONF_GETTER(bool, AutoCheckMail, autoCheckMail_)
+#undef VYN_CONF_GETTER
+
+std::vector<AnsiString> TConf::RememberedLogins() const {
+    std::lock_guard lock(mutex_);
+    std::vector<AnsiString> out;
+    for (int i = 0; i < logins_.Count(); ++i) out.push_back(logins_[i]);
+    return out;
+}
+
+std::vector<AnsiString> TConf::Modems() const {
+    std::lock_guard lock(mutex_);
+    std::vector<AnsiString> out;
+    for (int i = 0; i < modems_.Count(); ++i) out.push_back(modems_[i]);
+    return out;
+}

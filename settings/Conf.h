@@ -1,0 +1,82 @@
+#pragma once
+// The settings of one user on one machine: access region, the login of the current dial,
+// the dialing options, the mail server, the remembered logins, the installed modems and the
+// chosen modem. Kept in the ini file beside the program ("Mirvane.ini" for "Mirvane.exe")
+// and, for the modems, asked of the dial-up service.
+//
+// Used from the UI thread and from the connected sequence's thread: every operation and
+// every read takes the object's lock. Reads return copies.
+#include "platform/AnsiString.h"
+#include "platform/Classes.h"
+#include "platform/Library.h"
+#include "platform/RasApi.h"
+
+#include <mutex>
+#include <vector>
+
+class TConf {
+public:
+    // Binds the dial-up service and lists the modems. Without the service or without a
+    // modem it shows its message and asks the application to end; the object still works
+    // (defaults, empty lists) for the rest of the start-up and its destruction.
+    TConf();
+    ~TConf();
+    TConf(const TConf&) = delete;
+    TConf& operator=(const TConf&) = delete;
+
+    // Reads the ini file; true when configured (a modem is stored, or exactly one exists).
+    bool Load();
+    // Writes the eight dialing keys of section Principal; a refused write reaches the caller.
+    void Save();
+    void SetUser(const AnsiString& login);
+    void SetPassword(const AnsiString& password);
+    void SetDialing(int areaCode, int carrier, int outsideLine, bool tone, const AnsiString& callWaiting);
+    void SetModem(const AnsiString& deviceName);
+    void GetModems(TStrings& list) const;
+    // Adds the current login to the remembered ones and rewrites section Usuarios. Runs in
+    // the connected sequence: a refused write is reported as a status line, never raised.
+    void RememberUser();
+    // Sets the automatic mail check and writes it at once; a refused write reaches the caller.
+    void SetAutoCheckMail(bool on);
+    bool EnumModems();
+
+    AnsiString State() const;
+    AnsiString City() const;
+    AnsiString Login() const;
+    AnsiString Password() const;
+    AnsiString CallWaiting() const;
+    int AreaCode() const;
+    int Carrier() const;
+    int OutsideLine() const;  // -1: none
+    bool ToneDialing() const;
+    AnsiString MailServer() const;
+    std::vector<AnsiString> RememberedLogins() const;  // in locale order
+    std::vector<AnsiString> Modems() const;            // in the service's order
+    AnsiString Modem() const;
+    bool AutoCheckMail() const;
+    AnsiString IniFileName() const { return iniFileName_; }
+
+private:
+    bool enumModems();  // caller holds mutex_
+
+    mutable std::mutex mutex_;
+    AnsiString state_;
+    AnsiString city_;
+    AnsiString login_;
+    AnsiString password_;
+    AnsiString callWaiting_;
+    int areaCode_ = 0;
+    int carrier_ = 0;
+    int outsideLine_ = -1;
+    bool tone_ = true;
+    AnsiString mailServer_;
+    TStringList logins_;
+    TStringList modems_;
+    AnsiString modem_;
+    bool autoCheckMail_ = true;
+    HMODULE rasLibrary_ = nullptr;
+    PFN_RasEnumDevicesA rasEnumDevices_ = nullptr;
+    AnsiString iniFileName_;
+};
+
+extern TConf* Conf;
