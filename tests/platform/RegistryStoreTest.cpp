@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <sys/wait.h>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -44,25 +45,18 @@ void WriteMany(const AnsiString& writer, int count) {
     }
 }
 
-}  // namespace
+constexpr int kWrites = 60;
 
-TEST(RegistryStore, ProcessesWritingAtOnceLoseNothing) {
-    TempMachine m;
-    constexpr int kWriters = 4, kWrites = 60;
-    std::vector<pid_t> children;
-    for (int w = 0; w < kWriters; ++w) children.push_back(Child([w] { WriteMany("w" + std::to_string(w), kWrites); }));
-    WriteMany("parent", kWrites);
-    for (pid_t pid : children) EXPECT_EQ(Wait(pid), 0);
-
+// Each writer's own key holds n0..n59, and the shared key one text per write.
+void ExpectAllWritten(const std::vector<AnsiString>& writers) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("Software\\Shared", false));
     TStringList keys, values;
     reg.GetKeyNames(&keys);
     reg.GetValueNames(&values);
-    EXPECT_EQ(keys.Count(), kWriters + 1);
-    EXPECT_EQ(values.Count(), (kWriters + 1) * kWrites);
-    for (int w = 0; w <= kWriters; ++w) {
-        AnsiString writer = w == kWriters ? AnsiString("parent") : "w" + std::to_string(w);
+    EXPECT_EQ(keys.Count(), static_cast<int>(writers.size()));
+    EXPECT_EQ(values.Count(), static_cast<int>(writers.size()) * kWrites);
+    for (const auto& writer : writers) {
         TRegistry own;
         ASSERT_TRUE(own.OpenKey("Software\\Shared\\" + writer, false)) << writer;
         for (int i = 0; i < kWrites; ++i) {
@@ -70,6 +64,33 @@ TEST(RegistryStore, ProcessesWritingAtOnceLoseNothing) {
             EXPECT_EQ(reg.ReadString(writer + "-" + std::to_string(i)), writer);
         }
     }
+}
+
+}  // namespace
+
+TEST(RegistryStore, ProcessesWritingAtOnceLoseNothing) {
+    TempMachine m;
+    std::vector<pid_t> children;
+    std::vector<AnsiString> writers = {"parent"};
+    for (int w = 0; w < 4; ++w) {
+        writers.push_back("w" + std::to_string(w));
+        children.push_back(Child([name = writers.back()] { WriteMany(name, kWrites); }));
+    }
+    WriteMany("parent", kWrites);
+    for (pid_t pid : children) EXPECT_EQ(Wait(pid), 0);
+    ExpectAllWritten(writers);
+}
+
+TEST(RegistryStore, ThreadsWritingAtOnceLoseNothing) {
+    TempMachine m;
+    std::vector<AnsiString> writers;
+    std::vector<std::thread> threads;
+    for (int w = 0; w < 4; ++w) {
+        writers.push_back("t" + std::to_string(w));
+        threads.emplace_back([name = writers.back()] { WriteMany(name, kWrites); });
+    }
+    for (auto& t : threads) t.join();
+    ExpectAllWritten(writers);
 }
 
 TEST(RegistryStore, AChangeByAnotherProcessIsSeen) {
