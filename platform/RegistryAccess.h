@@ -7,7 +7,7 @@
 //   none  HKEY_LOCAL_MACHINE\SAM
 //   full  HKEY_LOCAL_MACHINE\Software\Vyn
 //
-// The most specific rule wins. Without a rule a key is fully accessible, except that
+// The rule naming the deepest key wins. Without a rule a key is fully accessible, except that
 // HKEY_DYN_DATA is never more than readable. The machine's own side (seeding, the simulated
 // services) is not bound by these rules.
 #include "RegistryTree.h"
