@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <csignal>
 #include <iterator>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -91,6 +93,31 @@ TEST(RegistryStore, ThreadsWritingAtOnceLoseNothing) {
     }
     for (auto& t : threads) t.join();
     ExpectAllWritten(writers);
+}
+
+TEST(RegistryStore, ASaveThatFailsRaisesAndDropsTheChange) {
+    TempMachine m;
+    SeedRegistry("[HKCU\\Software\\Vyn]\n\"v\" = REG_SZ \"old\"\n");
+    std::string before = RegistrySnapshot();
+    // In a child whose files may not grow past 16 bytes, the new registry cannot be written.
+    EXPECT_EQ(Wait(Child([&] {
+                  std::signal(SIGXFSZ, SIG_IGN);
+                  rlimit limit{16, 16};
+                  if (setrlimit(RLIMIT_FSIZE, &limit) != 0) throw Exception("setrlimit");
+                  TRegistry reg;
+                  if (!reg.OpenKey("Software\\Vyn", false)) throw Exception("open");
+                  bool raised = false;
+                  try {
+                      reg.WriteString("v", "a text far longer than what may be written");
+                  } catch (const ERegistryException&) {
+                      raised = true;
+                  }
+                  if (!raised) throw Exception("no error");
+                  if (reg.ReadString("v") != "old") throw Exception("change kept");
+                  if (RegistrySnapshot() != before) throw Exception("snapshot changed");
+              })),
+              0);
+    EXPECT_EQ(RegistrySnapshot(), before);
 }
 
 TEST(RegistryStore, AChangeByAnotherProcessIsSeen) {
