@@ -1,0 +1,266 @@
+#include "RegistryStore.h"
+
+#include "Machine.h"
+#include "RegistrySeed.h"
+#include "SysUtils.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <fcntl.h>
+#include <fstream>
+#include <mutex>
+#include <sstream>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char kStoreFile[] = "registry.txt";
+const char kLockFile[] = "registry.lock";
+const char kDynLogFile[] = "registry-dyn-reads.txt";
+
+// What tells one version of the file from another besides the change counter: a file
+// replaced or edited by hand.
+struct FileId {
+    bool exists = false;
+    dev_t dev = 0;
+    ino_t ino = 0;
+    off_t size = 0;
+    long long mtimeNs = 0;
+    long long ctimeNs = 0;
+    bool operator==(const FileId&) const = default;
+};
+
+FileId StatFile(const std::string& path) {
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) return {};
+    return {true, st.st_dev, st.st_ino, st.st_size,
+            st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
+            st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
+}
+
+// The advisory lock on "registry.lock", whose first 8 bytes count the writes. Without a
+// lock file (a machine directory that cannot be written) the store goes on unlocked: it
+// can then only be read.
+class FileLock {
+public:
+    FileLock(const std::string& path, int operation) {
+        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+        if (fd_ < 0) fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+        if (fd_ < 0) return;
+        while (flock(fd_, operation) != 0 && errno == EINTR) {}
+    }
+    ~FileLock() {
+        if (fd_ >= 0) close(fd_);  // releases the lock
+    }
+    FileLock(const FileLock&) = delete;
+    FileLock& operator=(const FileLock&) = delete;
+
+    unsigned long long Generation() const {
+        unsigned char b[8] = {};
+        if (fd_ < 0 || pread(fd_, b, sizeof b, 0) != static_cast<ssize_t>(sizeof b)) return 0;
+        unsigned long long g = 0;
+        for (int i = 7; i >= 0; --i) g = (g << 8) | b[i];
+        return g;
+    }
+    void SetGeneration(unsigned long long g) {
+        unsigned char b[8];
+        for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(g >> (8 * i));
+        if (fd_ >= 0 && pwrite(fd_, b, sizeof b, 0) != static_cast<ssize_t>(sizeof b)) {
+            // The file's identity still tells the others that it changed.
+        }
+    }
+
+private:
+    int fd_ = -1;
+};
+
+class Store {
+public:
+    LONG Read(const std::function<LONG(const RegTree&)>& f) {
+        std::lock_guard guard(mutex_);
+        FileLock lock(MachineFile(kLockFile), LOCK_SH);
+        Refresh(lock);
+        if (corrupt_) return ERROR_BADDB;
+        return f(tree_);
+    }
+
+    LONG Write(const std::function<LONG(RegTree&, bool&)>& f) {
+        std::lock_guard guard(mutex_);
+        FileLock lock(MachineFile(kLockFile), LOCK_EX);
+        Refresh(lock);
+        if (corrupt_) return ERROR_BADDB;
+        bool changed = false;
+        LONG rc = f(tree_, changed);
+        if (rc != ERROR_SUCCESS) {
+            loaded_ = false;  // whatever `f` did is read back from the file
+            return rc;
+        }
+        if (!changed) return rc;
+        try {
+            WriteWholeFile(Utf8ToAnsi(MachineFile(kStoreFile)), FormatRegistrySeed(tree_));
+        } catch (const Exception&) {
+            loaded_ = false;
+            return ERROR_CANTWRITE;
+        }
+        generation_ = lock.Generation() + 1;
+        lock.SetGeneration(generation_);
+        fileId_ = StatFile(MachineFile(kStoreFile));
+        return ERROR_SUCCESS;
+    }
+
+    std::string CorruptMessage() {
+        std::lock_guard guard(mutex_);
+        return corruptMessage_;
+    }
+
+private:
+    void Refresh(const FileLock& lock) {
+        std::string dir = MachineDir();
+        std::string path = dir + "/" + kStoreFile;
+        unsigned long long generation = lock.Generation();
+        FileId id = StatFile(path);
+        if (loaded_ && dir == dir_ && generation == generation_ && id == fileId_) return;
+        tree_ = RegTree();
+        corrupt_ = false;
+        corruptMessage_.clear();
+        if (id.exists) {
+            std::ifstream in(path, std::ios::binary);
+            std::ostringstream text;
+            text << in.rdbuf();
+            try {
+                if (!in) throw Exception("cannot read " + path);
+                ParseRegistrySeed(text.str(), tree_);
+            } catch (const Exception& e) {
+                corrupt_ = true;
+                corruptMessage_ = e.Message;
+                tree_ = RegTree();
+            }
+        }
+        dir_ = dir;
+        generation_ = generation;
+        fileId_ = id;
+        loaded_ = true;
+    }
+
+    std::mutex mutex_;
+    bool loaded_ = false;
+    bool corrupt_ = false;
+    std::string corruptMessage_;
+    std::string dir_;
+    unsigned long long generation_ = 0;
+    FileId fileId_;
+    RegTree tree_;
+};
+
+Store& TheStore() {
+    static Store* store = new Store;  // never destroyed: hook libraries may call at unload
+    return *store;
+}
+
+void ThrowUnless(LONG rc) {
+    if (rc == ERROR_SUCCESS) return;
+    if (rc == ERROR_BADDB)
+        throw Exception("The registry of the simulated machine does not read: " + TheStore().CorruptMessage());
+    throw Exception("The registry of the simulated machine cannot be saved in " + Utf8ToAnsi(MachineFile(kStoreFile)));
+}
+
+}  // namespace
+
+LONG RegistryStore::Read(const std::function<LONG(const RegTree&)>& f) { return TheStore().Read(f); }
+
+LONG RegistryStore::Write(const std::function<LONG(RegTree&, bool& changed)>& f) { return TheStore().Write(f); }
+
+void SeedRegistry(std::string_view seedText) {
+    RegTree seed;
+    ParseRegistrySeed(seedText, seed);  // a malformed seed adds nothing
+    std::string canonical = FormatRegistrySeed(seed);
+    ThrowUnless(RegistryStore::Write([&](RegTree& tree, bool& changed) {
+        ParseRegistrySeed(canonical, tree);
+        changed = true;
+        return ERROR_SUCCESS;
+    }));
+}
+
+void SeedRegistryFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) throw EFOpenError("Cannot open file \"" + Utf8ToAnsi(path) + "\".");
+    std::ostringstream text;
+    text << in.rdbuf();
+    SeedRegistry(text.str());
+}
+
+void ClearRegistry() {
+    ThrowUnless(RegistryStore::Write([](RegTree& tree, bool& changed) {
+        tree = RegTree();
+        changed = true;
+        return ERROR_SUCCESS;
+    }));
+}
+
+std::string RegistrySnapshot() {
+    std::string out;
+    ThrowUnless(RegistryStore::Read([&](const RegTree& tree) {
+        out = FormatRegistrySeed(tree);
+        return ERROR_SUCCESS;
+    }));
+    return out;
+}
+
+void SetMachineRegistryValue(RegRoot root, const AnsiString& keyPath, const AnsiString& name, DWORD type,
+                             std::string_view data) {
+    std::vector<AnsiString> names;
+    if (!SplitRegPath(keyPath, names)) throw Exception("Bad registry key path \"" + keyPath + "\"");
+    ThrowUnless(RegistryStore::Write([&](RegTree& tree, bool& changed) {
+        tree.Create(root, names).SetValue(name, type, std::string(data));
+        changed = true;
+        return ERROR_SUCCESS;
+    }));
+}
+
+bool GetMachineRegistryValue(RegRoot root, const AnsiString& keyPath, const AnsiString& name, RegValue& value) {
+    std::vector<AnsiString> names;
+    if (!SplitRegPath(keyPath, names)) return false;
+    bool found = false;
+    ThrowUnless(RegistryStore::Read([&](const RegTree& tree) {
+        const RegKey* key = tree.Find(root, names);
+        const RegValue* v = key ? key->FindValue(name) : nullptr;
+        if (v) value = *v;
+        found = v != nullptr;
+        return ERROR_SUCCESS;
+    }));
+    return found;
+}
+
+void LogDynDataRead(const DynDataRead& read) {
+    std::string line = QuoteRegText(read.key) + "\t" + QuoteRegText(read.value) + "\t" + std::to_string(read.bytes) + "\n";
+    try {
+        AppendToFile(Utf8ToAnsi(MachineFile(kDynLogFile)), line);
+    } catch (const Exception&) {
+        // The log serves the tests; a read goes on without it.
+    }
+}
+
+std::vector<DynDataRead> DynDataReads() {
+    std::vector<DynDataRead> reads;
+    std::ifstream in(MachineFile(kDynLogFile), std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        DynDataRead r;
+        std::string_view rest(line);
+        std::size_t n = UnquoteRegText(rest, r.key);
+        if (n == std::string_view::npos) continue;
+        rest.remove_prefix(n);
+        n = UnquoteRegText(rest, r.value);
+        if (n == std::string_view::npos) continue;
+        rest.remove_prefix(n);
+        long long bytes = StrToIntDef(AnsiString(rest), -1);
+        if (bytes < 0) continue;
+        r.bytes = static_cast<std::size_t>(bytes);
+        reads.push_back(std::move(r));
+    }
+    return reads;
+}
+
+void ClearDynDataReads() { std::remove(MachineFile(kDynLogFile).c_str()); }

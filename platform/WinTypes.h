@@ -1,0 +1,36 @@
+#pragma once
+// The platform's scalar types and the error codes the layer's Win32-style calls return.
+// Sizes are the 32-bit platform's, so records keep their byte layout on 64-bit Linux.
+#include <cstdint>
+
+using BYTE = std::uint8_t;
+using WORD = std::uint16_t;
+using DWORD = std::uint32_t;
+using LONG = std::int32_t;
+using BOOL = std::int32_t;
+using CHAR = char;
+using LPBYTE = BYTE*;
+using LPDWORD = DWORD*;
+using LPCSTR = const char*;
+using LPSTR = char*;
+
+#ifndef TRUE
+#define TRUE 1
+#endif
+#ifndef FALSE
+#define FALSE 0
+#endif
+
+// Spelled as the platform's headers spell them, so an identical definition elsewhere agrees.
+#define ERROR_SUCCESS 0L
+#define ERROR_FILE_NOT_FOUND 2L
+#define ERROR_ACCESS_DENIED 5L
+#define ERROR_INVALID_HANDLE 6L
+#define ERROR_INVALID_PARAMETER 87L
+#define ERROR_BAD_PATHNAME 161L
+#define ERROR_MORE_DATA 234L
+#define ERROR_NO_MORE_ITEMS 259L
+#define ERROR_BADDB 1009L
+#define ERROR_BADKEY 1010L
+#define ERROR_CANTWRITE 1013L
+#define ERROR_KEY_DELETED 1018L
