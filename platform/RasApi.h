@@ -4,19 +4,12 @@
 // variants, laid out as the 32-bit platform lays them out (packing 4). Handles are 32-bit
 // values, so every record has the platform's size on 64-bit Linux too; the asserts below
 // hold every size and offset.
-#include "WinError.h"
+#include "WinTypes.h"
 
 #include <cstddef>
 #include <cstdint>
 
-typedef uint32_t DWORD;
 typedef unsigned int UINT;
-typedef unsigned char BYTE;
-typedef char CHAR;
-typedef DWORD* LPDWORD;
-typedef BYTE* LPBYTE;
-typedef const char* LPCSTR;
-typedef char* LPSTR;
 
 typedef uint32_t HRASCONN;  // 0 = none
 typedef HRASCONN* LPHRASCONN;
@@ -52,7 +45,7 @@ enum : DWORD {
 enum : UINT { WM_RASDIALEVENT = 0xCCCD };
 
 // The dial-up service's result codes (the general ones, such as ERROR_INVALID_HANDLE 6, are
-// in WinError.h).
+// in WinTypes.h).
 enum : DWORD {
     RASBASE = 600,
     PENDING = 600,
