@@ -2,6 +2,7 @@
 
 #include "Classes.h"
 #include "Machine.h"
+#include "WinVersion.h"
 #include "SysUtils.h"
 
 #include <dirent.h>
@@ -98,6 +99,8 @@ FARPROC GetProcAddress(HMODULE module, const char* procName) {
         path = module->path;
     }
     if (hidden(path, procName)) return nullptr;
+    // The dial-up service's newer entry points exist only on the Windows the machine runs.
+    if (AnsiSameText(ExtractFileName(path), "RASAPI32.DLL") && !RasExportExistsOnThisWindows(procName)) return nullptr;
     return reinterpret_cast<FARPROC>(dlsym(dl, procName));
 }
 

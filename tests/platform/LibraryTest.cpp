@@ -98,3 +98,21 @@ TEST(Library, MissingAndHiddenExportsGiveNull) {
         FreeLibrary(h);
     }
 }
+
+TEST(Library, DialUpExportsFollowTheWindowsVersion) {
+    struct { const char* windows; const char* proc; bool present; } cases[] = {
+        {"98", "RasGetConnectionStatistics", false},
+        {"2000", "RasEnumDevicesA", true},
+        {"98", "RasEnumDevicesA", true},
+    };
+    for (auto& c : cases) {
+        TempMachine m;
+        m.installDialUpService();
+        m.writeMachineFile("windows.txt", std::string(c.windows) + "\n");
+        HMODULE lib = LoadLibraryA("RASAPI32.DLL");
+        ASSERT_NE(lib, nullptr);
+        bool exported = GetProcAddress(lib, c.proc) != nullptr;
+        EXPECT_EQ(exported, c.present) << c.windows << " " << c.proc;
+        FreeLibrary(lib);
+    }
+}
