@@ -36,3 +36,21 @@ function(vyn_test_folder name)
   gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60
     PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen;${T_ENV}" TIMEOUT 120 LABELS "${T_LABELS}")
 endfunction()
+
+# Gives a program file its version block (platform/VersionInfo.h): the translation
+# Portuguese (Brazil) / Windows Western and the project version as "FileVersion".
+function(vyn_version_block target)
+  get_target_property(_name ${target} OUTPUT_NAME)
+  get_target_property(_suffix ${target} SUFFIX)
+  if(NOT _name)
+    set(_name ${target})
+  endif()
+  if(NOT _suffix)
+    set(_suffix "")
+  endif()
+  set(VYN_VERSION_TARGET ${_name}${_suffix})
+  set(_out ${CMAKE_CURRENT_BINARY_DIR}/${target}_version_block.cpp)
+  configure_file(${PROJECT_SOURCE_DIR}/cmake/VersionBlock.cpp.in ${_out} @ONLY)
+  target_sources(${target} PRIVATE ${_out})
+  target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
+endfunction()
