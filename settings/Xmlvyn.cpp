@@ -32,43 +32,102 @@ int32_t atolRules(const char* s) {
     return static_cast<int32_t>(std::min<long long>(v, INT32_MAX));
 }
 
-void XMLCALL OnStartElement(void* user, const XML_Char* name, const XML_Char** attrs) {
-    auto* list = static_cast<TXMLvyn*>(user);
-    if (std::strcmp(name, "ESTADOS") == 0) {
-        list->BeginStates();
+// Names from a Latin-1 file hold ASCII and U+00A0..U+00FF, which are the same bytes in 1252:
+// those are converted here; anything else takes the general conversion.
+AnsiString toAnsi(const char* utf8) {
+    AnsiString out;
+    for (const char* p = utf8; *p; ++p) {
+        unsigned char c = static_cast<unsigned char>(*p);
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+            continue;
+        }
+        unsigned char next = static_cast<unsigned char>(p[1]);
+        if (c == 0xC3 && (next & 0xC0) == 0x80) out += static_cast<char>(next + 0x40);
+        else if (c == 0xC2 && next >= 0xA0 && next <= 0xBF) out += static_cast<char>(next);
+        else return Utf8ToAnsi(utf8);
+        ++p;
+    }
+    return out;
+}
+
+// Cities in byte order of their names. The sort runs on the names' first eight bytes as one
+// number (names hold no zero byte, so a shorter name still comes first) and looks at the
+// whole names only on a tie; the cities are then moved once, into their places.
+void sortCities(std::vector<_prov>& cities) {
+    struct Key {
+        uint64_t prefix;
+        uint32_t index;
+    };
+    std::vector<Key> keys(cities.size());
+    for (std::size_t i = 0; i < cities.size(); ++i) {
+        uint64_t k = 0;
+        const AnsiString& n = cities[i].nome;
+        for (std::size_t b = 0; b < 8; ++b) k = (k << 8) | (b < n.size() ? static_cast<unsigned char>(n[b]) : 0u);
+        keys[i] = {k, static_cast<uint32_t>(i)};
+    }
+    std::sort(keys.begin(), keys.end(), [&](const Key& a, const Key& b) {
+        if (a.prefix != b.prefix) return a.prefix < b.prefix;
+        return cities[a.index].nome < cities[b.index].nome;
+    });
+    std::vector<_prov> sorted;
+    sorted.reserve(cities.size());
+    for (const Key& k : keys) sorted.push_back(std::move(cities[k.index]));
+    cities.swap(sorted);
+}
+
+void XMLCALL OnCharacterData(void* arg, const XML_Char* data, int length);
+
+// The parser is the handlers' argument and the list its user data. Character data is only
+// asked for while a number is being collected: the blanks between elements then cost nothing.
+void followCollecting(XML_Parser parser, const TXMLvyn* list) {
+    XML_SetCharacterDataHandler(parser, list->Collecting() ? OnCharacterData : nullptr);
+}
+
+void XMLCALL OnStartElement(void* arg, const XML_Char* name, const XML_Char** attrs) {
+    auto parser = static_cast<XML_Parser>(arg);
+    auto* list = static_cast<TXMLvyn*>(XML_GetUserData(parser));
+    if (std::strcmp(name, "TEL") == 0) {
+        list->BeginPhone();
+    } else if (std::strcmp(name, "CIDADE") == 0) {
+        AnsiString nome;
+        int32_t cityDdd = -1;
+        for (int i = 0; attrs[i]; i += 2) {
+            if (std::strcmp(attrs[i], "nome") == 0) nome = toAnsi(attrs[i + 1]);
+            else if (std::strcmp(attrs[i], "ddd") == 0) cityDdd = atolRules(attrs[i + 1]);
+        }
+        list->AddCity(cityDdd, std::move(nome));
     } else if (std::strcmp(name, "ESTADO") == 0) {
         AnsiString sigla, capital;
         for (int i = 0; attrs[i]; i += 2) {
             if (std::strcmp(attrs[i], "sigla") == 0) {
                 sigla.assign(attrs[i + 1], strnlen(attrs[i + 1], 2));
             } else if (std::strcmp(attrs[i], "capital") == 0) {
-                capital = Utf8ToAnsi(attrs[i + 1]);
+                capital = toAnsi(attrs[i + 1]);
                 if (capital.size() > 50) capital.resize(50);
             }
         }
-        list->AddState(sigla, capital);
-    } else if (std::strcmp(name, "CIDADE") == 0) {
-        AnsiString nome;
-        int32_t cityDdd = -1;
-        for (int i = 0; attrs[i]; i += 2) {
-            if (std::strcmp(attrs[i], "nome") == 0) nome = Utf8ToAnsi(attrs[i + 1]);
-            else if (std::strcmp(attrs[i], "ddd") == 0) cityDdd = atolRules(attrs[i + 1]);
-        }
-        list->AddCity(cityDdd, nome);
-    } else if (std::strcmp(name, "TEL") == 0) {
-        list->BeginPhone();
+        list->AddState(std::move(sigla), std::move(capital));
+    } else if (std::strcmp(name, "ESTADOS") == 0) {
+        list->BeginStates();
+    } else {
+        return;
     }
+    followCollecting(parser, list);
 }
 
-void XMLCALL OnEndElement(void* user, const XML_Char* name) {
-    auto* list = static_cast<TXMLvyn*>(user);
-    if (std::strcmp(name, "ESTADO") == 0) list->EndState();
+void XMLCALL OnEndElement(void* arg, const XML_Char* name) {
+    auto parser = static_cast<XML_Parser>(arg);
+    auto* list = static_cast<TXMLvyn*>(XML_GetUserData(parser));
+    if (std::strcmp(name, "TEL") == 0) list->EndPhone();
     else if (std::strcmp(name, "CIDADE") == 0) list->EndCity();
-    else if (std::strcmp(name, "TEL") == 0) list->EndPhone();
+    else if (std::strcmp(name, "ESTADO") == 0) list->EndState();
+    else return;
+    followCollecting(parser, list);
 }
 
-void XMLCALL OnCharacterData(void* user, const XML_Char* data, int length) {
-    static_cast<TXMLvyn*>(user)->AppendPhoneText(data, length);
+void XMLCALL OnCharacterData(void* arg, const XML_Char* data, int length) {
+    static_cast<TXMLvyn*>(XML_GetUserData(static_cast<XML_Parser>(arg)))->AppendPhoneText(data, length);
 }
 } // namespace
 
@@ -80,9 +139,10 @@ bool TXMLvyn::Load(const AnsiString& fileName) {
     AnsiString path = ExtractFileDir(Application->ExeName()) + "\\" + fileName;
     TXmlRead r = ReadXmlFile(path, [this](XML_Parser parser) {
         XML_SetUserData(parser, this);
+        XML_UseParserAsHandlerArg(parser);
         XML_SetStartElementHandler(parser, OnStartElement);
         XML_SetEndElementHandler(parser, OnEndElement);
-        XML_SetCharacterDataHandler(parser, OnCharacterData);
+        followCollecting(parser, this);
     });
     switch (r) {
     case TXmlRead::Parsed: loaded = true; break;
@@ -122,21 +182,19 @@ void TXMLvyn::BeginStates() {
     collecting = false;
 }
 
-void TXMLvyn::AddState(const AnsiString& sigla, const AnsiString& capital) {
-    states.push_back({sigla, capital, {}});
+void TXMLvyn::AddState(AnsiString sigla, AnsiString capital) {
+    states.push_back({std::move(sigla), std::move(capital), {}});
 }
 
 void TXMLvyn::EndState() {
-    if (!states.empty()) {
-        auto& cities = states.back().cidades;
-        std::sort(cities.begin(), cities.end(), [](const _prov& a, const _prov& b) { return a.nome < b.nome; });
-    }
+    if (!states.empty()) sortCities(states.back().cidades);
     collecting = false;
 }
 
-void TXMLvyn::AddCity(int32_t cityDdd, const AnsiString& nome) {
+void TXMLvyn::AddCity(int32_t cityDdd, AnsiString nome) {
     if (states.empty()) return;
-    states.back().cidades.push_back({nome, cityDdd, {}});
+    auto& city = states.back().cidades.emplace_back(_prov{std::move(nome), cityDdd, {}});
+    city.telefones.reserve(4);  // cities have a few numbers: one allocation for them
     collecting = false;
 }
 

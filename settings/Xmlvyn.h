@@ -31,13 +31,14 @@ public:
 
     // Driven by the parser, in document order.
     void BeginStates();
-    void AddState(const AnsiString& sigla, const AnsiString& capital);
+    void AddState(AnsiString sigla, AnsiString capital);
     void EndState();
-    void AddCity(int32_t cityDdd, const AnsiString& nome);
+    void AddCity(int32_t cityDdd, AnsiString nome);
     void EndCity();
     void BeginPhone();
     void EndPhone();
     void AppendPhoneText(const char* data, int length);
+    bool Collecting() const { return collecting; }
 
 private:
     bool loaded = false;

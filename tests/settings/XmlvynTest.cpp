@@ -131,8 +131,10 @@ TEST(PhoneList, TextIsLatin1WhateverTheDeclarationSaysButABomMeansUtf8) {
     EXPECT_EQ(declared.list.States()[0].cidades[0].telefones[0], "3\xC3\xA9") << "numbers stay in UTF-8";
     PhoneList bom;
     ASSERT_TRUE(bom.load("\xEF\xBB\xBF<ESTADOS><ESTADO sigla=\"\xC3\x89X\" capital=\"S\xC3\xA3o Lu\xC3\xADs\">"
-                         "<CIDADE nome=\"S\xC3\xA3o Lu\xC3\xADs\" ddd=\"98\"/></ESTADO></ESTADOS>"));
+                         "<CIDADE nome=\"S\xC3\xA3o Lu\xC3\xADs\" ddd=\"98\"/>"
+                         "<CIDADE nome=\"\xC2\xAA \xE2\x82\xAC \xE6\x97\xA5 \xC2\x81\"/></ESTADO></ESTADOS>"));
     EXPECT_EQ(bom.list.States()[0].cidades[0].nome, "S\xE3o Lu\xEDs");
+    EXPECT_EQ(bom.list.States()[0].cidades[1].nome, "\xAA \x80 ? \x81") << "to 1252, '?' where it has no byte";
     EXPECT_EQ(bom.list.States()[0].capital, "S\xE3o Lu\xEDs");
     EXPECT_EQ(bom.list.States()[0].sigla, "\xC3\x89") << "the code keeps its first two bytes of UTF-8";
 }
@@ -186,8 +188,11 @@ TEST(PhoneList, SortingIsByPlainBytes) {
     PhoneList p;
     ASSERT_TRUE(p.load("<ESTADOS><ESTADO sigla=\"sc\"/><ESTADO sigla=\"SP\"><CIDADE nome=\"b\"/>"
                        "<CIDADE nome=\"\xC9vora\"/><CIDADE nome=\"A\"/><CIDADE nome=\"a\"/><CIDADE nome=\"Ab\"/>"
-                       "<CIDADE nome=\"zz\"/></ESTADO><ESTADO sigla=\"S\"/></ESTADOS>"));
-    EXPECT_EQ(dump(p.list), "S(){} SP(){A/-1: Ab/-1: a/-1: b/-1: zz/-1: \xC9vora/-1: } sc(){} ");
+                       "<CIDADE nome=\"zz\"/><CIDADE nome=\"S\xE3o Jos\xE9 dos Campos\"/>"
+                       "<CIDADE nome=\"S\xE3o Jos\xE9 do Rio Preto\"/><CIDADE nome=\"S\xE3o Jos\xE9\"/>"
+                       "</ESTADO><ESTADO sigla=\"S\"/></ESTADOS>"));
+    EXPECT_EQ(dump(p.list), "S(){} SP(){A/-1: Ab/-1: S\xE3o Jos\xE9/-1: S\xE3o Jos\xE9 do Rio Preto/-1: "
+                            "S\xE3o Jos\xE9 dos Campos/-1: a/-1: b/-1: zz/-1: \xC9vora/-1: } sc(){} ");
 }
 
 TEST(PhoneList, SelectionIsExactAndAFailureKeepsTheAreaCode) {
