@@ -175,13 +175,3 @@ TEST(HttpClient, ASilentServerIsGivenUp) {
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
 }
-
-TEST(HttpClient, DefaultsAreTheProductionTimeOutsUntilChanged) {
-    HttpTimeouts saved = DefaultHttpTimeouts();
-    EXPECT_EQ(THttpClient().Timeouts.connectTimeoutMs, 30000);
-    EXPECT_EQ(THttpClient().Timeouts.lowSpeedLimit, 1);
-    EXPECT_EQ(THttpClient().Timeouts.lowSpeedTimeS, 60);
-    SetDefaultHttpTimeouts({500, 1, 2});
-    EXPECT_EQ(THttpClient().Timeouts.lowSpeedTimeS, 2);
-    SetDefaultHttpTimeouts(saved);
-}

@@ -61,13 +61,3 @@ TEST(VersionInfo, AShortCopyNeverLeadsPastItsEnd) {
     unsigned length = 0;
     EXPECT_FALSE(VerQueryValueA(block.data(), "\\StringFileInfo\\041604e4\\FileVersion", &value, &length));
 }
-
-TEST(VersionInfo, BlocksAreBuiltAtCompileTime) {
-    constexpr vyn_version::Entry entries[] = {vyn_version::Translation(0x0409, 0x04B0), {"\\A", "xy"}};
-    constexpr auto block = vyn_version::MakeBlock<vyn_version::BlockSize(entries)>(entries);
-    static_assert(block.size() == 16 + (4 + 28 + 4) + (4 + 4 + 4));
-    void* value = nullptr;
-    unsigned length = 0;
-    ASSERT_TRUE(VerQueryValueA(block.data(), "\\a", &value, &length));
-    EXPECT_EQ(std::string(static_cast<const char*>(value), length), std::string("xy", 3));
-}
