@@ -6,3 +6,9 @@
 
 inline const AnsiString kDialerServiceHost = "discador.vyn.example";
 inline const AnsiString kMailHost = "pop.vyn.example";
+
+// The dialer service's pages all live under one base path of its host.
+inline const AnsiString kDialerServicePath = "/private/corvala/";
+inline AnsiString DialerServiceUrl(const AnsiString& page) {
+    return "http://" + kDialerServiceHost + kDialerServicePath + page;
+}

@@ -20,6 +20,8 @@ TempMachine::TempMachine(const std::string& exeName) {
     progDir_ = dir_ + "/Program Files/Vyn";
     fs::create_directories(progDir_);
     SetMachineDir(dir_);
+    // A test machine has no desktop: the shell records what it would open and opens nothing.
+    writeMachineFile("no-desktop", "");
     SetProgramFileName(Utf8ToAnsi(progDir_ + "/" + exeName));
     Application->ResetTerminated();
     SetClock(&clock);

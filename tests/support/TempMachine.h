@@ -1,7 +1,7 @@
 #pragma once
 // A fresh simulated machine per test: its own machine directory, a program folder standing
-// in for the one "Mirvane.exe" runs from, a fake clock, and every message box answered by
-// a scripted responder and remembered.
+// in for the one "Mirvane.exe" runs from, a fake clock, every message box answered by a
+// scripted responder and remembered, and no desktop (the shell opens no browser).
 #include "platform/AnsiString.h"
 #include "platform/Clock.h"
 #include "platform/Dialogs.h"

@@ -1,0 +1,176 @@
+#include "ShellApi.h"
+
+#include "Machine.h"
+#include "SysUtils.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+#include <spawn.h>
+#include <sstream>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+extern char** environ;
+
+namespace {
+std::mutex gLogMutex;
+constexpr intptr_t kOpened = 42;
+
+// Only the bytes that would break the line apart, and the escape's own "%", are written as
+// "%XX"; everything else (backslashes of paths, 1252 letters) is kept as it is.
+std::string escape(const AnsiString& s) {
+    std::string out;
+    for (char c : s) {
+        if (c == '\t') out += "%09";
+        else if (c == '\n') out += "%0A";
+        else if (c == '\r') out += "%0D";
+        else if (c == '%') out += "%25";
+        else out += c;
+    }
+    return out;
+}
+
+AnsiString unescape(const std::string& s) {
+    AnsiString out;
+    for (std::size_t i = 0; i < s.size(); ++i) {
+        std::string code = s.substr(i, 3);
+        if (code == "%09") out += '\t';
+        else if (code == "%0A") out += '\n';
+        else if (code == "%0D") out += '\r';
+        else if (code == "%25") out += '%';
+        else { out += s[i]; continue; }
+        i += 2;
+    }
+    return out;
+}
+
+void record(const ShellCall& call) {
+    std::lock_guard lock(gLogMutex);
+    std::ofstream f(MachineFile("shell.log"), std::ios::app | std::ios::binary);
+    f << escape(call.operation) << '\t' << escape(call.file) << '\t' << escape(call.parameters) << '\t'
+      << escape(call.directory) << '\t' << call.showCmd << '\t' << call.result << '\n';
+}
+
+bool hasDesktop() {
+    if (const char* env = std::getenv("VYN_NO_DESKTOP"); env && *env) return false;
+    struct stat st {};
+    return stat(MachineFile("no-desktop").c_str(), &st) != 0;
+}
+
+// "http://...", "mailto:..."; a drive letter ("C:") is not a scheme.
+bool isAddress(const AnsiString& file) {
+    auto colon = file.find(':');
+    if (colon == AnsiString::npos || colon < 2) return false;
+    for (std::size_t i = 0; i < colon; ++i) {
+        char c = file[i];
+        bool letter = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+        if (!letter && !(i > 0 && ((c >= '0' && c <= '9') || c == '+' || c == '-' || c == '.'))) return false;
+    }
+    return true;
+}
+
+// Splits a command line the platform's way: blanks separate, double quotes group.
+std::vector<std::string> splitParameters(const std::string& s) {
+    std::vector<std::string> out;
+    std::string cur;
+    bool inQuotes = false, any = false;
+    for (char c : s) {
+        if (c == '"') { inQuotes = !inQuotes; any = true; continue; }
+        if ((c == ' ' || c == '\t') && !inQuotes) {
+            if (any) out.push_back(cur);
+            cur.clear();
+            any = false;
+            continue;
+        }
+        cur += c;
+        any = true;
+    }
+    if (any) out.push_back(cur);
+    return out;
+}
+
+intptr_t errnoResult(int err) {
+    switch (err) {
+    case ENOENT: return SE_ERR_FNF;
+    case ENOTDIR: return SE_ERR_PNF;
+    case EACCES: case EPERM: return SE_ERR_ACCESSDENIED;
+    case ENOEXEC: return ERROR_BAD_FORMAT;
+    case ENOMEM: case EAGAIN: return SE_ERR_OOM;
+    default: return SE_ERR_NOASSOC;
+    }
+}
+
+// Starts a process and reaps it when it ends, without waiting for it here.
+intptr_t spawn(const std::string& program, const std::vector<std::string>& args, const std::string& dir) {
+    std::vector<char*> argv;
+    argv.push_back(const_cast<char*>(program.c_str()));
+    for (auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    if (!dir.empty()) posix_spawn_file_actions_addchdir_np(&actions, dir.c_str());
+    pid_t pid = 0;
+    int err = program.find('/') == std::string::npos
+                  ? posix_spawnp(&pid, program.c_str(), &actions, nullptr, argv.data(), environ)
+                  : posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ);
+    posix_spawn_file_actions_destroy(&actions);
+    if (err != 0) return errnoResult(err);
+    std::thread([pid] {
+        int status;
+        while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {}
+    }).detach();
+    return kOpened;
+}
+
+intptr_t openWithDesktop(const std::string& target) {
+    if (!hasDesktop()) return kOpened;
+    return spawn("xdg-open", {target}, "") == kOpened ? kOpened : intptr_t{SE_ERR_NOASSOC};
+}
+
+intptr_t open(const AnsiString& file, const AnsiString& parameters, const AnsiString& directory) {
+    if (file.empty()) return SE_ERR_FNF;
+    if (isAddress(file)) return openWithDesktop(AnsiToUtf8(file));
+    std::string path = NativePath(file);
+    std::string dir = NativePath(directory);
+    if (path[0] != '/' && !dir.empty()) path = dir + "/" + path;
+    struct stat st {};
+    if (stat(path.c_str(), &st) != 0) {
+        if (errno == ENOTDIR) return SE_ERR_PNF;
+        auto slash = path.rfind('/');
+        struct stat parent {};
+        if (slash != std::string::npos && slash > 0 && stat(path.substr(0, slash).c_str(), &parent) != 0)
+            return SE_ERR_PNF;
+        return SE_ERR_FNF;
+    }
+    if (S_ISREG(st.st_mode) && access(path.c_str(), X_OK) == 0)
+        return spawn(path, splitParameters(AnsiToUtf8(parameters)), dir);
+    return openWithDesktop(path);
+}
+} // namespace
+
+intptr_t ShellExecuteA(void*, const AnsiString& operation, const AnsiString& file, const AnsiString& parameters,
+                       const AnsiString& directory, int showCmd) {
+    ShellCall call{operation, file, parameters, directory, showCmd, SE_ERR_NOASSOC};
+    if (operation.empty() || LowerCase(operation) == "open") call.result = open(file, parameters, directory);
+    record(call);
+    return call.result;
+}
+
+std::vector<ShellCall> RecordedShellCalls() {
+    std::lock_guard lock(gLogMutex);
+    std::vector<ShellCall> out;
+    std::ifstream in(MachineFile("shell.log"), std::ios::binary);
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream ls(line);
+        std::string f[6];
+        for (auto& field : f) std::getline(ls, field, '\t');
+        out.push_back({unescape(f[0]), unescape(f[1]), unescape(f[2]), unescape(f[3]),
+                       static_cast<int>(StrToIntDef(f[4], 0)), static_cast<intptr_t>(StrToIntDef(f[5], 0))});
+    }
+    return out;
+}

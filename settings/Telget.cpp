@@ -1,0 +1,63 @@
+#include "Telget.h"
+
+#include "Hosts.h"
+#include "Log.h"
+#include "Xmltest.h"
+
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/SysUtils.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstring>
+
+namespace {
+void log(const AnsiString& line) {
+    if (Logger) Logger->Add(line);
+}
+
+// Whole days from `then` to `now`, truncated toward zero; counted in milliseconds so that a
+// file exactly a day old is a day old despite the fractions.
+long long wholeDays(TDateTime then, TDateTime now) {
+    long long ms = std::llround((now - then) * 86400000.0);
+    return ms / 86400000;
+}
+} // namespace
+
+TTelGet::TTelGet() : httpClient(std::make_unique<THttpClient>()) {}
+
+TTelGet::~TTelGet() = default;
+
+void TTelGet::Update() {
+    try {
+        AnsiString dir = ExtractFileDir(Application->ExeName());
+        AnsiString tels = dir + "\\tels";
+        AnsiString temp = dir + "\\telstemp";
+        int age = FileAge(tels);
+        if (age == -1) return;
+        if (wholeDays(FileDateToDateTime(age), Now()) < 1) return;
+
+        httpClient->Get(DialerServiceUrl("tels"), response);
+        if (httpClient->ResponseCode() != 200) {
+            log("Ocorreu um erro ao receber o arquivo de telefones."_a);
+            return;
+        }
+        WriteWholeFile(temp, response);
+        auto test = std::make_unique<TXMLtest>();
+        if (!test->Test("telstemp")) {
+            log("Arquivo de telefones recebido é inválido."_a);
+            return;
+        }
+        // One rename over the old list: it is either replaced whole or left as it was.
+        if (!ReplaceFile(temp, tels)) {
+            AnsiString why = Utf8ToAnsi(std::strerror(errno));
+            throw Exception("Cannot rename file \"" + temp + "\" to \"" + tels + "\". " + why);
+        }
+        log("Arquivo de telefones atualizado."_a);
+    } catch (const Exception& e) {
+        log("Ocorreu um erro ao receber o arquivo de telefones:\n"_a + e.Message);
+    } catch (const std::exception& e) {
+        log("Ocorreu um erro ao receber o arquivo de telefones:\n"_a + e.what());
+    }
+}

@@ -1,0 +1,58 @@
+#pragma once
+// The access-phone list: the provider's access numbers by state and city, with each city's
+// area code. Read once at start from "tels" beside the program; a selected city answers
+// which number to dial and which area code the destination has.
+#include "Xmlvynsup.h"
+
+#include "platform/AnsiString.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+class TXMLvyn {
+public:
+    TXMLvyn();
+    ~TXMLvyn();
+    TXMLvyn(const TXMLvyn&) = delete;
+    TXMLvyn& operator=(const TXMLvyn&) = delete;
+
+    // Reads "<program folder>\<fileName>", plain or gzip; true only when parsed to its end.
+    // After a failed read or parse the states read so far stay in the list.
+    bool Load(const AnsiString& fileName);
+    // Exact, case-sensitive match of the state code and the city name; the outcome shows in
+    // GetPhone. A failed selection leaves the area code of the last one.
+    void SelectCity(const AnsiString& state, const AnsiString& city);
+    int32_t GetDDD() const { return ddd; }
+    // The current access number, or "***" when nothing (or a city without numbers) is selected.
+    AnsiString GetPhone() const;
+
+    const std::vector<_estados>& States() const { return states; }
+
+    // Driven by the parser, in document order.
+    void BeginStates();
+    void AddState(AnsiString sigla, AnsiString capital);
+    void EndState();
+    void AddCity(int32_t cityDdd, AnsiString nome);
+    void EndCity();
+    void BeginPhone();
+    void EndPhone();
+    void AppendPhoneText(const char* data, int length);
+    bool Collecting() const { return collecting; }
+
+private:
+    bool loaded = false;
+    bool selected = false;
+    std::vector<_estados> states;
+    AnsiString phoneText;
+    bool collecting = false;
+    int32_t ddd = 0;
+    // The selection, as places in the list (a reload cannot leave it dangling).
+    std::size_t selectedState = 0;
+    std::size_t selectedCity = 0;
+    std::size_t firstPhone = 0;
+    std::size_t currentPhone = 0;
+    std::size_t endPhone = 0;
+};
+
+extern TXMLvyn* XMLvyn;

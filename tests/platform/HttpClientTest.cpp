@@ -1,0 +1,177 @@
+#include "platform/HttpClient.h"
+#include "support/HttpTestServer.h"
+#include "support/TempMachine.h"
+
+#include <arpa/inet.h>
+#include <chrono>
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+namespace {
+const char* kHost = "discador.vyn.example";
+const char* kUrl = "http://discador.vyn.example/private/corvala/tels";
+
+struct Routed {
+    TempMachine machine;
+    HttpTestServer server;
+    Routed() { machine.writeMachineFile("hosts.txt", server.hostsLine(kHost)); }
+};
+
+// A local port that nothing listens on.
+int closedPort() {
+    int fd = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof a;
+    bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
+    close(fd);
+    return ntohs(a.sin_port);
+}
+} // namespace
+
+TEST(HttpClient, GetSendsExactlyTheOldClientsRequest) {
+    Routed r;
+    r.server.script(HttpScript::Reply(200, "OK", "<ESTADOS/>"));
+    THttpClient http;
+    std::string body;
+    http.Get(kUrl, body);
+    EXPECT_EQ(body, "<ESTADOS/>");
+    EXPECT_EQ(http.ResponseCode(), 200);
+    EXPECT_EQ(http.ResponseText(), "200 OK");
+    ASSERT_EQ(r.server.requests().size(), 1u);
+    EXPECT_EQ(r.server.requests()[0],
+              "GET /private/corvala/tels HTTP/1.1\r\n"
+              "Host: discador.vyn.example\r\n"
+              "Accept: text/html, */*\r\n"
+              "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+              "\r\n");
+}
+
+TEST(HttpClient, PostSendsTheFormWholeWithoutExpect) {
+    Routed r;
+    r.server.script(HttpScript::Reply(200, "OK", "ok"));
+    THttpClient http;
+    http.ContentType = "application/x-www-form-urlencoded";
+    // Large enough (over a megabyte) that the transfer library would otherwise send
+    // "Expect: 100-continue" and hold the body back.
+    std::string form = "dis_login=abc&dis_tel=" + std::string(1100000, '9') + "&";
+    std::string reply;
+    http.Post("http://discador.vyn.example/private/corvala/conexao.php", form, reply);
+    EXPECT_EQ(reply, "ok");
+    ASSERT_EQ(r.server.requests().size(), 1u);
+    std::string request = r.server.requests()[0];
+    auto headEnd = request.find("\r\n\r\n");
+    ASSERT_NE(headEnd, std::string::npos);
+    EXPECT_EQ(request.substr(0, headEnd + 4),
+              "POST /private/corvala/conexao.php HTTP/1.1\r\n"
+              "Host: discador.vyn.example\r\n"
+              "Accept: text/html, */*\r\n"
+              "User-Agent: Mozilla/3.0 (compatible; Indy Library)\r\n"
+              "Content-Type: application/x-www-form-urlencoded\r\n"
+              "Content-Length: 1100023\r\n"
+              "\r\n");
+    EXPECT_TRUE(request.substr(headEnd + 4) == form) << "the body went out changed";
+}
+
+TEST(HttpClient, OnlyA2xxWithoutLocationReturns) {
+    struct Case {
+        HttpScript reply;
+        int code;
+        const char* error;  // nullptr: returns normally
+    } cases[] = {
+        {HttpScript::Reply(200, "OK", "x"), 200, nullptr},
+        {HttpScript::Reply(204, "No Content"), 204, nullptr},
+        {HttpScript::Reply(206, "Partial Content", "x"), 206, nullptr},
+        {HttpScript::Reply(404, "Not Found", "<html>no</html>"), 404, "404 Not Found"},
+        {HttpScript::Reply(500, "Internal Server Error"), 500, "500 Internal Server Error"},
+        {HttpScript::Redirect(302, "Found", "http://elsewhere.example/"), 302, "302 Found"},
+        {HttpScript::Redirect(301, "Moved Permanently", "/private/corvala/tels2"), 301, "301 Moved Permanently"},
+        {HttpScript::Reply(304, "Not Modified"), 304, "304 Not Modified"},
+        {HttpScript::Reply(201, "Created", "", {"Location: /novo"}), 201, "201 Created"},
+        {HttpScript::Raw("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\nz"), 200, nullptr},
+        {HttpScript::Raw("HTTP/1.0 403 Proibido\r\n\r\n"), 403, "403 Proibido"},
+    };
+    for (auto& c : cases) {
+        Routed r;
+        r.server.script(c.reply);
+        THttpClient http;
+        std::string body = "before";
+        if (c.error) {
+            try {
+                http.Get(kUrl, body);
+                ADD_FAILURE() << c.error << " returned normally";
+            } catch (const EHttpProtocolError& e) {
+                EXPECT_EQ(e.Message, c.error);
+                EXPECT_EQ(e.ErrorCode, c.code);
+            }
+            EXPECT_EQ(body, "before") << c.error;
+        } else {
+            EXPECT_NO_THROW(http.Get(kUrl, body)) << c.code;
+        }
+        EXPECT_EQ(http.ResponseCode(), c.code);
+        EXPECT_EQ(r.server.requests().size(), 1u) << "redirects are never followed";
+    }
+}
+
+TEST(HttpClient, BodiesArriveAsSent) {
+    Routed r;
+    r.server.script(HttpScript::Chunked(200, "OK", {"<EST", "ADOS/>", std::string(40000, 'x')}));
+    // A compressed body is not unpacked: the caller stores what the server sent.
+    std::string packed("\x1f\x8b\x08\x00\x00\x00\x00\x00\x00\x03\x03\x00\x00\x00\x00\x00\x00\x00\x00\x00", 20);
+    r.server.script(HttpScript::Reply(200, "OK", packed, {"Content-Encoding: gzip"}));
+    THttpClient a, b;
+    std::string body;
+    a.Get(kUrl, body);
+    EXPECT_EQ(body, "<ESTADOS/>" + std::string(40000, 'x'));
+    b.Get(kUrl, body);
+    EXPECT_EQ(body, packed);
+    EXPECT_EQ(r.server.requests()[1].find("Accept-Encoding"), std::string::npos);
+}
+
+TEST(HttpClient, ProxyFromTheEnvironmentIsIgnored) {
+    Routed r;
+    r.server.script(HttpScript::Reply(200, "OK", "direct"));
+    setenv("http_proxy", "http://127.0.0.1:1", 1);
+    THttpClient http;
+    std::string body;
+    EXPECT_NO_THROW(http.Get(kUrl, body));
+    unsetenv("http_proxy");
+    EXPECT_EQ(body, "direct");
+}
+
+TEST(HttpClient, ConnectionFailuresRaiseTheirOwnText) {
+    TempMachine m;
+    m.writeMachineFile("hosts.txt", std::string(kHost) + " 127.0.0.1:" + std::to_string(closedPort()) + "\n");
+    THttpClient http;
+    std::string body;
+    try {
+        http.Get(kUrl, body);
+        FAIL() << "no server answered, yet the request returned";
+    } catch (const EHttpProtocolError&) {
+        FAIL() << "a refused connection is not a reply";
+    } catch (const Exception& e) {
+        EXPECT_NE(e.Message.find("onnect"), std::string::npos) << e.Message;
+    }
+    EXPECT_EQ(http.ResponseCode(), -1);
+}
+
+TEST(HttpClient, ASilentServerIsGivenUp) {
+    Routed r;
+    r.server.script(HttpScript::Silent());
+    THttpClient http;
+    http.Timeouts.lowSpeedTimeS = 1;
+    std::string body;
+    auto start = std::chrono::steady_clock::now();
+    try {
+        http.Get(kUrl, body);
+        FAIL() << "a server that never answers must not look like a reply";
+    } catch (const Exception& e) {
+        EXPECT_NE(e.Message.find("too slow"), std::string::npos) << e.Message;
+    }
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
