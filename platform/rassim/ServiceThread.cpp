@@ -2,13 +2,24 @@
 
 #include <chrono>
 
+namespace {
+// Lives in the clock's copy of the listener: when the clock drops the listener, the
+// registration learns it.
+struct Sentinel {
+    explicit Sentinel(std::function<void()> gone) : gone_(std::move(gone)) {}
+    ~Sentinel() { gone_(); }
+    std::function<void()> gone_;
+};
+} // namespace
+
 ServiceThread::~ServiceThread() {
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
-        // A clock that is no longer in force may be gone already: only the current one is
-        // told to forget the listener.
-        if (fake_ && fake_ == &CurrentClock()) fake_->RemoveListener(listener_);
+        // Every clock that still holds a listener is alive: each forgets it before the
+        // library's code goes away.
+        for (auto& r : registrations_)
+            if (r->alive) r->clock->RemoveListener(r->id);
         fake_ = nullptr;
     }
     work_.notify_all();
@@ -18,13 +29,22 @@ ServiceThread::~ServiceThread() {
 
 void ServiceThread::followClock() {
     Clock* c = &CurrentClock();
-    if (c == clock_) return;
+    if (c == clock_ && (!fake_ || (listening_ && listening_->alive))) return;
     clock_ = c;
     fake_ = dynamic_cast<FakeClock*>(c);
-    if (fake_) {
-        FakeClock* f = fake_;
-        listener_ = f->AddListener([this, f](int64_t ms) { onAdvance(f, ms); });
-    }
+    listening_ = nullptr;
+    if (!fake_) return;
+    std::erase_if(registrations_, [](auto& r) { return !r->alive; });
+    for (auto& r : registrations_)
+        if (r->clock == fake_) listening_ = r;
+    if (listening_) return;
+    auto reg = std::make_shared<Registration>();
+    reg->clock = fake_;
+    auto sentinel = std::make_shared<Sentinel>([reg] { reg->alive = false; });
+    FakeClock* f = fake_;
+    reg->id = f->AddListener([this, f, sentinel](int64_t ms) { onAdvance(f, ms); });
+    registrations_.push_back(reg);
+    listening_ = reg;
 }
 
 int64_t ServiceThread::Now() {

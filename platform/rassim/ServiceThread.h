@@ -10,12 +10,15 @@
 // A job (and so a notifier) must therefore never wait for the thread that advances the clock.
 #include "platform/Clock.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
+#include <vector>
 
 class ServiceThread {
 public:
@@ -50,7 +53,17 @@ private:
     bool stopping_ = false;
     std::thread thread_;
     std::thread::id id_;
-    Clock* clock_ = nullptr;     // the clock listened to
+    // One listener on one FakeClock. `alive` turns false when the clock drops the listener
+    // (RemoveListener or the clock's end), so a clock that is gone is never called and a
+    // new clock at the same address gets a listener of its own.
+    struct Registration {
+        FakeClock* clock = nullptr;
+        int id = 0;
+        std::atomic<bool> alive{true};
+    };
+
+    Clock* clock_ = nullptr;     // the clock in force when last looked at
     FakeClock* fake_ = nullptr;  // the same when it is a FakeClock
-    int listener_ = 0;
+    std::shared_ptr<Registration> listening_;  // on fake_
+    std::vector<std::shared_ptr<Registration>> registrations_;
 };
