@@ -1,8 +1,19 @@
 #include "ServiceThread.h"
 
 #include <chrono>
+#include <cstdint>
 
 namespace {
+// Where the clock can jump straight to the next moment a listener waits for, the service
+// tells it its next job's moment; a clock without that steps through every millisecond.
+template <typename C>
+int listen(C* clock, FakeClock::Listener listener, std::function<int64_t()> nextDue) {
+    if constexpr (requires { typename C::NextDue; })
+        return clock->AddListener(std::move(listener), std::move(nextDue));
+    else
+        return clock->AddListener(std::move(listener));
+}
+
 // Lives in the clock's copy of the listener: when the clock drops the listener, the
 // registration learns it.
 struct Sentinel {
@@ -42,7 +53,8 @@ void ServiceThread::followClock() {
     reg->clock = fake_;
     auto sentinel = std::make_shared<Sentinel>([reg] { reg->alive = false; });
     FakeClock* f = fake_;
-    reg->id = f->AddListener([this, f, sentinel](int64_t ms) { onAdvance(f, ms); });
+    reg->id = listen(
+        f, [this, f, sentinel](int64_t ms) { onAdvance(f, ms); }, [this, f, sentinel] { return nextDue(f); });
     registrations_.push_back(reg);
     listening_ = reg;
 }
@@ -80,6 +92,12 @@ void ServiceThread::WaitIdle() {
     int64_t now = CurrentClock().MonotonicMs();
     work_.notify_all();
     done_.wait(lock, [&] { return stopping_ || (!running_ && !dueBy(now)); });
+}
+
+int64_t ServiceThread::nextDue(FakeClock* clock) {
+    std::lock_guard lock(mutex_);
+    if (clock != fake_ || stopping_ || jobs_.empty()) return INT64_MAX;
+    return jobs_.begin()->first.first;
 }
 
 void ServiceThread::onAdvance(FakeClock* clock, int64_t ms) {

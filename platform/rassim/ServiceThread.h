@@ -43,6 +43,7 @@ private:
     void followClock();  // with mutex_ held
     bool dueBy(int64_t ms) const { return !jobs_.empty() && jobs_.begin()->first.first <= ms; }
     void onAdvance(FakeClock* clock, int64_t ms);
+    int64_t nextDue(FakeClock* clock);  // INT64_MAX: nothing scheduled
 
     std::mutex mutex_;
     std::condition_variable work_;  // to the thread: a job or a new time
