@@ -21,7 +21,12 @@ std::string readScriptFile() {
 
 DialService& TheDialService() { return gService; }
 
-DialService::DialService() { epoch_ = thread_.Now(); }
+DialService::DialService() {
+    // The log is made first so that it is destroyed last, after the thread that writes to
+    // it has stopped (statics end in the reverse order of their making).
+    TheCallLog();
+    epoch_ = thread_.Now();
+}
 
 DialScript DialService::Script() {
     std::lock_guard lock(mutex_);

@@ -14,13 +14,6 @@ int listen(C* clock, FakeClock::Listener listener, std::function<int64_t()> next
         return clock->AddListener(std::move(listener));
 }
 
-// Lives in the clock's copy of the listener: when the clock drops the listener, the
-// registration learns it.
-struct Sentinel {
-    explicit Sentinel(std::function<void()> gone) : gone_(std::move(gone)) {}
-    ~Sentinel() { gone_(); }
-    std::function<void()> gone_;
-};
 } // namespace
 
 ServiceThread::~ServiceThread() {
@@ -51,10 +44,11 @@ void ServiceThread::followClock() {
     if (listening_) return;
     auto reg = std::make_shared<Registration>();
     reg->clock = fake_;
-    auto sentinel = std::make_shared<Sentinel>([reg] { reg->alive = false; });
-    FakeClock* f = fake_;
+    // One small shared hook per listener: the clock copies its listeners at every step.
+    auto hook = std::make_shared<Hook>(this, reg);
     reg->id = listen(
-        f, [this, f, sentinel](int64_t ms) { onAdvance(f, ms); }, [this, f, sentinel] { return nextDue(f); });
+        fake_, [hook](int64_t ms) { hook->owner->onAdvance(hook->reg->clock, ms); },
+        [hook] { return hook->owner->nextDue(hook->reg->clock); });
     registrations_.push_back(reg);
     listening_ = reg;
 }
@@ -71,6 +65,7 @@ void ServiceThread::At(int64_t due, std::function<void()> job) {
         if (stopping_) return;
         followClock();
         jobs_.emplace(std::make_pair(due, ++order_), std::move(job));
+        earliest_ = jobs_.begin()->first.first;
         if (!thread_.joinable()) {
             thread_ = std::thread([this] { run(); });
             id_ = thread_.get_id();
@@ -82,6 +77,7 @@ void ServiceThread::At(int64_t due, std::function<void()> job) {
 void ServiceThread::Clear() {
     std::unique_lock lock(mutex_);
     jobs_.clear();
+    earliest_ = INT64_MAX;
     if (!OnThread()) done_.wait(lock, [&] { return !running_ || stopping_; });
 }
 
@@ -101,6 +97,8 @@ int64_t ServiceThread::nextDue(FakeClock* clock) {
 }
 
 void ServiceThread::onAdvance(FakeClock* clock, int64_t ms) {
+    // Most moments have nothing due: answered without the lock.
+    if (ms < earliest_ && !running_) return;
     std::unique_lock lock(mutex_);
     if (clock != fake_ || stopping_ || OnThread()) return;
     if (!running_ && !dueBy(ms)) return;
@@ -117,6 +115,7 @@ void ServiceThread::run() {
             auto it = jobs_.begin();
             std::function<void()> job = std::move(it->second);
             jobs_.erase(it);
+            earliest_ = jobs_.empty() ? INT64_MAX : jobs_.begin()->first.first;
             running_ = true;
             lock.unlock();
             job();

@@ -49,8 +49,9 @@ private:
     std::condition_variable work_;  // to the thread: a job or a new time
     std::condition_variable done_;  // from the thread: a job finished
     std::map<std::pair<int64_t, uint64_t>, std::function<void()>> jobs_;
+    std::atomic<int64_t> earliest_{INT64_MAX};  // the first job's moment, read without the lock
     uint64_t order_ = 0;
-    bool running_ = false;
+    std::atomic<bool> running_{false};
     bool stopping_ = false;
     std::thread thread_;
     std::thread::id id_;
@@ -61,6 +62,15 @@ private:
         FakeClock* clock = nullptr;
         int id = 0;
         std::atomic<bool> alive{true};
+    };
+
+    // What the clock's copies of the listener hold; when the clock drops the last copy the
+    // registration is no longer alive.
+    struct Hook {
+        Hook(ServiceThread* o, std::shared_ptr<Registration> r) : owner(o), reg(std::move(r)) {}
+        ~Hook() { reg->alive = false; }
+        ServiceThread* owner;
+        std::shared_ptr<Registration> reg;
     };
 
     Clock* clock_ = nullptr;     // the clock in force when last looked at
