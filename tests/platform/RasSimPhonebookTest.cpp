@@ -7,6 +7,8 @@
 #include <cstring>
 #include <fstream>
 #include <sstream>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 // An entry as the programs write it: the record and, behind it, an empty list of alternate
@@ -303,4 +305,24 @@ TEST_F(RasSimPhonebook, WritersAtTheSameTimeLoseNoEntry) {
         });
     for (auto& t : writers) t.join();
     EXPECT_EQ(names().size(), 60u);
+}
+
+TEST_F(RasSimPhonebook, WritersInTwoProcessesLoseNoEntry) {
+    auto writeSome = [this](const char* prefix) {
+        std::vector<char> buf = programEntry();
+        bool ok = true;
+        for (int i = 0; i < 20; ++i) {
+            std::string name = prefix + std::to_string(i);
+            ok = set(name.c_str(), buf) == ERROR_SUCCESS && ok;
+        }
+        return ok;
+    };
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) _exit(writeSome("child-") ? 0 : 1);
+    EXPECT_TRUE(writeSome("parent-"));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    EXPECT_EQ(names().size(), 40u);
 }
