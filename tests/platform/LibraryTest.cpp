@@ -102,6 +102,9 @@ TEST(Library, MissingAndHiddenExportsGiveNull) {
 TEST(Library, DialUpExportsFollowTheWindowsVersion) {
     struct { const char* windows; const char* proc; bool present; } cases[] = {
         {"98", "RasGetConnectionStatistics", false},
+        {"XP", "RasGetConnectionStatistics", true},
+        {"95", "RasGetAutodialAddressA", false},
+        {"NT4", "RasGetAutodialAddressA", true},
         {"2000", "RasEnumDevicesA", true},
         {"98", "RasEnumDevicesA", true},
     };

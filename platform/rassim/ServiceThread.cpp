@@ -1,0 +1,134 @@
+#include "ServiceThread.h"
+
+#include <chrono>
+#include <cstdint>
+
+namespace {
+// Where the clock can jump straight to the next moment a listener waits for, the service
+// tells it its next job's moment; a clock without that steps through every millisecond.
+template <typename C>
+int listen(C* clock, FakeClock::Listener listener, std::function<int64_t()> nextDue) {
+    if constexpr (requires { typename C::NextDue; })
+        return clock->AddListener(std::move(listener), std::move(nextDue));
+    else
+        return clock->AddListener(std::move(listener));
+}
+
+} // namespace
+
+ServiceThread::~ServiceThread() {
+    {
+        std::lock_guard lock(mutex_);
+        stopping_ = true;
+        // Every clock that still holds a listener is alive: each forgets it before the
+        // library's code goes away.
+        for (auto& r : registrations_)
+            if (r->alive) r->clock->RemoveListener(r->id);
+        fake_ = nullptr;
+    }
+    work_.notify_all();
+    done_.notify_all();
+    if (thread_.joinable()) thread_.join();
+}
+
+void ServiceThread::followClock() {
+    Clock* c = &CurrentClock();
+    if (c == clock_ && (!fake_ || (listening_ && listening_->alive))) return;
+    clock_ = c;
+    fake_ = dynamic_cast<FakeClock*>(c);
+    listening_ = nullptr;
+    if (!fake_) return;
+    std::erase_if(registrations_, [](auto& r) { return !r->alive; });
+    for (auto& r : registrations_)
+        if (r->clock == fake_) listening_ = r;
+    if (listening_) return;
+    auto reg = std::make_shared<Registration>();
+    reg->clock = fake_;
+    // One small shared hook per listener: the clock copies its listeners at every step.
+    auto hook = std::make_shared<Hook>(this, reg);
+    reg->id = listen(
+        fake_, [hook](int64_t ms) { hook->owner->onAdvance(hook->reg->clock, ms); },
+        [hook] { return hook->owner->nextDue(hook->reg->clock); });
+    registrations_.push_back(reg);
+    listening_ = reg;
+}
+
+int64_t ServiceThread::Now() {
+    std::lock_guard lock(mutex_);
+    followClock();
+    return CurrentClock().MonotonicMs();
+}
+
+void ServiceThread::At(int64_t due, std::function<void()> job) {
+    {
+        std::lock_guard lock(mutex_);
+        if (stopping_) return;
+        followClock();
+        jobs_.emplace(std::make_pair(due, ++order_), std::move(job));
+        earliest_ = jobs_.begin()->first.first;
+        if (!thread_.joinable()) {
+            thread_ = std::thread([this] { run(); });
+            id_ = thread_.get_id();
+        }
+    }
+    work_.notify_all();
+}
+
+void ServiceThread::Clear() {
+    std::unique_lock lock(mutex_);
+    jobs_.clear();
+    earliest_ = INT64_MAX;
+    if (!OnThread()) done_.wait(lock, [&] { return !running_ || stopping_; });
+}
+
+void ServiceThread::WaitIdle() {
+    if (OnThread()) return;
+    std::unique_lock lock(mutex_);
+    followClock();
+    int64_t now = CurrentClock().MonotonicMs();
+    work_.notify_all();
+    done_.wait(lock, [&] { return stopping_ || (!running_ && !dueBy(now)); });
+}
+
+int64_t ServiceThread::nextDue(FakeClock* clock) {
+    std::lock_guard lock(mutex_);
+    if (clock != fake_ || stopping_ || jobs_.empty()) return INT64_MAX;
+    return jobs_.begin()->first.first;
+}
+
+void ServiceThread::onAdvance(FakeClock* clock, int64_t ms) {
+    // Most moments have nothing due: answered without the lock.
+    if (ms < earliest_ && !running_) return;
+    std::unique_lock lock(mutex_);
+    if (clock != fake_ || stopping_ || OnThread()) return;
+    if (!running_ && !dueBy(ms)) return;
+    work_.notify_all();
+    done_.wait(lock, [&] { return stopping_ || clock != fake_ || (!running_ && !dueBy(ms)); });
+}
+
+void ServiceThread::run() {
+    std::unique_lock lock(mutex_);
+    while (!stopping_) {
+        followClock();
+        int64_t now = CurrentClock().MonotonicMs();
+        if (dueBy(now)) {
+            auto it = jobs_.begin();
+            std::function<void()> job = std::move(it->second);
+            jobs_.erase(it);
+            earliest_ = jobs_.empty() ? INT64_MAX : jobs_.begin()->first.first;
+            running_ = true;
+            lock.unlock();
+            job();
+            job = nullptr;
+            lock.lock();
+            running_ = false;
+            done_.notify_all();
+            continue;
+        }
+        if (jobs_.empty() || fake_) {
+            work_.wait(lock);
+        } else {
+            work_.wait_for(lock, std::chrono::milliseconds(jobs_.begin()->first.first - now));
+        }
+    }
+}
