@@ -1,0 +1,103 @@
+#include "Phonebook.h"
+
+#include "Hex.h"
+#include "MachineStore.h"
+
+#include "platform/RasApi.h"
+
+#include <sstream>
+
+namespace {
+const char* kFile = "phonebook.txt";
+
+unsigned char fold(unsigned char c) {
+    if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
+    if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
+    if (c == 0x9A || c == 0x9C || c == 0x9E) return static_cast<unsigned char>(c - 16);
+    if (c == 0xFF) return 0x9F;
+    return c;
+}
+
+std::vector<PhonebookEntry> parse(const std::string& text) {
+    std::vector<PhonebookEntry> out;
+    std::istringstream in(text);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        auto t1 = line.find('\t');
+        auto t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+        if (t2 == std::string::npos) continue;
+        PhonebookEntry e;
+        e.name = Utf8ToAnsi(line.substr(0, t1));
+        std::string size = line.substr(t1 + 1, t2 - t1 - 1);
+        if (!FromHex(std::string_view(line).substr(t2 + 1), e.bytes)) continue;
+        if (size != std::to_string(e.bytes.size()) || !ValidEntryName(e.name)) continue;
+        out.push_back(std::move(e));
+    }
+    return out;
+}
+
+std::string format(const std::vector<PhonebookEntry>& entries) {
+    std::string out;
+    for (auto& e : entries)
+        out += AnsiToUtf8(e.name) + "\t" + std::to_string(e.bytes.size()) + "\t" + ToHex(e.bytes) + "\n";
+    return out;
+}
+} // namespace
+
+bool SameEntryName(const AnsiString& a, const AnsiString& b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(static_cast<unsigned char>(a[i])) != fold(static_cast<unsigned char>(b[i]))) return false;
+    return true;
+}
+
+bool ValidEntryName(const AnsiString& name) {
+    if (name.empty() || name.size() > RAS_MaxEntryName || name[0] == '.') return false;
+    for (unsigned char c : name)
+        if (c < 0x20 || c == 0x7F) return false;
+    return true;
+}
+
+std::vector<PhonebookEntry> ReadPhonebook() { return parse(ReadMachineStore(kFile)); }
+
+bool FindPhonebookEntry(const AnsiString& name, PhonebookEntry& entry) {
+    for (auto& e : ReadPhonebook())
+        if (SameEntryName(e.name, name)) {
+            entry = e;
+            return true;
+        }
+    return false;
+}
+
+bool StorePhonebookEntry(const AnsiString& name, const std::string& bytes) {
+    return UpdateMachineStore(kFile, [&](std::string& text) {
+        auto entries = parse(text);
+        bool found = false;
+        for (auto& e : entries)
+            if (SameEntryName(e.name, name)) {
+                e.bytes = bytes;
+                found = true;
+            }
+        if (!found) entries.push_back({name, bytes});
+        text = format(entries);
+        return true;
+    });
+}
+
+unsigned DeletePhonebookEntry(const AnsiString& name) {
+    bool found = false;
+    bool written = UpdateMachineStore(kFile, [&](std::string& text) {
+        auto entries = parse(text);
+        std::erase_if(entries, [&](const PhonebookEntry& e) {
+            bool same = SameEntryName(e.name, name);
+            found = found || same;
+            return same;
+        });
+        if (!found) return false;
+        text = format(entries);
+        return true;
+    });
+    if (!found) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+    return written ? 0u : unsigned(ERROR_CANNOT_WRITE_PHONEBOOK);
+}
