@@ -170,8 +170,8 @@ TEST(IeconnectionModem, WhenNoSubkeyMatchesEveryModemIsJudgedAndSwitched) {
         std::string seed;
         bool waits;
     } cases[] = {
-        {"one of two waits", Modem(kClass9x, "0000", "A", &blind, "ATX3") + Modem(kClass9x, "0001", "B", &waiting, "AT"),
-         true},
+        {"one of two waits",
+         Modem(kClass9x, "0000", "A", &blind, "ATX3") + Modem(kClass9x, "0001", "B", &waiting, "AT"), true},
         {"every one dials blind", Modem(kClass9x, "0000", "A", &blind, "ATX3") +
                                       Modem(kClass9x, "0001", "B", &blind, "AT&FX3"),
          false},

@@ -3,6 +3,7 @@
 
 #include "platform/Library.h"
 #include "platform/RegistryStore.h"
+#include "platform/rassim/RasSimControl.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -131,7 +132,8 @@ TEST(Perf, AFailedCounterReadTurnsTheReaderOffForGood) {
                  Counters("Dial-Up Adapter\\\\ConnectSpeed", "REG_BINARY 00", "", "REG_BINARY 00"));
     TPerf perf;
     EXPECT_EQ(perf.GetSpeed(0), 0u);
-    SetMachineRegistryValue(RegRoot::DynData, "PerfStats\\StatData", kCounter, REG_BINARY, std::string("\x10\x27\0\0", 4));
+    SetMachineRegistryValue(RegRoot::DynData, "PerfStats\\StatData", kCounter, REG_BINARY,
+                            std::string("\x10\x27\0\0", 4));
     EXPECT_EQ(perf.GetSpeed(0), 0u);
     EXPECT_EQ(DynDataReads(), (std::vector<DynDataRead>{Start(kCounter, 1)}));
 }
@@ -167,5 +169,60 @@ TEST(Perf, Windows2000AndXpWithoutTheStatisticsEntryPoint) {
             EXPECT_TRUE(FreeLibrary(held)) << c.name;
             EXPECT_FALSE(FreeLibrary(held)) << c.name;
         }
+    }
+}
+
+TEST(Perf, Windows2000AndXpAskTheServiceForTheConnectionsStatistics) {
+    struct {
+        const char* name;
+        const char* windows;
+        std::string script;
+        int64_t advance;  // ms on the clock before the reading
+        bool bogusHandle;
+        DWORD speed;
+    } cases[] = {
+        {"XP, a connection at 52000", "XP", "outside \"Ruvozava Corvala 1.3.0\"\n", 1000, false, 52000},
+        {"2000, a connection at 28800", "2000", "outside \"Ruvozava Corvala 1.3.0\" speed 28800\n", 1000, false,
+         28800},
+        {"the highest speed", "XP", "outside \"Ruvozava Corvala 1.3.0\" speed 4294967295\n", 1000, false,
+         4294967295u},
+        {"a connection already closed", "XP", "outside \"Ruvozava Corvala 1.3.0\" until 2s\n", 3000, false, 0},
+        {"a handle the service does not know", "XP", "outside \"Ruvozava Corvala 1.3.0\"\n", 1000, true, 0},
+        {"NT 4 asks nothing", "NT4", "outside \"Ruvozava Corvala 1.3.0\"\n", 1000, false, 0},
+    };
+    for (const auto& c : cases) {
+        TempMachine m;
+        LoggerScope log;
+        m.writeMachineFile("windows.txt", c.windows);
+        m.writeMachineFile("dial-script.txt", c.script);
+        m.installDialUpService();
+        HMODULE ras = LoadLibraryA("RASAPI32.DLL");
+        ASSERT_NE(ras, nullptr) << c.name;
+        auto reset = reinterpret_cast<PFN_VynSimReset>(GetProcAddress(ras, "VynSimReset"));
+        auto enumConnections = reinterpret_cast<PFN_RasEnumConnectionsA>(GetProcAddress(ras, "RasEnumConnectionsA"));
+        auto control = reinterpret_cast<PFN_VynSimControl>(GetProcAddress(ras, "VynSimControl"));
+        ASSERT_TRUE(reset && enumConnections && control) << c.name;
+        reset();
+        m.clock.Advance(1);
+        RASCONNA conns[4] = {};
+        conns[0].dwSize = sizeof(RASCONNA);
+        DWORD size = sizeof conns, count = 0;
+        ASSERT_EQ(enumConnections(conns, &size, &count), ERROR_SUCCESS) << c.name;
+        ASSERT_EQ(count, 1u) << c.name;
+        HRASCONN handle = c.bogusHandle ? conns[0].hrasconn + 100 : conns[0].hrasconn;
+        m.clock.Advance(c.advance - 1);
+        {
+            TPerf perf;
+            EXPECT_EQ(perf.GetSpeed(handle), c.speed) << c.name;
+        }
+        // One call, with the 60-byte record.
+        std::vector<RasCall> calls = control()->Calls("RasGetConnectionStatistics");
+        ASSERT_EQ(calls.size(), std::string(c.windows) == "NT4" ? 0u : 1u) << c.name;
+        if (!calls.empty()) {
+            EXPECT_EQ(calls[0].Arg("dwSize"), "60") << c.name;
+        }
+        EXPECT_TRUE(log.log.Lines().empty()) << c.name;
+        EXPECT_TRUE(DynDataReads().empty()) << c.name;
+        FreeLibrary(ras);
     }
 }
