@@ -197,24 +197,6 @@ TEST(IeconnectionModem, WhenNoSubkeyMatchesEveryModemIsJudgedAndSwitched) {
     }
 }
 
-TEST(IeconnectionModem, SetWaitDialToneWithoutAMatchSwitchesEverySubkeyBothWays) {
-    ModemMachine mm("Gone Modem");
-    const std::string block = Block(20, 0x01);
-    SeedRegistry(Modem(kClass9x, "0000", "A", &block, "AT&F") + Modem(kClass9x, "0001", "B", nullptr, nullptr));
-    TIEConnection ie(nullptr, nullptr);
-    ie.SetWaitDialTone(false);
-    std::string blind = block;
-    blind[17] = 0x03;
-    EXPECT_EQ(Stored(kClass9x + "\\0000", "Default"), Binary("Default", blind));
-    EXPECT_EQ(Stored(kClass9x + "\\0000", "UserInit"), Sz("UserInit", "ATX3"));
-    EXPECT_EQ(Stored(kClass9x + "\\0001", "Default"), Binary("Default", ""));
-    EXPECT_EQ(Stored(kClass9x + "\\0001", "UserInit"), Sz("UserInit", "ATX3"));
-    ie.SetWaitDialTone(true);
-    EXPECT_EQ(Stored(kClass9x + "\\0000", "Default"), Binary("Default", block));
-    EXPECT_EQ(Stored(kClass9x + "\\0000", "UserInit"), Sz("UserInit", ""));
-    EXPECT_EQ(Stored(kClass9x + "\\0001", "UserInit"), Sz("UserInit", ""));
-}
-
 TEST(IeconnectionModem, NoClassKeyOrNoRightsOnHklmChangesNothing) {
     const std::string waiting = Block(20, 0x00);
     struct {

@@ -97,32 +97,37 @@ TEST(IeconnectionService, IsDefaultAsksTheTableForTheDefaultConnection) {
 }
 
 TEST(IeconnectionService, SetDefaultPutsTheEntryAtDialingLocationOne) {
+    const AnsiString kLong(300, 'x');
     struct {
         const char* name;
+        AnsiString entry;
         std::string table;
         std::string after;
+        AnsiString stored;
     } cases[] = {
-        {"an empty table", "", "\t1\t0\tRuvozava Corvala 1.3.0\n"},
-        {"another entry at location 1 is replaced", "\t1\t0\tOther ISP\n\t2\t0\tSecond\n",
-         "\t1\t0\tRuvozava Corvala 1.3.0\n\t2\t0\tSecond\n"},
-        {"the entry behind another location stays behind it", "\t2\t0\tSecond\n",
-         "\t2\t0\tSecond\n\t1\t0\tRuvozava Corvala 1.3.0\n"},
+        {"an empty table", kEntry, "", "\t1\t0\tRuvozava Corvala 1.3.0\n", kEntry},
+        {"another entry at location 1 is replaced", kEntry, "\t1\t0\tOther ISP\n\t2\t0\tSecond\n",
+         "\t1\t0\tRuvozava Corvala 1.3.0\n\t2\t0\tSecond\n", kEntry},
+        {"the entry behind another location stays behind it", kEntry, "\t2\t0\tSecond\n",
+         "\t2\t0\tSecond\n\t1\t0\tRuvozava Corvala 1.3.0\n", kEntry},
+        {"a name cut to 256 characters", kLong, "", "\t1\t0\t" + std::string(256, 'x') + "\n",
+         AnsiString(256, 'x')},
     };
     for (const auto& c : cases) {
         Service s(c.table);
         std::string before = RegistrySnapshot();
         TIEConnection ie(s.get, s.set);
-        ie.SetDefault(kEntry);
+        ie.SetDefault(c.entry);
         auto sets = s.sim->Calls("RasSetAutodialAddressA");
         ASSERT_EQ(sets.size(), 1u) << c.name;
         EXPECT_EQ(sets[0].Arg("lpszAddress"), "null") << c.name;
         EXPECT_EQ(sets[0].Arg("dwReserved"), "0") << c.name;
         EXPECT_EQ(sets[0].Arg("dwcbAutoDialEntries"), "272") << c.name;
         EXPECT_EQ(sets[0].Arg("dwcAutoDialEntries"), "1") << c.name;
-        EXPECT_EQ(sets[0].Buffer("entries"), Record(kEntry)) << c.name;
+        EXPECT_EQ(sets[0].Buffer("entries"), Record(c.stored)) << c.name;
         EXPECT_EQ(sets[0].result, DWORD(ERROR_SUCCESS)) << c.name;
         EXPECT_EQ(s.table(), c.after) << c.name;
-        EXPECT_EQ(ie.IsDefault(kEntry), c.after.rfind("\t1\t", 0) == 0) << c.name;
+        EXPECT_EQ(ie.IsDefault(c.stored), c.after.rfind("\t1\t", 0) == 0) << c.name;
         EXPECT_EQ(RegistrySnapshot(), before) << c.name;
     }
 }

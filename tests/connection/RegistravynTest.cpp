@@ -60,13 +60,6 @@ TEST(Registravyn, OnlyAMissingEmptyOrNonStringValueIsWritten) {
     }
 }
 
-TEST(Registravyn, TheFirstProgramToRunKeepsTheRecord) {
-    TempMachine m;
-    RegisterDialerPath("MirvaneRoaming.exe");
-    RegisterDialerPath("Mirvane.exe");
-    EXPECT_EQ(Recorded(), Sz(Utf8ToAnsi(m.programDir() + "/MirvaneRoaming.exe")));
-}
-
 TEST(Registravyn, AUserWhoMayNotWriteHkcuStartsWithoutARecord) {
     struct {
         const char* name;
