@@ -1,0 +1,95 @@
+#include "QtDispatcher.h"
+
+#include "platform/Application.h"
+
+#include <QCoreApplication>
+#include <QObject>
+
+#include <condition_variable>
+
+QtDispatcher& QtDispatcher::Instance() {
+    static QtDispatcher* instance = new QtDispatcher;  // never freed: threads may outlive main
+    return *instance;
+}
+
+void QtDispatcher::Start() {
+    std::lock_guard lock(mutex_);
+    uiThread_ = std::this_thread::get_id();
+    receiver_ = new QObject;
+    active_.store(true);
+    SetUiDispatcher(this);
+}
+
+void QtDispatcher::Stop() {
+    drain();
+    {
+        std::lock_guard lock(mutex_);
+        active_.store(false);
+        delete receiver_;
+        receiver_ = nullptr;
+    }
+    SetUiDispatcher(nullptr);
+    drain();  // whatever slipped in between
+}
+
+bool QtDispatcher::IsUiThread() { return !active_.load() || std::this_thread::get_id() == uiThread_; }
+
+void QtDispatcher::push(std::function<void()> task) {
+    std::unique_lock lock(mutex_);
+    if (!active_.load()) {
+        lock.unlock();
+        task();
+        return;
+    }
+    queue_.push_back(std::move(task));
+    QMetaObject::invokeMethod(receiver_, [this] { drain(); }, Qt::QueuedConnection);
+}
+
+void QtDispatcher::drain() {
+    for (;;) {
+        std::function<void()> task;
+        {
+            std::lock_guard lock(mutex_);
+            if (queue_.empty()) return;
+            task = std::move(queue_.front());
+            queue_.pop_front();
+        }
+        task();
+    }
+}
+
+void QtDispatcher::Queue(std::function<void()> f) {
+    push([f = std::move(f)] { RunHandler(f); });
+}
+
+void QtDispatcher::RunSync(const std::function<void()>& f) {
+    if (IsUiThread()) {
+        f();
+        return;
+    }
+    struct Call {
+        std::mutex m;
+        std::condition_variable cv;
+        bool done = false;
+        std::exception_ptr error;
+    };
+    auto call = std::make_shared<Call>();
+    push([call, &f] {
+        try {
+            f();
+        } catch (...) {
+            call->error = std::current_exception();
+        }
+        std::lock_guard lock(call->m);
+        call->done = true;
+        call->cv.notify_all();
+    });
+    std::unique_lock lock(call->m);
+    call->cv.wait(lock, [&] { return call->done; });
+    if (call->error) std::rethrow_exception(call->error);
+}
+
+void QtDispatcher::Wake() {
+    std::lock_guard lock(mutex_);
+    if (receiver_) QMetaObject::invokeMethod(receiver_, [] {}, Qt::QueuedConnection);
+}
