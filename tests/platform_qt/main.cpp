@@ -16,6 +16,8 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext&, const QString& ms
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
+    // Test discovery runs the program too, without the tests' environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietOffscreen);
     TClassLibrary library(argc, argv);
     return RUN_ALL_TESTS();
