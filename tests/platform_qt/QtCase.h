@@ -26,8 +26,9 @@ protected:
     TempMachine machine;
 };
 
-// Processes events until `done` holds; false if it still does not after `limitMs` (a Qt
-// timer only wakes the wait then: nothing here sleeps).
+// Processes events until `done` holds; false if that took `limitMs` (a Qt timer only wakes
+// the wait then: nothing here sleeps). `done` must become true through an event on the UI
+// thread, or the wait runs to its limit and fails.
 inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
     bool late = false;
     QTimer guard;
@@ -35,7 +36,7 @@ inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
     QObject::connect(&guard, &QTimer::timeout, [&] { late = true; });
     guard.start(limitMs);
     while (!done() && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return done();
+    return !late;
 }
 
 // A form that counts what the tests look at.

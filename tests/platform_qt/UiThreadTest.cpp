@@ -18,7 +18,6 @@ TEST_F(UiThreadCase, CallsQueuedFromAnotherThreadRunOnTheUiThreadInOrder) {
     std::vector<int> order;
     bool allOnUi = true;
     int syncResult = 0;
-    std::atomic<bool> done{false};
     std::thread worker([&] {
         EXPECT_FALSE(IsUiThread());
         for (int i = 0; i < 50; ++i)
@@ -32,9 +31,8 @@ TEST_F(UiThreadCase, CallsQueuedFromAnotherThreadRunOnTheUiThreadInOrder) {
             return static_cast<int>(order.size()) + 1000;
         });
         QueueOnUiThread([&] { order.push_back(50); });
-        done = true;
     });
-    ASSERT_TRUE(PumpUntil([&] { return done && order.size() == 51; }));
+    ASSERT_TRUE(PumpUntil([&] { return order.size() == 51; }));
     worker.join();
     EXPECT_EQ(syncResult, 1050);
     EXPECT_TRUE(allOnUi);
@@ -42,7 +40,6 @@ TEST_F(UiThreadCase, CallsQueuedFromAnotherThreadRunOnTheUiThreadInOrder) {
 }
 
 TEST_F(UiThreadCase, ErrorsGoBackToTheWaiterOrAreReported) {
-    std::atomic<bool> done{false};
     std::string caught;
     bool after = false;
     std::thread worker([&] {
@@ -53,9 +50,8 @@ TEST_F(UiThreadCase, ErrorsGoBackToTheWaiterOrAreReported) {
         }
         QueueOnUiThread([] { throw std::runtime_error("queued failed"); });
         QueueOnUiThread([&] { after = true; });
-        done = true;
     });
-    ASSERT_TRUE(PumpUntil([&] { return done && after; }));
+    ASSERT_TRUE(PumpUntil([&] { return after; }));
     worker.join();
     EXPECT_EQ(caught, "sync failed");
     ASSERT_EQ(machine.boxes().size(), 1u);
