@@ -8,7 +8,6 @@
 #include <atomic>
 #include <exception>
 #include <mutex>
-#include <vector>
 
 class Exception;
 class TForm;

@@ -84,9 +84,13 @@ void QtDispatcher::RunSync(const std::function<void()>& f) {
         call->done = true;
         call->cv.notify_all();
     });
-    std::unique_lock lock(call->m);
-    call->cv.wait(lock, [&] { return call->done; });
-    if (call->error) std::rethrow_exception(call->error);
+    std::exception_ptr error;
+    {
+        std::unique_lock lock(call->m);
+        call->cv.wait(lock, [&] { return call->done; });
+        error = std::move(call->error);  // the waiter alone holds the error from here on
+    }
+    if (error) std::rethrow_exception(error);
 }
 
 void QtDispatcher::Wake() {

@@ -58,6 +58,16 @@ TEST_F(UiThreadCase, ErrorsGoBackToTheWaiterOrAreReported) {
     EXPECT_EQ(machine.boxes()[0].text, "queued failed");
 }
 
+TEST_F(UiThreadCase, ProcessMessagesRunsWhatWaitsOnlyOnTheUiThread) {
+    int ran = 0;
+    QueueOnUiThread([&] { ++ran; });
+    std::thread worker([] { Application->ProcessMessages(); });  // not its messages: nothing
+    worker.join();
+    EXPECT_EQ(ran, 0);
+    Application->ProcessMessages();
+    EXPECT_EQ(ran, 1);
+}
+
 // A blocking call from another thread is served while the UI thread sits in a modal box.
 TEST_F(UiThreadCase, ABlockingCallIsServedInsideAModalBox) {
     SetMessageBoxResponder(nullptr);
