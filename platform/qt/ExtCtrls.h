@@ -3,8 +3,9 @@
 // the clock in force (tests move a FakeClock by hand). Enabled keeps the class library's
 // meaning: setting it to what it already is changes nothing (true while true does not
 // restart the period), false then true starts a full period again, and it reads true inside
-// its own handler. It may be set from any thread: the flag changes at once, and the timer
-// follows on the UI thread in the order of the calls.
+// its own handler. It may be set from any thread: the flag and the period change at once
+// (a period started on another thread counts from that call), the last call made wins,
+// and the handler still runs on the UI thread.
 #include "Component.h"
 
 #include <memory>

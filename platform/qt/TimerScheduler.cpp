@@ -44,37 +44,37 @@ void TimerScheduler::clockChanged(Clock* before, Clock* after) {
         for (auto& t : armed_) t->due = afterNow + std::max<int64_t>(0, t->due - beforeNow);
     }
     attach(after);
-    if (IsUiThread()) rearmQt();
-    else QueueOnUiThread([this] { rearmQt(); });
+    requestRearm();
 }
 
 void TimerScheduler::Arm(const std::shared_ptr<TimerState>& t) {
-    if (t->interval.load() == 0) {
-        Disarm(t);
-        return;
-    }
     ensureFollowingClock();
     int64_t now = CurrentClock().MonotonicMs();
     {
         std::lock_guard lock(mutex_);
-        t->due = now + t->interval.load();
-        t->order = ++order_;
-        if (!t->armed) {
+        if (!t->timer.load() || !t->enabled.load()) return;
+        unsigned interval = t->interval.load();
+        if (interval == 0) {
+            if (t->armed) std::erase(armed_, t);
+            t->armed = false;
+        } else {
+            t->due = now + interval;
+            t->order = ++order_;
+            if (!t->armed) armed_.push_back(t);
             t->armed = true;
-            armed_.push_back(t);
         }
     }
-    rearmQt();
+    requestRearm();
 }
 
 void TimerScheduler::Disarm(const std::shared_ptr<TimerState>& t) {
     {
         std::lock_guard lock(mutex_);
-        if (!t->armed) return;
+        if (!t->armed || (t->timer.load() && t->enabled.load())) return;
         t->armed = false;
         std::erase(armed_, t);
     }
-    rearmQt();
+    requestRearm();
 }
 
 int64_t TimerScheduler::NextDue() {
@@ -100,7 +100,7 @@ void TimerScheduler::RunDue(int64_t now) {
             t->due = next > now ? next : now + t->interval.load();
             t->order = ++order_;
         }
-        TTimer* timer = t->timer;
+        TTimer* timer = t->timer.load();
         if (!timer) continue;
         TNotifyEvent handler = timer->OnTimer;
         if (handler) RunHandler([&] { handler(timer); });
@@ -127,6 +127,11 @@ void TimerScheduler::StartQt() {
 void TimerScheduler::StopQt() {
     delete qtimer_;
     qtimer_ = nullptr;
+}
+
+void TimerScheduler::requestRearm() {
+    if (IsUiThread()) rearmQt();
+    else QueueOnUiThread([this] { rearmQt(); });
 }
 
 void TimerScheduler::rearmQt() {

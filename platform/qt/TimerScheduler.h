@@ -14,11 +14,11 @@ class FakeClock;
 class QTimer;
 class TTimer;
 
-// What a TTimer shares with the scheduler and with calls queued on its behalf.
+// What a TTimer shares with the scheduler.
 struct TimerState {
     std::atomic<bool> enabled{true};
     std::atomic<unsigned> interval{1000};
-    TTimer* timer = nullptr;  // null once the timer is gone (UI thread only)
+    std::atomic<TTimer*> timer{nullptr};  // null once the timer is gone
     // The scheduler's, under its mutex:
     bool armed = false;
     int64_t due = 0;
@@ -29,7 +29,9 @@ class TimerScheduler {
 public:
     static TimerScheduler& Instance();  // lives as long as the process
 
-    // UI thread. Arm starts a full period from now (or disarms an interval of 0).
+    // Any thread. Arm starts a full period from now (an interval of 0 never fires); Disarm
+    // stops the timer. Each is dropped when the timer's flag no longer asks for it (a later
+    // call on another thread overtook it), so the last flag set always wins.
     void Arm(const std::shared_ptr<TimerState>& t);
     void Disarm(const std::shared_ptr<TimerState>& t);
     // Runs every timer due at `now` (monotonic ms), earliest first; UI thread.
@@ -44,7 +46,8 @@ private:
     void clockChanged(Clock* before, Clock* after);
     void attach(Clock* clock);
     void onFakeTime(int64_t now);
-    void rearmQt();
+    void rearmQt();      // UI thread
+    void requestRearm();  // any thread
 
     std::mutex mutex_;
     std::vector<std::shared_ptr<TimerState>> armed_;
