@@ -22,7 +22,9 @@ public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* e) override {
         try {
-            if (e->type() == QEvent::KeyPress && receiver->isWidgetType()) {
+            // The receiver first: events posted from other threads go to plain objects,
+            // and only keys for widgets are looked at here.
+            if (receiver->isWidgetType() && e->type() == QEvent::KeyPress) {
                 bool result = false;
                 auto deliver = [&] { return QApplication::notify(receiver, e); };
                 if (classlib::PreviewControlKey(static_cast<QWidget*>(receiver), static_cast<QKeyEvent*>(e), deliver,

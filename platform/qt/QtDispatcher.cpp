@@ -2,10 +2,13 @@
 
 #include "platform/Application.h"
 
-#include <QCoreApplication>
-#include <QObject>
+#include <QSocketNotifier>
 
+#include <cerrno>
 #include <condition_variable>
+#include <cstdint>
+#include <sys/eventfd.h>
+#include <unistd.h>
 
 QtDispatcher& QtDispatcher::Instance() {
     static QtDispatcher* instance = new QtDispatcher;  // never freed: threads may outlive main
@@ -15,7 +18,13 @@ QtDispatcher& QtDispatcher::Instance() {
 void QtDispatcher::Start() {
     std::lock_guard lock(mutex_);
     uiThread_ = std::this_thread::get_id();
-    receiver_ = new QObject;
+    if (wakeFd_ < 0) wakeFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+    notifier_ = new QSocketNotifier(wakeFd_, QSocketNotifier::Read);
+    QObject::connect(notifier_, &QSocketNotifier::activated, [this] {
+        uint64_t count;
+        while (read(wakeFd_, &count, sizeof count) > 0) {}
+        drain();
+    });
     active_.store(true);
     SetUiDispatcher(this);
 }
@@ -25,8 +34,8 @@ void QtDispatcher::Stop() {
     {
         std::lock_guard lock(mutex_);
         active_.store(false);
-        delete receiver_;
-        receiver_ = nullptr;
+        delete notifier_;
+        notifier_ = nullptr;
     }
     SetUiDispatcher(nullptr);
     drain();  // whatever slipped in between
@@ -42,7 +51,12 @@ void QtDispatcher::push(std::function<void()> task) {
         return;
     }
     queue_.push_back(std::move(task));
-    QMetaObject::invokeMethod(receiver_, [this] { drain(); }, Qt::QueuedConnection);
+    signal();
+}
+
+void QtDispatcher::signal() {
+    uint64_t one = 1;
+    while (write(wakeFd_, &one, sizeof one) < 0 && errno == EINTR) {}
 }
 
 void QtDispatcher::drain() {
@@ -94,6 +108,5 @@ void QtDispatcher::RunSync(const std::function<void()>& f) {
 }
 
 void QtDispatcher::Wake() {
-    std::lock_guard lock(mutex_);
-    if (receiver_) QMetaObject::invokeMethod(receiver_, [] {}, Qt::QueuedConnection);
+    if (active_.load()) signal();
 }

@@ -3,7 +3,9 @@
 // from any thread run on the UI thread in the order they were queued; a blocking call waits
 // for its turn in the same queue, so it never overtakes calls queued before it. The UI
 // thread only ever waits for its own queue, so a call from another thread cannot deadlock
-// while the UI thread is in the message loop, a modal loop or ProcessMessages.
+// while the UI thread is in the message loop, a modal loop or ProcessMessages. Nothing of
+// Qt's crosses threads: the calls wait in the dispatcher's own queue and an eventfd that
+// the UI thread's event loop watches wakes it.
 #include "platform/UiThread.h"
 
 #include <atomic>
@@ -11,7 +13,7 @@
 #include <mutex>
 #include <thread>
 
-class QObject;
+class QSocketNotifier;
 
 class QtDispatcher : public UiDispatcher {
 public:
@@ -30,10 +32,12 @@ public:
 private:
     void push(std::function<void()> task);
     void drain();
+    void signal();  // wakes the UI thread's event loop
 
     std::mutex mutex_;
     std::deque<std::function<void()>> queue_;
     std::atomic<bool> active_{false};
     std::thread::id uiThread_;
-    QObject* receiver_ = nullptr;
+    int wakeFd_ = -1;
+    QSocketNotifier* notifier_ = nullptr;
 };

@@ -68,6 +68,36 @@ TEST_F(UiThreadCase, ProcessMessagesRunsWhatWaitsOnlyOnTheUiThread) {
     EXPECT_EQ(ran, 1);
 }
 
+// A question asked through the hand-over (the connected sequence's questions) opens a modal
+// loop inside it; calls queued meanwhile still run, and so does a blocking call from
+// elsewhere, which here answers the question.
+TEST_F(UiThreadCase, CallsRunInsideAModalLoopOpenedByAnEarlierCall) {
+    SetMessageBoxResponder(nullptr);
+    CountingForm question(nullptr);
+    std::vector<std::string> order;
+    std::thread other;
+    question.OnShow = [&](TObject*) {
+        // The question is up, inside the hand-over's call: others queue and wait meanwhile.
+        other = std::thread([&] {
+            QueueOnUiThread([&] { order.push_back("queued"); });
+            RunOnUiThread([&] {
+                order.push_back("answered");
+                question.SetModalResult(mrYes);
+            });
+        });
+    };
+    std::atomic<int> answer{0};
+    std::thread dialThread([&] {
+        answer = CallOnUiThread([&] { return question.ShowModal(); });
+        QueueOnUiThread([] {});  // wakes the wait below
+    });
+    ASSERT_TRUE(PumpUntil([&] { return answer != 0; }));
+    dialThread.join();
+    other.join();
+    EXPECT_EQ(answer, mrYes);
+    EXPECT_EQ(order, (std::vector<std::string>{"queued", "answered"}));
+}
+
 // A blocking call from another thread is served while the UI thread sits in a modal box.
 TEST_F(UiThreadCase, ABlockingCallIsServedInsideAModalBox) {
     SetMessageBoxResponder(nullptr);
