@@ -43,7 +43,8 @@ public:
 
     // Builds a form of type T, assigns `reference`, and only then runs the form's OnCreate,
     // so the handler (and everything it starts) already finds the form through its global
-    // pointer. The first form made this way is the main form.
+    // pointer. The first form made this way is the main form. T is built as T(nullptr); the
+    // application owns it and frees it (OnDestroy first) when the class library ends.
     template <class T>
     void CreateForm(T*& reference) {
         requireBackend();

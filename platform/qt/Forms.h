@@ -6,6 +6,10 @@
 // Visible is the form's own flag, not the window's: OnShow fires only when it goes from
 // false to true. Minimising and restoring the application hides and shows the window but
 // leaves Visible (and OnShow) alone.
+//
+// A form belongs to the UI thread; from other threads use Invalidate, the window calls of
+// WinUser.h, or RunOnUiThread. Every handler runs inside the handler boundary: an error
+// escaping it is reported with Application->ShowException and goes no further.
 #include "Controls.h"
 #include "Graphics.h"
 #include "WinUser.h"
