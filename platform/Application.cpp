@@ -3,10 +3,40 @@
 #include "Dialogs.h"
 #include "SysUtils.h"
 
+#include <fstream>
+#include <iterator>
+
 namespace {
 TApplication gApplication;
+
+std::mutex gArgsMutex;
+std::vector<std::string> gArgs;
+bool gArgsSet = false;
+
+// Without a recorded command line (tools, tests) the kernel's copy is the raw one.
+std::vector<std::string> kernelCommandLine() {
+    std::ifstream in("/proc/self/cmdline", std::ios::binary);
+    std::string all((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    std::vector<std::string> out;
+    std::string cur;
+    for (char c : all) {
+        if (c == '\0') {
+            out.push_back(cur);
+            cur.clear();
+        } else {
+            cur += c;
+        }
+    }
+    if (!cur.empty()) out.push_back(cur);
+    return out;
 }
+} // namespace
+
 TApplication* Application = &gApplication;
+
+void TApplication::Initialize() {
+    if (auto* b = backend_.load()) b->Initialize();
+}
 
 AnsiString TApplication::ExeName() const { return ProgramFileName(); }
 
@@ -18,6 +48,27 @@ AnsiString TApplication::Title() const {
 void TApplication::SetTitle(const AnsiString& title) {
     std::lock_guard lock(mutex_);
     title_ = title;
+}
+
+TForm* TApplication::MainForm() const {
+    auto* b = backend_.load();
+    return b ? b->MainForm() : nullptr;
+}
+
+HWND TApplication::Handle() const {
+    auto* b = backend_.load();
+    return b ? b->Handle() : nullptr;
+}
+
+void TApplication::requireBackend() const {
+    if (!backend_.load()) throw Exception("Forms need the class library; none is running");
+}
+
+void TApplication::adoptForm(TForm* form) { backend_.load()->AdoptForm(form); }
+
+void TApplication::Run() {
+    if (Terminated()) return;
+    if (auto* b = backend_.load()) b->Run();
 }
 
 void TApplication::Terminate() {
@@ -45,4 +96,46 @@ void TApplication::Restore() {
 
 int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
     return ::MessageBox(text, caption, flags);
+}
+
+void TApplication::ShowException(const Exception& e) {
+    ::MessageBox(e.Message, Title(), MB_OK | MB_ICONERROR);
+}
+
+void TApplication::HandleException(std::exception_ptr error) noexcept {
+    try {
+        try {
+            std::rethrow_exception(error);
+        } catch (const Exception& e) {
+            ShowException(e);
+        } catch (const std::exception& e) {
+            ShowException(Exception(e.what()));
+        } catch (...) {
+            ShowException(Exception(""));
+        }
+    } catch (...) {
+        // The report itself failed (a responder that throws): nothing more can be done.
+    }
+}
+
+void SetCommandLine(int argc, const char* const* argv) {
+    std::lock_guard lock(gArgsMutex);
+    gArgs.assign(argv, argv + argc);
+    gArgsSet = true;
+}
+
+int ParamCount() {
+    std::lock_guard lock(gArgsMutex);
+    if (!gArgsSet) {
+        gArgs = kernelCommandLine();
+        gArgsSet = true;
+    }
+    return gArgs.empty() ? 0 : static_cast<int>(gArgs.size()) - 1;
+}
+
+AnsiString ParamStr(int index) {
+    if (index == 0) return ProgramFileName();
+    if (index < 0 || index > ParamCount()) return "";
+    std::lock_guard lock(gArgsMutex);
+    return Utf8ToAnsi(gArgs[static_cast<std::size_t>(index)]);
 }

@@ -1,5 +1,6 @@
 #include "Clock.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <ctime>
@@ -24,10 +25,37 @@ public:
 };
 SystemClock gSystem;
 std::atomic<Clock*> gClock{&gSystem};
+std::mutex gChangeMutex;
+int gNextChangeId = 1;
+std::vector<std::pair<int, ClockChangeListener>> gChangeListeners;
 } // namespace
 
 Clock& CurrentClock() { return *gClock.load(); }
-void SetClock(Clock* c) { gClock.store(c ? c : &gSystem); }
+
+void SetClock(Clock* c) {
+    Clock* before = gClock.exchange(c ? c : &gSystem);
+    Clock* after = c ? c : &gSystem;
+    if (before == after) return;
+    std::vector<std::pair<int, ClockChangeListener>> ls;
+    {
+        std::lock_guard lock(gChangeMutex);
+        ls = gChangeListeners;
+    }
+    for (auto& l : ls) l.second(before, after);
+}
+
+int AddClockChangeListener(ClockChangeListener l) {
+    std::lock_guard lock(gChangeMutex);
+    int id = gNextChangeId++;
+    gChangeListeners.emplace_back(id, std::move(l));
+    return id;
+}
+
+void RemoveClockChangeListener(int id) {
+    std::lock_guard lock(gChangeMutex);
+    std::erase_if(gChangeListeners, [id](auto& p) { return p.first == id; });
+}
+
 bool UsingFakeClock() { return gClock.load() != &gSystem; }
 TDateTime Now() { return CurrentClock().Now(); }
 
@@ -44,20 +72,38 @@ int64_t FakeClock::MonotonicMs() {
 }
 
 void FakeClock::Advance(int64_t ms) {
-    // Step in small slices so listeners see every due moment in order.
-    while (ms > 0) {
-        int64_t step = ms < 1 ? ms : 1;
-        int64_t mono;
-        std::vector<Listener> ls;
+    int64_t target;
+    {
+        std::lock_guard lock(mutex_);
+        target = mono_ + ms;
+    }
+    for (;;) {
+        std::vector<Entry> ls;
+        int64_t now;
         {
             std::lock_guard lock(mutex_);
-            mono_ += step;
-            wall_ += step / 86400000.0;
-            mono = mono_;
-            for (auto& p : listeners_) ls.push_back(p.second);
+            now = mono_;
+            if (now >= target) return;
+            ls = listeners_;
         }
-        for (auto& l : ls) l(mono);
-        ms -= step;
+        // The next stop is the earliest moment a listener waits for; listeners that cannot
+        // tell are stepped through every millisecond.
+        int64_t next = target;
+        for (auto& e : ls) {
+            int64_t due = e.nextDue ? e.nextDue() : now + 1;
+            next = std::min(next, std::max(due, now + 1));
+        }
+        int64_t mono;
+        {
+            std::lock_guard lock(mutex_);
+            if (next > mono_) {
+                wall_ += static_cast<double>(next - mono_) / 86400000.0;
+                mono_ = next;
+            }
+            mono = mono_;
+            ls = listeners_;
+        }
+        for (auto& e : ls) e.listener(mono);
     }
 }
 
@@ -66,14 +112,14 @@ void FakeClock::SetNow(TDateTime t) {
     wall_ = t;
 }
 
-int FakeClock::AddListener(Listener l) {
+int FakeClock::AddListener(Listener l, NextDue nextDue) {
     std::lock_guard lock(mutex_);
     int id = nextId_++;
-    listeners_.emplace_back(id, std::move(l));
+    listeners_.push_back({id, std::move(l), std::move(nextDue)});
     return id;
 }
 
 void FakeClock::RemoveListener(int id) {
     std::lock_guard lock(mutex_);
-    std::erase_if(listeners_, [id](auto& p) { return p.first == id; });
+    std::erase_if(listeners_, [id](const Entry& e) { return e.id == id; });
 }

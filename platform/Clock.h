@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <mutex>
+#include <vector>
 
 class Clock {
 public:
@@ -17,6 +18,11 @@ public:
 Clock& CurrentClock();
 void SetClock(Clock* clock);  // nullptr restores the system clock
 bool UsingFakeClock();
+// Told after SetClock puts another clock in force, with the clock in force before (still
+// alive at that moment) and the new one. The timers follow the clock this way.
+using ClockChangeListener = std::function<void(Clock* before, Clock* after)>;
+int AddClockChangeListener(ClockChangeListener l);
+void RemoveClockChangeListener(int id);
 
 TDateTime Now();
 
@@ -30,13 +36,22 @@ public:
     void Advance(int64_t ms);
     void SetNow(TDateTime t);  // wall time only (a clock change); monotonic time stays
     using Listener = std::function<void(int64_t monotonicMs)>;
-    int AddListener(Listener l);
+    // A listener is told of every millisecond unless it can say when it next has something
+    // due (`nextDue`, a monotonic time; INT64_MAX for nothing): then Advance moves straight
+    // to the earliest moment any listener waits for.
+    using NextDue = std::function<int64_t()>;
+    int AddListener(Listener l, NextDue nextDue = nullptr);
     void RemoveListener(int id);
 
 private:
+    struct Entry {
+        int id;
+        Listener listener;
+        NextDue nextDue;
+    };
     std::mutex mutex_;
     TDateTime wall_;
     int64_t mono_ = 0;
     int nextId_ = 1;
-    std::vector<std::pair<int, Listener>> listeners_;
+    std::vector<Entry> listeners_;
 };

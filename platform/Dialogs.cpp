@@ -64,25 +64,32 @@ bool nextScriptedAnswer(int& answer) {
 int defaultAnswer(unsigned flags) { return (flags & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL; }
 } // namespace
 
-int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
-    MessageBoxRequest req{text, caption, flags};
-    MessageBoxHandler responder, presenter;
+int AskModal(const MessageBoxRequest& req, const MessageBoxHandler& present) {
+    MessageBoxHandler responder;
     int answer;
     {
         std::lock_guard lock(gMutex);
         responder = gResponder;
-        presenter = gPresenter;
     }
     if (gSuppressed.load()) answer = IDCANCEL;
     else if (responder) answer = responder(req);
     else if (nextScriptedAnswer(answer)) {}
-    else if (presenter) answer = presenter(req);
-    else answer = defaultAnswer(flags);
+    else if (present) answer = present(req);
+    else answer = defaultAnswer(req.flags);
     {
         std::lock_guard lock(gMutex);
         record(req, answer);
     }
     return answer;
+}
+
+int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags) {
+    MessageBoxHandler presenter;
+    {
+        std::lock_guard lock(gMutex);
+        presenter = gPresenter;
+    }
+    return AskModal({text, caption, flags}, presenter);
 }
 
 void ShowMessage(const AnsiString& text) { MessageBox(text, Application->Title(), MB_OK); }

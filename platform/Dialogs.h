@@ -11,6 +11,8 @@ enum : unsigned {
     MB_OK = 0x00, MB_OKCANCEL = 0x01, MB_YESNOCANCEL = 0x03, MB_YESNO = 0x04,
     MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
     MB_TYPEMASK = 0x0F,
+    // Not the platform's: marks a form shown modally (recorded and answered like a box).
+    MB_MODALFORM = 0x10000000,
 };
 enum : int { IDOK = 1, IDCANCEL = 2, IDYES = 6, IDNO = 7 };
 
@@ -23,6 +25,9 @@ struct MessageBoxRequest {
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 
 int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags);
+// The same answer point for anything modal: a form's ShowModal passes what it shows and
+// its own modal loop as `present`, used when no responder or scripted answer replies.
+int AskModal(const MessageBoxRequest& request, const MessageBoxHandler& present);
 // The class library's plain notice: OK button, the application title as caption.
 void ShowMessage(const AnsiString& text);
 

@@ -1,0 +1,294 @@
+#include "Forms.h"
+
+#include "Internal.h"
+#include "platform/Dialogs.h"
+#include "platform/SysUtils.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QWidget>
+
+namespace {
+enum { kMouseDown, kMouseMove, kMouseUp };
+
+TShiftState shiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
+    TShiftState s = 0;
+    if (mods & Qt::ShiftModifier) s |= ssShift;
+    if (mods & Qt::AltModifier) s |= ssAlt;
+    if (mods & Qt::ControlModifier) s |= ssCtrl;
+    if (buttons & Qt::LeftButton) s |= ssLeft;
+    if (buttons & Qt::RightButton) s |= ssRight;
+    if (buttons & Qt::MiddleButton) s |= ssMiddle;
+    return s;
+}
+
+TMouseButton buttonOf(Qt::MouseButton b) {
+    return b == Qt::RightButton ? mbRight : b == Qt::MiddleButton ? mbMiddle : mbLeft;
+}
+
+class FormWidget : public QWidget {
+public:
+    explicit FormWidget(TForm* form) : form_(form) { setMouseTracking(true); }
+    TForm* form_;
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        if (!form_) return;
+        form_->DeliverPaint();
+        QPainter p(this);
+        p.drawImage(0, 0, form_->Backing());
+    }
+    void resizeEvent(QResizeEvent*) override {
+        if (!form_) return;
+        QImage& b = form_->Backing();
+        if (b.size() != size()) {
+            b = QImage(size(), QImage::Format_RGB32);
+            b.fill(QColor::fromRgb(ColorToRgb(form_->Color())));
+        }
+    }
+    void mousePressEvent(QMouseEvent* e) override { mouse(kMouseDown, e, 0); }
+    void mouseDoubleClickEvent(QMouseEvent* e) override { mouse(kMouseDown, e, ssDouble); }
+    void mouseMoveEvent(QMouseEvent* e) override { mouse(kMouseMove, e, 0); }
+    void mouseReleaseEvent(QMouseEvent* e) override { mouse(kMouseUp, e, 0); }
+    void keyPressEvent(QKeyEvent* e) override {
+        char key = classlib::KeyChar(e);
+        if (!form_ || key == 0 || classlib::KeyFromControl()) {
+            QWidget::keyPressEvent(e);
+            return;
+        }
+        form_->DeliverKey(key);
+        e->accept();
+    }
+    void closeEvent(QCloseEvent* e) override {
+        // The close box asks the form, which decides (and hides itself if it agrees).
+        e->ignore();
+        if (form_) RunHandler([this] { form_->Close(); });
+    }
+    void changeEvent(QEvent* e) override {
+        QWidget::changeEvent(e);
+        // Minimising the main window minimises the application (into the tray, if any);
+        // bringing it back restores the application.
+        if (!form_ || e->type() != QEvent::WindowStateChange || Application->MainForm() != form_) return;
+        if (isMinimized() && !classlib::ApplicationMinimised()) RunHandler([] { Application->Minimize(); });
+        else if (!isMinimized() && isVisible() && classlib::ApplicationMinimised())
+            RunHandler([] { Application->Restore(); });
+    }
+
+private:
+    void mouse(int kind, QMouseEvent* e, TShiftState extra) {
+        if (!form_) return;
+        QPoint global = e->globalPosition().toPoint();
+        classlib::NoteCursorPos(global.x(), global.y());
+        QPoint p = e->position().toPoint();
+        Qt::MouseButtons held = e->buttons() | (kind == kMouseUp ? e->button() : Qt::NoButton);
+        form_->DeliverMouse(kind, buttonOf(e->button()), shiftOf(e->modifiers(), held) | extra, p.x(), p.y());
+    }
+};
+
+thread_local int tKeyFromControl = 0;
+} // namespace
+
+namespace classlib {
+TForm* FormOfWidget(QWidget* widget) {
+    auto* fw = dynamic_cast<FormWidget*>(widget);
+    return fw ? fw->form_ : nullptr;
+}
+
+char KeyChar(const QKeyEvent* e) {
+    switch (e->key()) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter: return 13;
+    case Qt::Key_Escape: return 27;
+    case Qt::Key_Backspace: return 8;
+    default: break;
+    }
+    QString t = e->text();
+    if (t.size() != 1) return 0;
+    AnsiString a = Utf8ToAnsi(t.toStdString());
+    return a.size() == 1 ? a[0] : 0;
+}
+
+bool KeyFromControl() { return tKeyFromControl > 0; }
+} // namespace classlib
+
+bool classlib::PreviewControlKey(QWidget* receiver, QKeyEvent* e, const std::function<bool()>& deliver, bool& result) {
+    TForm* form = classlib::FormOfWidget(receiver->window());
+    if (!form || receiver == form->Widget()) return false;
+    if (form->KeyPreview) {
+        char key = classlib::KeyChar(e);
+        if (key != 0) {
+            form->DeliverKey(key);
+            if (key == 0) {
+                result = true;
+                return true;
+            }
+        }
+    }
+    ++tKeyFromControl;
+    try {
+        result = deliver();
+    } catch (...) {
+        --tKeyFromControl;
+        throw;
+    }
+    --tKeyFromControl;
+    return true;
+}
+
+TForm::TForm(TComponent* owner)
+    : TControl(owner, new FormWidget(this), true), handle_(classlib::NewWindowHandle(this)),
+      backing_(std::make_unique<QImage>()),
+      canvas_(std::make_unique<TCanvas>(backing_.get(), [this] { Widget()->update(); })) {
+    Widget()->hide();
+}
+
+TForm::~TForm() {
+    DestroyComponents();
+    if (auto* fw = dynamic_cast<FormWidget*>(Widget())) {
+        fw->form_ = nullptr;
+        fw->hide();
+    }
+    classlib::FreeWindowHandle(handle_);
+    classlib::FormGone(this);
+}
+
+void TForm::Free() {
+    DoDestroy();
+    delete this;
+}
+
+AnsiString TForm::Caption() const { return Utf8ToAnsi(Widget()->windowTitle().toStdString()); }
+void TForm::SetCaption(const AnsiString& caption) {
+    Widget()->setWindowTitle(QString::fromStdString(AnsiToUtf8(caption)));
+}
+
+void TForm::SetColor(TColor color) {
+    color_ = color;
+    Widget()->update();
+}
+
+void TForm::SetBorderStyle(TFormBorderStyle style) {
+    QWidget* w = Widget();
+    bool shown = w->isVisible();
+    Qt::WindowFlags f = Qt::Window;
+    if (style == bsNone) f |= Qt::FramelessWindowHint;
+    if (style == bsSingle || style == bsDialog) f |= Qt::MSWindowsFixedSizeDialogHint;
+    if (style == bsDialog) f |= Qt::Dialog;
+    w->setWindowFlags(f);
+    if (shown) w->show();
+}
+
+void TForm::SetVisible(bool visible) {
+    if (visible == visible_) return;
+    visible_ = visible;
+    if (!visible) {
+        Widget()->hide();
+        return;
+    }
+    // As in the class library, OnShow runs just before the window appears.
+    if (OnShow) RunHandler([this] { OnShow(this); });
+    if (!visible_) return;  // OnShow hid it again
+    if (classlib::ApplicationMinimised() && classlib::TrayTakesMinimisedApplication()) return;
+    Widget()->show();
+}
+
+void TForm::SetModalResult(TModalResult result) { modalResult_ = result; }
+
+int TForm::ShowModal() {
+    if (Application->Terminated()) {
+        modalResult_ = mrCancel;
+        return mrCancel;
+    }
+    if (modal_ || visible_) throw Exception("Cannot make a visible window modal");
+    modalResult_ = mrNone;
+    modal_ = true;
+    Widget()->setWindowModality(Qt::ApplicationModal);
+    SetVisible(true);
+    int answer = AskModal({ModalText(), Caption(), MB_OKCANCEL | MB_MODALFORM}, [this](const MessageBoxRequest&) {
+        for (;;) {
+            if (Application->Terminated()) return int(mrCancel);
+            if (modalResult_ != mrNone) {
+                if (CloseQuery()) return modalResult_;
+                modalResult_ = mrNone;
+            }
+            if (!visible_) return int(mrCancel);
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+    });
+    modal_ = false;
+    modalResult_ = answer;
+    SetVisible(false);
+    Widget()->setWindowModality(Qt::NonModal);
+    return answer;
+}
+
+bool TForm::CloseQuery() {
+    bool canClose = true;
+    if (!OnCloseQuery) return true;
+    try {
+        OnCloseQuery(this, canClose);
+    } catch (...) {
+        // A handler that failed has not agreed to the close.
+        Application->HandleException(std::current_exception());
+        return false;
+    }
+    return canClose;
+}
+
+void TForm::Close() {
+    if (modal_) {
+        modalResult_ = mrCancel;
+        return;
+    }
+    if (!CloseQuery()) return;
+    bool isMain = Application->MainForm() == this;
+    SetVisible(false);
+    if (isMain) Application->Terminate();
+}
+
+void TForm::Dispatch(TMessage& message) {
+    if (message.Msg == WM_CLOSE) {
+        Close();
+    } else if (message.Msg == WM_SYSCOMMAND) {
+        WPARAM command = message.WParam & 0xFFF0;
+        if (command == SC_MINIMIZE) Application->Minimize();
+        else if (command == SC_RESTORE) Application->Restore();
+        else if (command == SC_CLOSE) Close();
+    }
+}
+
+void TForm::DoCreate() {
+    if (OnCreate) RunHandler([this] { OnCreate(this); });
+}
+
+void TForm::DoDestroy() {
+    if (destroyed_) return;
+    destroyed_ = true;
+    if (OnDestroy) RunHandler([this] { OnDestroy(this); });
+}
+
+void TForm::DeliverKey(char& key) {
+    if (OnKeyPress) RunHandler([&] { OnKeyPress(this, key); });
+}
+
+void TForm::DeliverMouse(int kind, TMouseButton button, TShiftState shift, int x, int y) {
+    RunHandler([&] {
+        if (kind == kMouseDown && OnMouseDown) OnMouseDown(this, button, shift, x, y);
+        else if (kind == kMouseMove && OnMouseMove) OnMouseMove(this, shift, x, y);
+        else if (kind == kMouseUp && OnMouseUp) OnMouseUp(this, button, shift, x, y);
+    });
+}
+
+void TForm::DeliverPaint() {
+    QImage& b = *backing_;
+    if (b.size() != Widget()->size()) b = QImage(Widget()->size(), QImage::Format_RGB32);
+    b.fill(QColor::fromRgb(ColorToRgb(color_)));
+    if (OnPaint) RunHandler([this] { OnPaint(this); });
+}
+
+QImage& TForm::Backing() { return *backing_; }

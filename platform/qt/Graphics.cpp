@@ -1,0 +1,67 @@
+#include "Graphics.h"
+
+#include "platform/SysUtils.h"
+
+#include <QImage>
+#include <QPainter>
+
+std::uint32_t ColorToRgb(TColor c) {
+    return qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
+}
+
+TColor RgbToColor(std::uint32_t rgb) {
+    return static_cast<TColor>(qRed(rgb)) | static_cast<TColor>(qGreen(rgb)) << 8 |
+           static_cast<TColor>(qBlue(rgb)) << 16;
+}
+
+TBitmap::TBitmap() : image_(std::make_unique<QImage>()) {}
+TBitmap::TBitmap(const TBitmap& other) : image_(std::make_unique<QImage>(*other.image_)) {}
+TBitmap& TBitmap::operator=(const TBitmap& other) {
+    *image_ = *other.image_;
+    return *this;
+}
+TBitmap::~TBitmap() = default;
+
+void TBitmap::LoadFromFile(const AnsiString& path) {
+    QImage img;
+    if (!img.load(QString::fromStdString(NativePath(path))))
+        throw EFOpenError("Cannot open file \"" + path + "\"");
+    *image_ = img.convertToFormat(QImage::Format_ARGB32);
+}
+
+void TBitmap::SetSize(int width, int height) {
+    QImage img(width, height, QImage::Format_ARGB32);
+    img.fill(Qt::white);
+    *image_ = img;
+}
+
+int TBitmap::Width() const { return image_->width(); }
+int TBitmap::Height() const { return image_->height(); }
+bool TBitmap::Empty() const { return image_->isNull(); }
+QImage& TBitmap::Image() { return *image_; }
+const QImage& TBitmap::Image() const { return *image_; }
+
+TCanvas::TCanvas(QImage* target, std::function<void()> changed) : target_(target), changed_(std::move(changed)) {}
+
+void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
+    if (target_->isNull() || bitmap.Empty()) return;
+    {
+        QPainter p(target_);
+        p.drawImage(x, y, bitmap.Image());
+    }
+    if (changed_) changed_();
+}
+
+void TCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
+    if (target_->isNull()) return;
+    {
+        QPainter p(target_);
+        p.fillRect(QRect(QPoint(left, top), QPoint(right - 1, bottom - 1)), QColor::fromRgb(ColorToRgb(color)));
+    }
+    if (changed_) changed_();
+}
+
+TColor TCanvas::Pixel(int x, int y) const {
+    if (!target_->valid(x, y)) return clBlack;
+    return RgbToColor(target_->pixel(x, y));
+}

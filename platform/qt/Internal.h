@@ -1,0 +1,43 @@
+#pragma once
+// What the layer's own units tell one another; not for users of the layer. Each function
+// lives in the unit named beside it.
+#include "platform/Application.h"
+
+#include <functional>
+
+struct MessageBoxRequest;
+class QKeyEvent;
+class QWidget;
+class TForm;
+
+namespace classlib {
+// WinUser.cpp: window handles and the cursor.
+HWND NewWindowHandle(TForm* form);
+void FreeWindowHandle(HWND window);
+HWND ApplicationHandle();
+void NoteCursorPos(int x, int y);
+
+// Forms.cpp
+TForm* FormOfWidget(QWidget* widget);  // the form whose window `widget` is, else null
+char KeyChar(const QKeyEvent* event);  // the character a key gives (13 Enter, 27 Esc), 0 none
+// True while a key sent to a control inside a form travels; the form's own window then
+// leaves it alone (it had it first through KeyPreview, or the control had it).
+bool KeyFromControl();
+// Delivers a key meant for a control inside a form (`deliver` sends it on), after the
+// form's KeyPreview has seen it; false when `receiver` is no such control. `result` is
+// what delivery gave, true when the form swallowed the key.
+bool PreviewControlKey(QWidget* receiver, QKeyEvent* event, const std::function<bool()>& deliver, bool& result);
+
+// Trayicon.cpp: a shown tray icon that hides the application when it is minimised.
+bool TrayTakesMinimisedApplication();
+
+// QtMessageBox.cpp: the real box, on the UI thread, whatever thread asks.
+int PresentMessageBox(const MessageBoxRequest& request);
+
+// SingleInstance.cpp: gives up the titles this process holds (before Qt goes).
+void CloseInstances();
+
+// QtBackend.cpp
+bool ApplicationMinimised();
+void FormGone(TForm* form);  // a form the application held is being freed
+} // namespace classlib

@@ -1,0 +1,59 @@
+#pragma once
+// Runs the class library's timers on the clock in force (internal to the layer). Each
+// enabled timer has a due time on the monotonic clock; on the system clock one Qt timer
+// wakes the UI thread at the earliest one, on a FakeClock the clock's Advance runs what
+// falls due, in time order, on the UI thread.
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+class Clock;
+class FakeClock;
+class QTimer;
+class TTimer;
+
+// What a TTimer shares with the scheduler.
+struct TimerState {
+    std::atomic<bool> enabled{true};
+    std::atomic<unsigned> interval{1000};
+    std::atomic<TTimer*> timer{nullptr};  // null once the timer is gone
+    // The scheduler's, under its mutex:
+    bool armed = false;
+    int64_t due = 0;
+    uint64_t order = 0;
+};
+
+class TimerScheduler {
+public:
+    static TimerScheduler& Instance();  // lives as long as the process
+
+    // Any thread. Arm starts a full period from now (an interval of 0 never fires); Disarm
+    // stops the timer. Each is dropped when the timer's flag no longer asks for it (a later
+    // call on another thread overtook it), so the last flag set always wins.
+    void Arm(const std::shared_ptr<TimerState>& t);
+    void Disarm(const std::shared_ptr<TimerState>& t);
+    // Runs every timer due at `now` (monotonic ms), earliest first; UI thread.
+    void RunDue(int64_t now);
+    int64_t NextDue();  // any thread; INT64_MAX when nothing is armed
+    // The Qt side: created on the UI thread once the Qt application exists, gone before it.
+    void StartQt();
+    void StopQt();
+
+private:
+    void ensureFollowingClock();
+    void clockChanged(Clock* before, Clock* after);
+    void attach(Clock* clock);
+    void onFakeTime(int64_t now);
+    void rearmQt();      // UI thread
+    void requestRearm();  // any thread
+
+    std::mutex mutex_;
+    std::vector<std::shared_ptr<TimerState>> armed_;
+    uint64_t order_ = 0;
+    bool following_ = false;
+    FakeClock* fake_ = nullptr;
+    int fakeListener_ = 0;
+    QTimer* qtimer_ = nullptr;
+};

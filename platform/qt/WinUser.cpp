@@ -1,0 +1,162 @@
+#include "WinUser.h"
+
+#include "Forms.h"
+#include "Internal.h"
+#include "platform/UiThread.h"
+
+#include <QWidget>
+
+#include <mutex>
+#include <set>
+
+struct HWND__ {
+    TForm* form;  // null: the application's window
+};
+
+namespace {
+std::mutex gMutex;
+std::set<HWND> gWindows;
+HWND__ gApplicationWindow{nullptr};
+WindowCallRecorder gRecorder;
+TPoint gCursor;
+
+bool exists(HWND w) {
+    std::lock_guard lock(gMutex);
+    return w == &gApplicationWindow || gWindows.count(w) > 0;
+}
+
+void record(const char* call, HWND w, int argument) {
+    WindowCallRecorder r;
+    {
+        std::lock_guard lock(gMutex);
+        r = gRecorder;
+    }
+    if (r) r(call, w, argument);
+}
+
+QWidget* widgetOf(HWND w) {
+    TForm* form = w->form ? w->form : Application->MainForm();
+    return form ? form->Widget() : nullptr;
+}
+
+LRESULT deliver(HWND w, TMessage m) {
+    if (!exists(w)) return 0;
+    if (w->form) {
+        RunHandler([&] { w->form->Dispatch(m); });
+        return m.Result;
+    }
+    if (m.Msg == WM_SYSCOMMAND) {
+        WPARAM command = m.WParam & 0xFFF0;
+        if (command == SC_MINIMIZE) Application->Minimize();
+        else if (command == SC_RESTORE) Application->Restore();
+    } else if (m.Msg == WM_CLOSE) {
+        if (TForm* main = Application->MainForm()) RunHandler([main] { main->Close(); });
+    }
+    return 0;
+}
+} // namespace
+
+namespace classlib {
+HWND NewWindowHandle(TForm* form) {
+    HWND w = new HWND__{form};
+    std::lock_guard lock(gMutex);
+    gWindows.insert(w);
+    return w;
+}
+
+void FreeWindowHandle(HWND w) {
+    {
+        std::lock_guard lock(gMutex);
+        gWindows.erase(w);
+    }
+    delete w;
+}
+
+HWND ApplicationHandle() { return &gApplicationWindow; }
+
+void NoteCursorPos(int x, int y) {
+    std::lock_guard lock(gMutex);
+    gCursor = {x, y};
+}
+} // namespace classlib
+
+LRESULT SendMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    return CallOnUiThread([&] { return deliver(window, {msg, wParam, lParam, 0}); });
+}
+
+bool PostMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!exists(window)) return false;
+    QueueOnUiThread([=] { deliver(window, {msg, wParam, lParam, 0}); });
+    return true;
+}
+
+HWND GetParent(HWND window) {
+    if (!exists(window) || !window->form) return nullptr;
+    return &gApplicationWindow;
+}
+
+bool ShowWindow(HWND window, int command) {
+    record("ShowWindow", window, command);
+    return CallOnUiThread([&] {
+        if (!exists(window)) return false;
+        if (!window->form) {
+            if (command == SW_RESTORE || command == SW_SHOWNORMAL) Application->Restore();
+            else if (command == SW_MINIMIZE || command == SW_SHOWMINIMIZED) Application->Minimize();
+            return true;
+        }
+        QWidget* w = window->form->Widget();
+        switch (command) {
+        case SW_HIDE: w->hide(); break;
+        case SW_SHOW: w->show(); break;
+        case SW_MINIMIZE:
+        case SW_SHOWMINIMIZED: w->showMinimized(); break;
+        default: w->showNormal(); break;
+        }
+        return true;
+    });
+}
+
+bool SetForegroundWindow(HWND window) {
+    record("SetForegroundWindow", window, 0);
+    return CallOnUiThread([&] {
+        if (!exists(window)) return false;
+        QWidget* w = widgetOf(window);
+        if (!w || !w->isVisible()) return false;
+        w->activateWindow();
+        return true;
+    });
+}
+
+bool BringWindowToTop(HWND window) {
+    record("BringWindowToTop", window, 0);
+    return CallOnUiThread([&] {
+        if (!exists(window)) return false;
+        QWidget* w = widgetOf(window);
+        if (!w || !w->isVisible()) return false;
+        w->raise();
+        return true;
+    });
+}
+
+bool IsIconic(HWND window) {
+    return CallOnUiThread([&] {
+        if (!exists(window)) return false;
+        if (!window->form) return classlib::ApplicationMinimised();
+        return window->form->Widget()->isMinimized() ||
+               (window->form->Visible() && classlib::ApplicationMinimised());
+    });
+}
+
+void SetWindowCallRecorder(WindowCallRecorder recorder) {
+    std::lock_guard lock(gMutex);
+    gRecorder = std::move(recorder);
+}
+
+bool GetCursorPos(TPoint* point) {
+    if (!point) return false;
+    std::lock_guard lock(gMutex);
+    *point = gCursor;
+    return true;
+}
+
+void SetCursorPos(int x, int y) { classlib::NoteCursorPos(x, y); }
