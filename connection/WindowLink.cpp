@@ -1,0 +1,3 @@
+#include "WindowLink.h"
+
+TWindowLink* WindowLink = nullptr;
