@@ -3,6 +3,7 @@
 // cities, three numbers each, written plain and gzip-compressed.
 //
 //     bench_phonelist [rounds]
+#include "support/TestFiles.h"
 #include "settings/Xmlvyn.h"
 
 #include "platform/SysUtils.h"
@@ -75,19 +76,7 @@ std::string buildList() {
     return xml;
 }
 
-std::string gzip(const std::string& data) {
-    z_stream z{};
-    deflateInit2(&z, Z_DEFAULT_COMPRESSION, Z_DEFLATED, 15 + 16, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&z, data.size()), '\0');
-    z.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data.data()));
-    z.avail_in = static_cast<uInt>(data.size());
-    z.next_out = reinterpret_cast<Bytef*>(out.data());
-    z.avail_out = static_cast<uInt>(out.size());
-    deflate(&z, Z_FINISH);
-    out.resize(z.total_out);
-    deflateEnd(&z);
-    return out;
-}
+std::string gzip(const std::string& data) { return GzipBytes(data, Z_DEFAULT_COMPRESSION); }
 
 // The physical floor: gzread into the parser's buffer, parse, no handlers.
 bool bareRead(const std::string& path) {

@@ -1,3 +1,4 @@
+#include "support/TestFiles.h"
 // The connections the simulated service shows: the argument checks of the dial and the
 // state queries, outside connections appearing and going, and the line's figures.
 #include "RasSimFixture.h"
@@ -9,12 +10,6 @@
 namespace {
 const char* kEntry = "Ruvozava Corvala 1.3.0";
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 } // namespace
 
 class RasSimConnections : public RasSim {
@@ -111,10 +106,10 @@ TEST_F(RasSimConnections, StatusAndStatisticsCheckRecordAndHandle) {
     auto lineSpeed = reinterpret_cast<PFN_VynSimLineSpeed>(GetProcAddress(library, "VynSimLineSpeed"));
     ASSERT_NE(lineSpeed, nullptr);
     EXPECT_EQ(lineSpeed(), 33600u);
-    EXPECT_EQ(readFile(machine.dir() + "/line-speed.txt"), "33600\n");
+    EXPECT_EQ(ReadFileBytes(machine.dir() + "/line-speed.txt"), "33600\n");
     ASSERT_EQ(RasHangUpA(h), ERROR_SUCCESS);
     EXPECT_EQ(lineSpeed(), 0u);
-    EXPECT_EQ(readFile(machine.dir() + "/line-speed.txt"), "0\n");
+    EXPECT_EQ(ReadFileBytes(machine.dir() + "/line-speed.txt"), "0\n");
     EXPECT_EQ(RasGetConnectionStatistics(h, &stats), ERROR_INVALID_HANDLE) << "a closed connection";
 }
 

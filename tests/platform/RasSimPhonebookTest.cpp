@@ -1,3 +1,4 @@
+#include "support/TestFiles.h"
 // The simulated service's phonebook: the argument checks of each export, the bytes kept as
 // written, the order and case of names, and the file that keeps them across loads.
 #include "RasSimFixture.h"
@@ -32,12 +33,6 @@ std::vector<char> programEntry(const std::string& modem = "Modem Padr\xE3o 56K")
     return buf;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream ss;
-    ss << in.rdbuf();
-    return ss.str();
-}
 } // namespace
 
 class RasSimPhonebook : public RasSim {
@@ -271,7 +266,7 @@ TEST_F(RasSimPhonebook, ThePhonebookOutlivesTheServiceInTheMachineDirectory) {
     std::vector<char> buf = programEntry();
     ASSERT_EQ(set("Ruvozava Corvala 1.3.0", buf), ERROR_SUCCESS);
     ASSERT_EQ(set("Conex\xE3o do vizinho", buf), ERROR_SUCCESS);
-    std::string file = readFile(machine.dir() + "/phonebook.txt");
+    std::string file = ReadFileBytes(machine.dir() + "/phonebook.txt");
     EXPECT_EQ(file.substr(0, 27), "Ruvozava Corvala 1.3.0\t2090");
     EXPECT_NE(file.find("\nConex\xC3\xA3o do vizinho\t2090\t"), std::string::npos) << "names in UTF-8";
 

@@ -1,4 +1,5 @@
 #include "platform/ShellApi.h"
+#include "support/TestFiles.h"
 #include "support/TempMachine.h"
 
 #include <chrono>
@@ -10,11 +11,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 void writeExecutable(const std::string& path, const std::string& content) {
     std::ofstream(path, std::ios::binary) << content;
     fs::permissions(path, fs::perms::owner_all);
@@ -40,7 +36,7 @@ TEST(ShellApi, EveryCallIsRecordedByteForByte) {
     std::string expected =
         "open\thttp://discador.vyn.example/private/corvala/instalardiscadorcorvala.exe\t\t\t1\t42\n"
         "open\t" + doc + "\ta%09b 100%25%0D%0A\tJo\xE3o\t3\t42\n";
-    EXPECT_EQ(readFile(m.dir() + "/shell.log"), expected);
+    EXPECT_EQ(ReadFileBytes(m.dir() + "/shell.log"), expected);
     auto calls = RecordedShellCalls();
     ASSERT_EQ(calls.size(), 2u);
     EXPECT_EQ(calls[1].file, doc);
@@ -101,7 +97,7 @@ TEST(ShellApi, TheDesktopOpenerGetsAddressesAndDocuments) {
     setenv("PATH", savedPath.c_str(), 1);
     EXPECT_GT(r, 32);
     ASSERT_TRUE(waitForFile(m.dir() + "/opened.txt"));
-    EXPECT_EQ(readFile(m.dir() + "/opened.txt"), "http://vyn.example/suporte\n");
+    EXPECT_EQ(ReadFileBytes(m.dir() + "/opened.txt"), "http://vyn.example/suporte\n");
 
     setenv("VYN_NO_DESKTOP", "1", 1);
     setenv("PATH", (m.dir() + "/bin").c_str(), 1);
@@ -110,5 +106,5 @@ TEST(ShellApi, TheDesktopOpenerGetsAddressesAndDocuments) {
     unsetenv("VYN_NO_DESKTOP");
     EXPECT_GT(r, 32);
     std::this_thread::sleep_for(std::chrono::milliseconds(100));
-    EXPECT_EQ(readFile(m.dir() + "/opened.txt"), "http://vyn.example/suporte\n");
+    EXPECT_EQ(ReadFileBytes(m.dir() + "/opened.txt"), "http://vyn.example/suporte\n");
 }

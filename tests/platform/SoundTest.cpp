@@ -1,5 +1,6 @@
 #include "platform/Resources.h"
 #include "platform/Sound.h"
+#include "support/TestFiles.h"
 #include "support/TempMachine.h"
 
 #include <chrono>
@@ -32,10 +33,6 @@ private:
     bool had_ = false;
 };
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
 } // namespace
 
 TEST(Sound, EveryCallIsRecordedAndNoDeviceMeansFalse) {
@@ -45,7 +42,7 @@ TEST(Sound, EveryCallIsRecordedAndNoDeviceMeansFalse) {
     EXPECT_FALSE(PlaySoundResource("SND9"));
     EXPECT_EQ(RecordedSounds(), (std::vector<SoundCall>{{"05/11/2004 14:03:09", "SND1", "no device"},
                                                        {"05/11/2004 14:04:10", "SND9", "not found"}}));
-    EXPECT_EQ(readFile(m.dir() + "/sound.log"),
+    EXPECT_EQ(ReadFileBytes(m.dir() + "/sound.log"),
               "05/11/2004 14:03:09\tSND1\tno device\n05/11/2004 14:04:10\tSND9\tnot found\n");
 }
 
@@ -93,8 +90,8 @@ TEST(Sound, PlaysThroughThePlayerUnlessSwitchedOff) {
     while (!std::filesystem::exists(bin + "/args.txt") && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(5));
     const std::string wave = m.dir() + "/sound-SND1.wav";
-    EXPECT_EQ(readFile(bin + "/args.txt"), wave + "\n");
-    EXPECT_EQ(readFile(bin + "/heard.wav"), std::string(*FindResource("SND1")));
+    EXPECT_EQ(ReadFileBytes(bin + "/args.txt"), wave + "\n");
+    EXPECT_EQ(ReadFileBytes(bin + "/heard.wav"), std::string(*FindResource("SND1")));
     std::vector<std::string> outcomes;
     for (auto& s : RecordedSounds()) outcomes.push_back(s.outcome);
     EXPECT_EQ(outcomes, (std::vector<std::string>{"no device", "no device", "played"}));
