@@ -1,6 +1,7 @@
 #include "DialService.h"
 
 #include "MachineStore.h"
+#include "PerfStats.h"
 
 #include "platform/Machine.h"
 
@@ -112,6 +113,7 @@ void DialService::PublishLineSpeed() {
         text = std::to_string(speed) + "\n";
         return true;
     });
+    PublishPerfStatsSpeed(speed);
 }
 
 DWORD DialService::Dial(const DialRequest& request, HRASCONN& handle, CallRecord& record) {

@@ -226,3 +226,30 @@ TEST(Perf, Windows2000AndXpAskTheServiceForTheConnectionsStatistics) {
         FreeLibrary(ras);
     }
 }
+
+TEST(Perf, Windows98ReadsTheSpeedTheServicePublishes) {
+    TempMachine m;
+    LoggerScope log;
+    m.writeMachineFile("windows.txt", "98");
+    m.writeMachineFile("dial-script.txt", "outside \"Ruvozava Corvala 1.3.0\" speed 33600\n");
+    SeedRegistry(Adapter("0000", "NE2000", "NE2000 Compatible") + Adapter("0001", "MS$PPP", "Dial-Up Adapter"));
+    m.installDialUpService();
+    HMODULE ras = LoadLibraryA("RASAPI32.DLL");
+    ASSERT_NE(ras, nullptr);
+    auto reset = reinterpret_cast<PFN_VynSimReset>(GetProcAddress(ras, "VynSimReset"));
+    auto enumConnections = reinterpret_cast<PFN_RasEnumConnectionsA>(GetProcAddress(ras, "RasEnumConnectionsA"));
+    ASSERT_TRUE(reset && enumConnections);
+    reset();
+    m.clock.Advance(1000);
+    RASCONNA conns[4] = {};
+    conns[0].dwSize = sizeof(RASCONNA);
+    DWORD size = sizeof conns, count = 0;
+    ASSERT_EQ(enumConnections(conns, &size, &count), ERROR_SUCCESS);
+    ASSERT_EQ(count, 1u);
+    {
+        TPerf perf;
+        EXPECT_EQ(perf.GetSpeed(conns[0].hrasconn), 33600u);
+    }
+    EXPECT_EQ(DynDataReads(), (std::vector<DynDataRead>{Start(kCounter), Data(kCounter), Stop(kCounter)}));
+    FreeLibrary(ras);
+}
