@@ -291,3 +291,20 @@ TEST(MailCheck, ChecksFromTwoThreadsTakeTurns) {
     for (int i = 0; i < 8; ++i) all = all + counted(2);
     EXPECT_EQ(m.server.dialogue(), all);
 }
+
+TEST(MailCheck, FreedWhileACheckRunsOnAnotherThread) {
+    Mailbox m(Pop3Script::Silent());
+    TChecaMail* mail = m.mail.release();
+    ChecaMail = nullptr;
+    AdvanceUntilDone(m.machine.clock, [&] {
+        // The connected sequence's check waits for a greeting that never comes...
+        std::thread sequence([mail] { mail->Start(); });
+        EXPECT_TRUE(m.server.waitForConnection());
+        // ...while the main window frees the mail check, which waits for that check to end.
+        std::thread window([mail] { delete mail; });
+        sequence.join();
+        window.join();
+    });
+    EXPECT_EQ(m.tray.Hint(), kAccessError);
+    EXPECT_EQ(m.lines(), (std::vector<AnsiString>{kChecking, "Checar e-mail: Read timed out.", kAccessError}));
+}
