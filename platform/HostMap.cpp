@@ -14,7 +14,7 @@ HostTarget ResolveHost(const AnsiString& host, int defaultPort) {
         std::istringstream ls(line);
         std::string name, target;
         if (!(ls >> name >> target)) continue;
-        if (LowerCase(name) != LowerCase(host)) continue;
+        if (!SameText(name, host)) continue;
         HostTarget t{target, defaultPort};
         if (auto colon = target.rfind(':'); colon != std::string::npos) {
             t.address = target.substr(0, colon);

@@ -4,7 +4,6 @@
 
 #include <curl/curl.h>
 
-#include <cstring>
 #include <memory>
 #include <mutex>
 
@@ -21,24 +20,12 @@ struct ReplyState {
     std::string body;
 };
 
-bool startsWithNoCase(const char* data, std::size_t size, const char* prefix) {
-    std::size_t n = std::strlen(prefix);
-    if (size < n) return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        char a = data[i], b = prefix[i];
-        if (a >= 'A' && a <= 'Z') a = static_cast<char>(a + 32);
-        if (b >= 'A' && b <= 'Z') b = static_cast<char>(b + 32);
-        if (a != b) return false;
-    }
-    return true;
-}
-
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
     auto* st = static_cast<ReplyState*>(user);
     std::size_t n = size * count;
     std::string line(data, n);
     while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    if (startsWithNoCase(line.data(), line.size(), "HTTP/")) {
+    if (StartsText("HTTP/", line)) {
         auto sp = line.find(' ');
         std::string rest = sp == std::string::npos ? std::string() : line.substr(sp + 1);
         int code = 0;
@@ -48,7 +35,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         st->code = code;
         st->statusText = rest;
         st->hasLocation = false;
-    } else if (startsWithNoCase(line.data(), line.size(), "Location:")) {
+    } else if (StartsText("Location:", line)) {
         st->hasLocation = true;
     }
     return n;

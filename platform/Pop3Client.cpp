@@ -45,11 +45,6 @@ const AnsiString kConnectTimedOut = "Socket Error # 10060 Connection timed out."
 const AnsiString kReadTimedOut = "Read timed out.";
 const AnsiString kClosedGracefully = "Connection Closed Gracefully.";
 
-bool startsWithNoCase(const AnsiString& s, const char* prefix) {
-    std::size_t n = std::strlen(prefix);
-    return s.size() >= n && UpperCase(s.substr(0, n)) == prefix;
-}
-
 // Waits for `events` on `fd` until `deadline` on the program's clock. The wait is cut in
 // short slices so a test clock moved by hand is seen promptly. 1 ready, 0 time-out, -1 error.
 int waitFor(int fd, short events, int64_t deadline) {
@@ -153,9 +148,9 @@ AnsiString TIdPOP3::command(const AnsiString& line) {
 }
 
 AnsiString TIdPOP3::expectOk(const AnsiString& reply) {
-    if (startsWithNoCase(reply, "+OK")) return reply;
+    if (StartsText("+OK", reply)) return reply;
     // The server's own words: what follows "-ERR", or the whole line when it is not even that.
-    AnsiString text = startsWithNoCase(reply, "-ERR") ? Trim(reply.substr(4)) : Trim(reply);
+    AnsiString text = StartsText("-ERR", reply) ? Trim(reply.substr(4)) : Trim(reply);
     fail(text.empty() ? reply : text);
 }
 

@@ -155,7 +155,7 @@ intptr_t open(const AnsiString& file, const AnsiString& parameters, const AnsiSt
 intptr_t ShellExecuteA(void*, const AnsiString& operation, const AnsiString& file, const AnsiString& parameters,
                        const AnsiString& directory, int showCmd) {
     ShellCall call{operation, file, parameters, directory, showCmd, SE_ERR_NOASSOC};
-    if (operation.empty() || LowerCase(operation) == "open") call.result = open(file, parameters, directory);
+    if (operation.empty() || SameText(operation, "open")) call.result = open(file, parameters, directory);
     record(call);
     return call.result;
 }

@@ -395,3 +395,15 @@ AnsiString Trim(const AnsiString& s) {
     while (e > b && static_cast<unsigned char>(s[e - 1]) <= ' ') --e;
     return s.substr(b, e - b);
 }
+
+bool SameText(std::string_view a, std::string_view b) {
+    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; };
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i)
+        if (fold(a[i]) != fold(b[i])) return false;
+    return true;
+}
+
+bool StartsText(std::string_view subText, std::string_view text) {
+    return text.size() >= subText.size() && SameText(subText, text.substr(0, subText.size()));
+}

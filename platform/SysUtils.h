@@ -80,3 +80,7 @@ AnsiString Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 AnsiString UpperCase(const AnsiString& s);  // ASCII letters only, as the class library
 AnsiString LowerCase(const AnsiString& s);
 AnsiString Trim(const AnsiString& s);
+// Texts compared with ASCII letters matched regardless of case and every other byte as it
+// is, as the class library's SameText and StartsText compare.
+bool SameText(std::string_view a, std::string_view b);
+bool StartsText(std::string_view subText, std::string_view text);

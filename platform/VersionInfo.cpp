@@ -83,16 +83,6 @@ bool readBlock(const AnsiString& fileName, std::vector<unsigned char>& block) {
     return f.read(s.offset, block.data(), total);
 }
 
-bool sameNoCase(const char* a, std::size_t n, const AnsiString& b) {
-    if (n != b.size()) return false;
-    for (std::size_t i = 0; i < n; ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'A' && x <= 'Z') x = static_cast<char>(x + 32);
-        if (y >= 'A' && y <= 'Z') y = static_cast<char>(y + 32);
-        if (x != y) return false;
-    }
-    return true;
-}
 } // namespace
 
 unsigned GetFileVersionInfoSizeA(const AnsiString& fileName, unsigned* handle) {
@@ -124,7 +114,7 @@ bool VerQueryValueA(const void* blockData, const AnsiString& subBlock, void** bu
         std::size_t key = at + 4, value = key + vyn_version::Pad4(keyLen);
         std::size_t next = value + vyn_version::Pad4(valueLen);
         if (keyLen == 0 || next > total) return false;
-        if (sameNoCase(reinterpret_cast<const char*>(b + key), keyLen - 1, subBlock)) {
+        if (SameText(std::string_view(reinterpret_cast<const char*>(b + key), keyLen - 1), subBlock)) {
             if (buffer) *buffer = const_cast<unsigned char*>(b + value);
             if (length) *length = static_cast<unsigned>(valueLen);
             return true;

@@ -37,8 +37,13 @@ TChecaMail::TChecaMail(TTrayIcon* trayIcon)
 }
 
 TChecaMail::~TChecaMail() {
+    {
+        // A check on another thread ends first (it may still stop the timer), and no tick
+        // that comes after it starts one.
+        std::lock_guard lock(checkMutex_);
+        closing_ = true;
+    }
     timer.reset();  // no tick after this
-    std::lock_guard lock(checkMutex_);  // a check on another thread ends first
     mailClient.reset();
 }
 
@@ -52,6 +57,7 @@ bool TChecaMail::TimerEnabled() const { return timer->Enabled(); }
 int TChecaMail::Check() {
     Account a = account();
     std::lock_guard lock(checkMutex_);
+    if (closing_) return -2;
     return check(a);
 }
 
@@ -99,6 +105,7 @@ void TChecaMail::OnTimer() {
     Account a = account();
     // The tray shows the outcome of the check that ran last, so both go under one lock.
     std::lock_guard lock(checkMutex_);
+    if (closing_) return;
     int n = check(a);
     if (n == -2) {
         Stop();

@@ -57,6 +57,7 @@ private:
     TTrayIcon* trayIcon;
     // One conversation at a time: the client, and the tray's image and hint with it.
     std::mutex checkMutex_;
+    bool closing_ = false;  // under checkMutex_: the object is being freed
 };
 
 extern TChecaMail* ChecaMail;

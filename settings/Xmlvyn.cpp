@@ -136,6 +136,9 @@ TXMLvyn::~TXMLvyn() = default;
 
 bool TXMLvyn::Load(const AnsiString& fileName) {
     loaded = false;
+    // The places a selection holds may be gone or name other cities once the file is read:
+    // a list read anew has nothing selected (the area code stays, as after a failed selection).
+    selected = false;
     AnsiString path = ExtractFileDir(Application->ExeName()) + "\\" + fileName;
     TXmlRead r = ReadXmlFile(path, [this](XML_Parser parser) {
         XML_SetUserData(parser, this);

@@ -18,7 +18,8 @@ public:
     TXMLvyn& operator=(const TXMLvyn&) = delete;
 
     // Reads "<program folder>\<fileName>", plain or gzip; true only when parsed to its end.
-    // After a failed read or parse the states read so far stay in the list.
+    // After a failed read or parse the states read so far stay in the list. Any selection
+    // made before is dropped.
     bool Load(const AnsiString& fileName);
     // Exact, case-sensitive match of the state code and the city name; the outcome shows in
     // GetPhone. A failed selection leaves the area code of the last one.
@@ -47,7 +48,7 @@ private:
     AnsiString phoneText;
     bool collecting = false;
     int32_t ddd = 0;
-    // The selection, as places in the list (a reload cannot leave it dangling).
+    // The selection, as places in the list; Load clears it, so it never outlives the list.
     std::size_t selectedState = 0;
     std::size_t selectedCity = 0;
     std::size_t firstPhone = 0;

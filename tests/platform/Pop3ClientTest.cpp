@@ -1,12 +1,10 @@
 #include "platform/Pop3Client.h"
 #include "platform/SysUtils.h"
+#include "support/ClockDriver.h"
 #include "support/Pop3TestServer.h"
 #include "support/TempMachine.h"
 
-#include <atomic>
-#include <chrono>
 #include <gtest/gtest.h>
-#include <thread>
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -54,22 +52,6 @@ struct Mailbox {
     Pop3TestServer server;
 };
 
-// Runs `body` on a worker thread while moving the test clock on a second at a time until it
-// ends; returns how far the clock went (at least the time-out; a little more as the worker
-// notices the clock in its own time). Bounded: gives up after 120 s of test time.
-int64_t advanceUntilDone(TempMachine& m, const std::function<void()>& body) {
-    std::atomic<bool> done{false};
-    std::thread worker([&] { body(); done = true; });
-    int64_t advanced = 0;
-    while (!done && advanced < 120000) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-        if (done) break;
-        m.clock.Advance(1000);
-        advanced += 1000;
-    }
-    worker.join();
-    return advanced;
-}
 } // namespace
 
 TEST(Pop3Client, CountsTheMailboxWithTheExactDialogue) {
@@ -234,7 +216,7 @@ TEST(Pop3Client, SilentServerTimesOutOnTheProgramClock) {
         TIdPOP3 client;
         if (c.readTimeout > 0) client.ReadTimeout = c.readTimeout;
         Outcome o;
-        int64_t advanced = advanceUntilDone(box.machine, [&] { o = countMessages(client); });
+        int64_t advanced = AdvanceUntilDone(box.machine.clock, [&] { o = countMessages(client); });
         EXPECT_EQ(o.error, "Read timed out.") << c.name;
         EXPECT_GE(advanced, c.atLeast) << c.name;
         EXPECT_LT(advanced, c.below) << c.name;
@@ -250,7 +232,7 @@ TEST(Pop3Client, UnansweredConnectTimesOut) {
     TIdPOP3 client;
     EXPECT_EQ(client.ConnectTimeout, 30000);
     Outcome o;
-    int64_t advanced = advanceUntilDone(box.machine, [&] { o = countMessages(client); });
+    int64_t advanced = AdvanceUntilDone(box.machine.clock, [&] { o = countMessages(client); });
     EXPECT_EQ(o.error, "Socket Error # 10060 Connection timed out.");
     EXPECT_GE(advanced, 30000);
     EXPECT_LT(advanced, 120000);

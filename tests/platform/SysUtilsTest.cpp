@@ -31,6 +31,25 @@ TEST(SysUtils, IntegersReadAsTheProfileFunctionsDo) {
     for (auto& c : cases) EXPECT_EQ(StrToIntDef(c.text, -7), c.expected) << '"' << c.text << '"';
 }
 
+TEST(SysUtils, TextComparedWithoutCaseOfAsciiLetters) {
+    struct { const char* a; const char* b; bool same; bool starts; } cases[] = {
+        {"Location:", "location: /x", false, true},
+        {"HTTP/", "http/1.1 200 OK", false, true},
+        {"+OK", "+ok", true, true},
+        {"-ERR", "-ER", false, false},
+        {"open", "OPEN", true, true},
+        {"\\StringFileInfo\\041604E4", "\\stringfileinfo\\041604e4", true, true},
+        {"\xC9", "\xE9", false, false},  // accented letters keep their case
+        {"[", "{", false, false},          // 0x5B and 0x7B are not letters
+        {"", "qualquer", false, true},
+    };
+    for (auto& c : cases) {
+        EXPECT_EQ(SameText(c.a, c.b), c.same) << c.a << " / " << c.b;
+        EXPECT_EQ(SameText(c.b, c.a), c.same) << c.b << " / " << c.a;
+        EXPECT_EQ(StartsText(c.a, c.b), c.starts) << c.a << " / " << c.b;
+    }
+}
+
 TEST(SysUtils, DateTimeFormatting) {
     TDateTime t = EncodeDateTime(2004, 11, 5, 14, 3, 9);
     EXPECT_EQ(FormatDateTime("dd/mm/yyyy hh:nn:ss", t), "05/11/2004 14:03:09");

@@ -3,14 +3,12 @@
 #include "settings/Checamail.h"
 #include "settings/Conf.h"
 #include "settings/Hosts.h"
+#include "support/ClockDriver.h"
 #include "support/Pop3TestServer.h"
 
 #include "platform/Sound.h"
 #include "platform/qt/Trayicon.h"
 
-#include <atomic>
-#include <chrono>
-#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
@@ -68,24 +66,6 @@ struct Mailbox : LoggedMachine {
         int n = 0;
         for (const SoundCall& c : RecordedSounds()) n += c.name == "SND1";
         return n;
-    }
-    // Runs `body` on another thread (as the connected sequence does) while this thread moves
-    // the clock on a second at a time until it ends; how far the clock went. Bounded.
-    int64_t advanceUntilDone(const std::function<void()>& body) {
-        std::atomic<bool> done{false};
-        std::thread worker([&] {
-            body();
-            done = true;
-        });
-        int64_t advanced = 0;
-        while (!done && advanced < 120000) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-            if (done) break;
-            machine.clock.Advance(1000);
-            advanced += 1000;
-        }
-        worker.join();
-        return advanced;
     }
 };
 
@@ -236,7 +216,8 @@ TEST(MailCheck, ASilentServerTimesOutInsteadOfHanging) {
     };
     for (auto& c : cases) {
         Mailbox m(c.script);
-        int64_t advanced = m.advanceUntilDone([&] { m.mail->Start(); });
+        // On another thread, as the connected sequence runs it.
+        int64_t advanced = AdvanceUntilDone(m.machine.clock, [&] { m.mail->Start(); });
         EXPECT_GE(advanced, 30000) << c.what;
         EXPECT_LT(advanced, 120000) << c.what;
         expectShown(m, {0, kAccessError, 0, false}, c.what);
@@ -309,4 +290,21 @@ TEST(MailCheck, ChecksFromTwoThreadsTakeTurns) {
     Lines all;
     for (int i = 0; i < 8; ++i) all = all + counted(2);
     EXPECT_EQ(m.server.dialogue(), all);
+}
+
+TEST(MailCheck, FreedWhileACheckRunsOnAnotherThread) {
+    Mailbox m(Pop3Script::Silent());
+    TChecaMail* mail = m.mail.release();
+    ChecaMail = nullptr;
+    AdvanceUntilDone(m.machine.clock, [&] {
+        // The connected sequence's check waits for a greeting that never comes...
+        std::thread sequence([mail] { mail->Start(); });
+        EXPECT_TRUE(m.server.waitForConnection());
+        // ...while the main window frees the mail check, which waits for that check to end.
+        std::thread window([mail] { delete mail; });
+        sequence.join();
+        window.join();
+    });
+    EXPECT_EQ(m.tray.Hint(), kAccessError);
+    EXPECT_EQ(m.lines(), (std::vector<AnsiString>{kChecking, "Checar e-mail: Read timed out.", kAccessError}));
 }

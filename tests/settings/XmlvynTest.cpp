@@ -243,3 +243,13 @@ TEST(PhoneList, TheShippedListIsWhole) {
     p.list.SelectCity("PR", "Foz do Iguaçu"_a);
     EXPECT_EQ(p.list.GetDDD(), 45);
 }
+
+TEST(PhoneList, AReloadNeverLeavesTheSelectionPointingOutsideTheList) {
+    PhoneList p;
+    ASSERT_TRUE(p.load(kDocument));
+    p.list.SelectCity("SP", "Santos");
+    EXPECT_EQ(p.list.GetPhone(), "32191000");
+    ASSERT_TRUE(p.load("<ESTADOS><ESTADO sigla=\"AC\"/></ESTADOS>", "outra"));
+    EXPECT_EQ(p.list.GetPhone(), "***");
+    EXPECT_EQ(p.list.GetDDD(), 13);
+}
