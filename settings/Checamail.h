@@ -1,0 +1,62 @@
+#pragma once
+// The mailbox check: after each connection, and then every 15 minutes while its timer runs,
+// the user's POP3 mailbox is asked how many messages it holds; the tray icon shows the
+// answer (the new-mail image and a hint), with the new-mail sound when there is mail. Not
+// for the anonymous account, nor when the automatic check is switched off.
+//
+// The first check runs on the connected sequence's thread, the timer's ticks and the manual
+// check on the UI thread: one conversation at a time on the one client. The tray icon's
+// setters and the timer may be used from either thread.
+#include "platform/AnsiString.h"
+
+#include <memory>
+#include <mutex>
+
+class TIdPOP3;
+class TTimer;
+class TTrayIcon;
+
+class TChecaMail {
+public:
+    explicit TChecaMail(TTrayIcon* trayIcon);
+    ~TChecaMail();
+    TChecaMail(const TChecaMail&) = delete;
+    TChecaMail& operator=(const TChecaMail&) = delete;
+
+    // The number of messages; -1 when the server could not be asked, -2 when the check does
+    // not apply (switched off, no login, the anonymous account, no password).
+    int Check();
+    // Takes the login, password and mail server from the settings, switches the timer on
+    // and checks at once.
+    void Start();
+    void Stop();
+    // The timer's tick: checks and shows the outcome in the tray.
+    void OnTimer();
+    // A full period from now, with the timer on whatever stopped it.
+    void Restart();
+
+    bool TimerEnabled() const;
+
+private:
+    // The credentials as one copy, taken under their lock.
+    struct Account {
+        AnsiString host;
+        AnsiString user;
+        AnsiString password;
+    };
+    Account account() const;
+    int check(const Account& a);  // caller holds checkMutex_
+
+    std::unique_ptr<TTimer> timer;
+    std::unique_ptr<TIdPOP3> mailClient;
+    // Written by Start on the connected sequence's thread, read by the UI thread's ticks.
+    mutable std::mutex accountMutex_;
+    AnsiString host;
+    AnsiString user;
+    AnsiString password;
+    TTrayIcon* trayIcon;
+    // One conversation at a time: the client, and the tray's image and hint with it.
+    std::mutex checkMutex_;
+};
+
+extern TChecaMail* ChecaMail;
