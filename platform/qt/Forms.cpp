@@ -6,14 +6,19 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWidget>
+
+#include <utility>
 
 namespace {
 enum { kMouseDown, kMouseMove, kMouseUp };
+constexpr int kPaintBand = 32;
 
 TShiftState shiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     TShiftState s = 0;
@@ -39,8 +44,11 @@ protected:
     void paintEvent(QPaintEvent*) override {
         if (!form_) return;
         form_->DeliverPaint();
+        // In bands of a few rows: Qt blends a taller picture on helper threads, and the
+        // window's painting belongs to the UI thread alone.
         QPainter p(this);
-        p.drawImage(0, 0, form_->Backing());
+        const QImage& b = form_->Backing();
+        for (int y = 0; y < b.height(); y += kPaintBand) p.drawImage(QPoint(0, y), b, QRect(0, y, b.width(), kPaintBand));
     }
     void resizeEvent(QResizeEvent*) override {
         if (!form_) return;
@@ -56,12 +64,25 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(kMouseUp, e, 0); }
     void keyPressEvent(QKeyEvent* e) override {
         char key = classlib::KeyChar(e);
+        // Enter and Esc that no control took go to the Default and Cancel buttons.
+        bool plain = !(e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+        if (form_ && plain && (key == 13 || key == 27) && classlib::DialogKey(this, key)) {
+            e->accept();
+            return;
+        }
         if (!form_ || key == 0 || classlib::KeyFromControl()) {
             QWidget::keyPressEvent(e);
             return;
         }
         form_->DeliverKey(key);
         e->accept();
+    }
+    bool focusNextPrevChild(bool next) override {
+        // Tab follows the controls' TabOrder.
+        QWidget* to = TControl::NextTabStop(this, focusWidget(), next);
+        if (!to) return QWidget::focusNextPrevChild(next);
+        to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
     }
     void closeEvent(QCloseEvent* e) override {
         // The close box asks the form, which decides (and hides itself if it agrees).
@@ -172,14 +193,70 @@ void TForm::SetColor(TColor color) {
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
+    borderStyle_ = style;
+    applyWindowFlags();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    borderIcons_ = icons;
+    applyWindowFlags();
+}
+
+void TForm::applyWindowFlags() {
     QWidget* w = Widget();
     bool shown = w->isVisible();
-    Qt::WindowFlags f = Qt::Window;
-    if (style == bsNone) f |= Qt::FramelessWindowHint;
-    if (style == bsSingle || style == bsDialog) f |= Qt::MSWindowsFixedSizeDialogHint;
-    if (style == bsDialog) f |= Qt::Dialog;
+    Qt::WindowFlags f = borderStyle_ == bsDialog || borderStyle_ == bsToolWindow ? Qt::Dialog : Qt::Window;
+    if (borderStyle_ == bsNone) {
+        f |= Qt::FramelessWindowHint;
+    } else {
+        f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (borderIcons_ & biSystemMenu) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if ((borderIcons_ & biMinimize) && borderStyle_ != bsDialog && borderStyle_ != bsToolWindow)
+            f |= Qt::WindowMinimizeButtonHint;
+        if ((borderIcons_ & biMaximize) && borderStyle_ == bsSizeable) f |= Qt::WindowMaximizeButtonHint;
+    }
+    bool fixed = borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow;
+    if (fixed) f |= Qt::MSWindowsFixedSizeDialogHint;
     w->setWindowFlags(f);
+    if (fixed) w->setFixedSize(w->size());
+    else {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     if (shown) w->show();
+}
+
+void TForm::SetPosition(TPosition position) { position_ = position; }
+
+void TForm::placeOnScreen() {
+    if (position_ == poDesigned) return;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect area = screen->availableGeometry();
+    Widget()->move(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2);
+}
+
+TControl* TForm::ActiveControl() const {
+    QWidget* f = Widget()->focusWidget();
+    for (; f && f != Widget(); f = f->parentWidget())
+        if (TControl* c = ControlOf(f)) return c;
+    return nullptr;
+}
+
+void TForm::SetActiveControl(TControl* control) {
+    if (!control) return;
+    if (Widget()->isVisible()) control->SetFocus();
+    else pendingFocus_ = control;
+}
+
+void TForm::focusFirstControl() {
+    QWidget* w = Widget();
+    if (TControl* pending = std::exchange(pendingFocus_, nullptr); pending && pending->CanFocus()) {
+        pending->SetFocus();
+        return;
+    }
+    if (QWidget* f = w->focusWidget(); f && f->isVisible() && f->isEnabled()) return;
+    if (QWidget* first = NextTabStop(w, nullptr, true)) first->setFocus(Qt::TabFocusReason);
 }
 
 void TForm::SetVisible(bool visible) {
@@ -193,7 +270,9 @@ void TForm::SetVisible(bool visible) {
     if (OnShow) RunHandler([this] { OnShow(this); });
     if (!visible_) return;  // OnShow hid it again
     if (classlib::ApplicationMinimised() && classlib::TrayTakesMinimisedApplication()) return;
+    placeOnScreen();
     Widget()->show();
+    focusFirstControl();
 }
 
 void TForm::SetModalResult(TModalResult result) { modalResult_ = result; }
