@@ -5,7 +5,11 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstring>
+#include <atomic>
+#include <clocale>
 #include <ctime>
+#include <langinfo.h>
+#include <locale.h>
 #include <fcntl.h>
 #include <mutex>
 #include <sys/stat.h>
@@ -271,6 +275,93 @@ AnsiString FormatDateTime(const AnsiString& f, TDateTime t) {
         i += run;
     }
     return out;
+}
+
+namespace {
+std::atomic<char> gThousandSeparator{0};  // 0: not read from the locale yet
+std::atomic<char> gDecimalSeparator{0};
+
+// The user's separator when the locale has one that is a single 1252 character.
+char localeSeparator(nl_item item, char fallback) {
+    locale_t loc = newlocale(LC_NUMERIC_MASK, "", static_cast<locale_t>(nullptr));
+    if (!loc) return fallback;
+    std::string text = nl_langinfo_l(item, loc);
+    freelocale(loc);
+    if (text.empty()) return fallback;
+    AnsiString ansi = Utf8ToAnsi(text);
+    if (ansi.size() != 1 || (ansi == "?" && text != "?")) return fallback;
+    return ansi[0];
+}
+
+char separator(std::atomic<char>& cached, nl_item item, char fallback) {
+    char c = cached.load();
+    if (c == 0) {
+        char expected = 0;
+        cached.compare_exchange_strong(expected, localeSeparator(item, fallback));
+        c = cached.load();
+    }
+    return c;
+}
+
+std::size_t countDigits(const AnsiString& picture) {
+    std::size_t n = 0;
+    for (char c : picture) n += c == '0' || c == '#';
+    return n;
+}
+} // namespace
+
+char ThousandSeparator() { return separator(gThousandSeparator, THOUSEP, '.'); }
+void SetThousandSeparator(char c) { gThousandSeparator.store(c); }
+char DecimalSeparator() { return separator(gDecimalSeparator, RADIXCHAR, ','); }
+void SetDecimalSeparator(char c) { gDecimalSeparator.store(c); }
+
+AnsiString FormatFloat(const AnsiString& formatText, double value) {
+    AnsiString format = formatText.substr(0, formatText.find(';'));
+    std::size_t first = format.find_first_of("#0");
+    if (first == AnsiString::npos) return format;
+    std::size_t last = format.find_last_of("#0");
+    AnsiString prefix = format.substr(0, first), suffix = format.substr(last + 1);
+    AnsiString body = format.substr(first, last - first + 1);
+    std::size_t dot = body.find('.');
+    AnsiString intPicture = body.substr(0, dot);
+    AnsiString fracPicture = dot == AnsiString::npos ? AnsiString() : body.substr(dot + 1);
+
+    bool grouped = intPicture.find(',') != AnsiString::npos;
+    std::size_t firstZero = intPicture.find('0');
+    std::size_t minInt = firstZero == AnsiString::npos ? 0 : countDigits(intPicture.substr(firstZero));
+    std::size_t maxFrac = countDigits(fracPicture);
+    std::size_t lastZero = fracPicture.find_last_of('0');
+    std::size_t minFrac = lastZero == AnsiString::npos ? 0 : countDigits(fracPicture.substr(0, lastZero + 1));
+
+    bool negative = std::signbit(value);
+    double magnitude = std::fabs(value);
+    if (!std::isfinite(magnitude)) return std::isnan(value) ? "NAN" : negative ? "-INF" : "INF";
+    // Half away from zero: round the scaled magnitude, then print it whole.
+    double scaled = std::round(magnitude * std::pow(10.0, static_cast<double>(maxFrac)));
+    AnsiString digits = Format("%.0f", scaled);
+    if (digits.size() <= maxFrac) digits.insert(0, maxFrac + 1 - digits.size(), '0');
+    AnsiString intDigits = digits.substr(0, digits.size() - maxFrac);
+    AnsiString fracDigits = digits.substr(digits.size() - maxFrac);
+
+    intDigits.erase(0, std::min(intDigits.find_first_not_of('0'), intDigits.size()));
+    if (intDigits.size() < minInt) intDigits.insert(0, minInt - intDigits.size(), '0');
+    while (fracDigits.size() > minFrac && fracDigits.back() == '0') fracDigits.pop_back();
+    bool zero = intDigits.find_first_not_of('0') == AnsiString::npos &&
+                fracDigits.find_first_not_of('0') == AnsiString::npos;
+
+    AnsiString out = prefix;
+    if (negative && !zero) out += '-';
+    if (grouped) {
+        char sep = ThousandSeparator();
+        for (std::size_t i = 0; i < intDigits.size(); ++i) {
+            if (i > 0 && (intDigits.size() - i) % 3 == 0) out += sep;
+            out += intDigits[i];
+        }
+    } else {
+        out += intDigits;
+    }
+    if (!fracDigits.empty()) out += DecimalSeparator() + fracDigits;
+    return out + suffix;
 }
 
 AnsiString Format(const char* fmt, ...) {

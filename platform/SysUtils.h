@@ -61,6 +61,20 @@ void DecodeDateTime(TDateTime t, int& y, int& mo, int& d, int& h, int& mi, int& 
 // Formats with the class library's tokens: d dd m mm yy yyyy h hh n nn s ss z zzz,
 // quoted literals and everything else copied.
 AnsiString FormatDateTime(const AnsiString& format, TDateTime t);
+// A number by a picture, as the class library formats it: "0" a digit always shown, "#" a
+// digit shown only when significant, "." the decimal separator, "," anywhere before it asks
+// for thousands separators ("##,###": 52000 gives "52.000" with "." as the separator, 0
+// gives ""). Text before the first and after the last placeholder is copied; only the
+// first of ";"-separated sections is used. Rounds half away from zero.
+AnsiString FormatFloat(const AnsiString& format, double value);
+// The separators FormatFloat puts in. Each defaults to the user's locale (LC_NUMERIC from
+// the environment) when it is one 1252 character there; otherwise the thousands separator
+// is "." and the decimal separator ",". Settable, as the class library's globals are; 0
+// goes back to the locale's.
+char ThousandSeparator();
+void SetThousandSeparator(char separator);
+char DecimalSeparator();
+void SetDecimalSeparator(char separator);
 // printf-style formatting into 1252 text.
 AnsiString Format(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 AnsiString UpperCase(const AnsiString& s);  // ASCII letters only, as the class library

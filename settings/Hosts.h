@@ -12,3 +12,7 @@ inline const AnsiString kDialerServicePath = "/private/corvala/";
 inline AnsiString DialerServiceUrl(const AnsiString& page) {
     return "http://" + kDialerServiceHost + kDialerServicePath + page;
 }
+
+// The telecom company's web site: its home page opens after each connection.
+inline const AnsiString kTelecomHost = "www.telecom.example";
+inline AnsiString TelecomHomePage() { return "http://" + kTelecomHost + "/"; }

@@ -6,10 +6,12 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWidget>
 
 namespace {
@@ -56,6 +58,12 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override { mouse(kMouseUp, e, 0); }
     void keyPressEvent(QKeyEvent* e) override {
         char key = classlib::KeyChar(e);
+        // Enter and Esc that no control took go to the Default and Cancel buttons.
+        bool plain = !(e->modifiers() & (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier));
+        if (form_ && plain && (key == 13 || key == 27) && classlib::DialogKey(this, key)) {
+            e->accept();
+            return;
+        }
         if (!form_ || key == 0 || classlib::KeyFromControl()) {
             QWidget::keyPressEvent(e);
             return;
@@ -172,14 +180,69 @@ void TForm::SetColor(TColor color) {
 }
 
 void TForm::SetBorderStyle(TFormBorderStyle style) {
+    borderStyle_ = style;
+    applyWindowFlags();
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    borderIcons_ = icons;
+    applyWindowFlags();
+}
+
+void TForm::applyWindowFlags() {
     QWidget* w = Widget();
     bool shown = w->isVisible();
-    Qt::WindowFlags f = Qt::Window;
-    if (style == bsNone) f |= Qt::FramelessWindowHint;
-    if (style == bsSingle || style == bsDialog) f |= Qt::MSWindowsFixedSizeDialogHint;
-    if (style == bsDialog) f |= Qt::Dialog;
+    Qt::WindowFlags f = borderStyle_ == bsDialog || borderStyle_ == bsToolWindow ? Qt::Dialog : Qt::Window;
+    if (borderStyle_ == bsNone) {
+        f |= Qt::FramelessWindowHint;
+    } else {
+        f |= Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+        if (borderIcons_ & biSystemMenu) f |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+        if ((borderIcons_ & biMinimize) && borderStyle_ != bsDialog && borderStyle_ != bsToolWindow)
+            f |= Qt::WindowMinimizeButtonHint;
+        if ((borderIcons_ & biMaximize) && borderStyle_ == bsSizeable) f |= Qt::WindowMaximizeButtonHint;
+    }
+    bool fixed = borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow;
+    if (fixed) f |= Qt::MSWindowsFixedSizeDialogHint;
     w->setWindowFlags(f);
+    if (fixed) w->setFixedSize(w->size());
+    else {
+        w->setMinimumSize(0, 0);
+        w->setMaximumSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX);
+    }
     if (shown) w->show();
+}
+
+void TForm::SetPosition(TPosition position) { position_ = position; }
+
+void TForm::placeOnScreen() {
+    if (position_ == poDesigned) return;
+    QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return;
+    QRect area = screen->availableGeometry();
+    Widget()->move(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2);
+}
+
+TControl* TForm::ActiveControl() const {
+    QWidget* f = Widget()->focusWidget();
+    for (; f && f != Widget(); f = f->parentWidget())
+        if (TControl* c = ControlOf(f)) return c;
+    return nullptr;
+}
+
+void TForm::SetActiveControl(TControl* control) {
+    if (control) control->SetFocus();
+}
+
+void TForm::focusFirstControl() {
+    QWidget* w = Widget();
+    if (QWidget* f = w->focusWidget(); f && f->isVisible() && f->isEnabled()) return;
+    for (QWidget* next = w->nextInFocusChain(); next && next != w; next = next->nextInFocusChain()) {
+        if (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible() || !next->isEnabled()) continue;
+        if (next->window() != w) continue;
+        next->setFocus(Qt::TabFocusReason);
+        return;
+    }
 }
 
 void TForm::SetVisible(bool visible) {
@@ -193,7 +256,9 @@ void TForm::SetVisible(bool visible) {
     if (OnShow) RunHandler([this] { OnShow(this); });
     if (!visible_) return;  // OnShow hid it again
     if (classlib::ApplicationMinimised() && classlib::TrayTakesMinimisedApplication()) return;
+    placeOnScreen();
     Widget()->show();
+    focusFirstControl();
 }
 
 void TForm::SetModalResult(TModalResult result) { modalResult_ = result; }

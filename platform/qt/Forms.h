@@ -28,7 +28,12 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 using TModalResult = int;
 enum : TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
 
-enum TFormBorderStyle { bsSizeable, bsNone, bsSingle, bsDialog };
+// bsSingle, bsDialog and bsToolWindow windows keep the size they are given.
+enum TFormBorderStyle { bsSizeable, bsNone, bsSingle, bsDialog, bsToolWindow };
+using TBorderIcons = unsigned;
+enum : TBorderIcons { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
+// Where the window appears when it is shown: where it was put, or centred on the screen.
+enum TPosition { poDesigned, poScreenCenter, poDesktopCenter };
 
 class TForm : public TControl {
 public:
@@ -39,9 +44,20 @@ public:
 
     AnsiString Caption() const;
     void SetCaption(const AnsiString& caption);
-    TColor Color() const { return color_; }
-    void SetColor(TColor color);
+    TColor Color() const override { return color_; }
+    void SetColor(TColor color) override;
+    TFormBorderStyle BorderStyle() const { return borderStyle_; }
     void SetBorderStyle(TFormBorderStyle style);
+    void SetBorderIcons(TBorderIcons icons);
+    TPosition Position() const { return position_; }
+    void SetPosition(TPosition position);
+    // The window's inside; a form has no frame of its own, so it is also Width x Height.
+    int ClientWidth() const { return Width(); }
+    int ClientHeight() const { return Height(); }
+    void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+    // The control that has (or, while hidden, will have) the keyboard focus; null when none.
+    TControl* ActiveControl() const;
+    void SetActiveControl(TControl* control);
 
     bool Visible() const override { return visible_; }
     void SetVisible(bool visible) override;
@@ -65,7 +81,8 @@ public:
     HWND Handle() const { return handle_; }
     TCanvas* Canvas() const { return canvas_.get(); }
 
-    // Keys reach OnKeyPress before the focused control.
+    // Keys reach OnKeyPress before the focused control. Enter not taken by a focused button
+    // presses the Default button, Esc the Cancel button; either then goes no further.
     bool KeyPreview = false;
     TNotifyEvent OnCreate;
     TNotifyEvent OnDestroy;
@@ -91,8 +108,15 @@ protected:
     virtual AnsiString ModalText() const { return Name(); }
 
 private:
+    void applyWindowFlags();
+    void placeOnScreen();
+    void focusFirstControl();
+
     bool visible_ = false;
     bool modal_ = false;
+    TFormBorderStyle borderStyle_ = bsSizeable;
+    TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+    TPosition position_ = poDesigned;
     bool destroyed_ = false;
     TModalResult modalResult_ = mrNone;
     TColor color_ = clBtnFace;

@@ -1,5 +1,6 @@
 #include "Graphics.h"
 
+#include "platform/Resources.h"
 #include "platform/SysUtils.h"
 
 #include <QImage>
@@ -26,6 +27,15 @@ void TBitmap::LoadFromFile(const AnsiString& path) {
     QImage img;
     if (!img.load(QString::fromStdString(NativePath(path))))
         throw EFOpenError("Cannot open file \"" + path + "\"");
+    *image_ = img.convertToFormat(QImage::Format_ARGB32);
+}
+
+void TBitmap::LoadFromResourceName(const AnsiString& name) {
+    std::optional<std::string_view> bytes = FindResource(name);
+    if (!bytes) throw EResNotFound("Resource " + name + " not found");
+    QImage img;
+    if (!img.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size())))
+        throw EInvalidGraphic("Resource " + name + " is not a picture");
     *image_ = img.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -64,4 +74,28 @@ void TCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
 TColor TCanvas::Pixel(int x, int y) const {
     if (!target_->valid(x, y)) return clBlack;
     return RgbToColor(target_->pixel(x, y));
+}
+
+void TFont::SetName(const AnsiString& name) {
+    name_ = name;
+    changed();
+}
+
+void TFont::SetHeight(int height) {
+    height_ = height;
+    changed();
+}
+
+void TFont::SetStyle(TFontStyles style) {
+    style_ = style;
+    changed();
+}
+
+void TFont::SetColor(TColor color) {
+    color_ = color;
+    changed();
+}
+
+void TFont::changed() {
+    if (OnChange) OnChange();
 }

@@ -16,6 +16,10 @@ HWND NewWindowHandle(TForm* form);
 void FreeWindowHandle(HWND window);
 HWND ApplicationHandle();
 void NoteCursorPos(int x, int y);
+TForm* FormOfHandle(HWND window);  // null for the application's window or one that is gone
+
+// WinGdi.cpp: frees the region a window was cut to (the window is going).
+void ForgetWindowRegion(HWND window);
 
 // Forms.cpp
 TForm* FormOfWidget(QWidget* widget);  // the form whose window `widget` is, else null
@@ -27,6 +31,10 @@ bool KeyFromControl();
 // form's KeyPreview has seen it; false when `receiver` is no such control. `result` is
 // what delivery gave, true when the form swallowed the key.
 bool PreviewControlKey(QWidget* receiver, QKeyEvent* event, const std::function<bool()>& deliver, bool& result);
+
+// StdCtrls.cpp: presses the Default (Enter, 13) or Cancel (Esc, 27) button of the form
+// whose window is `form`; false when it has none that can take it.
+bool DialogKey(QWidget* form, char key);
 
 // Trayicon.cpp: a shown tray icon that hides the application when it is minimised.
 bool TrayTakesMinimisedApplication();

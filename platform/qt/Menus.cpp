@@ -1,21 +1,37 @@
 #include "Menus.h"
 
+#include "QtText.h"
 #include "platform/Application.h"
 
 #include <algorithm>
+#include <functional>
 
-#include <QMenu>
 #include <QAction>
+#include <QMenu>
 #include <QPointer>
 
 TMenuItem::TMenuItem(TComponent* owner) : TComponent(owner) {}
 
 TMenuItem::~TMenuItem() {
+    detach();
+    for (TMenuItem* child : items_) child->parent_ = nullptr;
+}
+
+void TMenuItem::detach() {
     if (menu_) std::erase(menu_->items_, this);
+    if (parent_) std::erase(parent_->items_, this);
+    menu_ = nullptr;
+    parent_ = nullptr;
 }
 
 void TMenuItem::Click() {
     if (OnClick) RunHandler([this] { OnClick(this); });
+}
+
+void TMenuItem::Add(TMenuItem* item) {
+    item->detach();
+    item->parent_ = this;
+    items_.push_back(item);
 }
 
 struct TPopupMenu::Impl {
@@ -30,10 +46,51 @@ TPopupMenu::~TPopupMenu() {
 }
 
 void TPopupMenu::Add(TMenuItem* item) {
-    if (item->menu_) std::erase(item->menu_->items_, item);
+    item->detach();
     item->menu_ = this;
     items_.push_back(item);
 }
+
+namespace {
+// True while `target` still hangs in `items` or their submenus (a freed item has left its
+// parent's list, so nothing here reads through a dangling pointer).
+template <class Holder>
+bool reachable(const Holder* holder, const TMenuItem* target) {
+    for (int i = 0; i < holder->Count(); ++i) {
+        const TMenuItem* item = holder->Items(i);
+        if (item == target || reachable(item, target)) return true;
+    }
+    return false;
+}
+
+void fill(QMenu* qmenu, const std::vector<TMenuItem*>& items, const std::function<void(TMenuItem*)>& chosen) {
+    for (TMenuItem* item : items) {
+        if (!item->Visible) continue;
+        if (item->IsLine()) {
+            qmenu->addSeparator()->setObjectName(ToQString(item->Name()));
+            continue;
+        }
+        QString caption = ToQString(item->Caption);
+        QString name = ToQString(item->Name());
+        if (item->Count() > 0) {
+            QMenu* sub = qmenu->addMenu(caption);
+            sub->setObjectName(name);
+            sub->menuAction()->setObjectName(name);
+            sub->menuAction()->setEnabled(item->Enabled);
+            std::vector<TMenuItem*> children;
+            for (int i = 0; i < item->Count(); ++i) children.push_back(item->Items(i));
+            fill(sub, children, chosen);
+            continue;
+        }
+        QAction* a = qmenu->addAction(caption);
+        a->setEnabled(item->Enabled);
+        a->setObjectName(name);
+        a->setCheckable(item->Checked);
+        a->setChecked(item->Checked);
+        QObject::connect(a, &QAction::triggered, [item, chosen] { chosen(item); });
+    }
+}
+} // namespace
 
 void TPopupMenu::Popup(int x, int y) {
     ++popups_;
@@ -41,17 +98,11 @@ void TPopupMenu::Popup(int x, int y) {
     delete d_->menu.data();
     auto* menu = new QMenu;
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    for (TMenuItem* item : items_) {
-        if (!item->Visible) continue;
-        QAction* a = menu->addAction(QString::fromStdString(AnsiToUtf8(item->Caption)));
-        a->setEnabled(item->Enabled);
-        a->setObjectName(QString::fromStdString(AnsiToUtf8(item->Name())));
-        QPointer<QMenu> guard(menu);
-        QObject::connect(a, &QAction::triggered, [this, item, guard] {
-            // The item may have gone with its menu while the menu was open.
-            if (guard && d_->menu == guard && std::count(items_.begin(), items_.end(), item)) item->Click();
-        });
-    }
+    QPointer<QMenu> guard(menu);
+    fill(menu, items_, [this, guard](TMenuItem* item) {
+        // The item may have gone with its menu while the menu was open.
+        if (guard && d_->menu == guard && reachable(this, item)) item->Click();
+    });
     d_->menu = menu;
     menu->popup(QPoint(x, y));
 }

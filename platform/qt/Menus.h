@@ -1,5 +1,7 @@
 #pragma once
 // Menus: TPopupMenu holds TMenuItem entries and opens at a screen point (the tray's menu).
+// An item with items of its own opens them as a submenu; a caption of "-" is a separator;
+// Checked shows a tick (the program sets it: choosing an item does not toggle it).
 #include "Component.h"
 
 #include <memory>
@@ -14,12 +16,23 @@ public:
     AnsiString Caption;
     bool Visible = true;
     bool Enabled = true;
+    bool Checked = false;
     TNotifyEvent OnClick;
     void Click();  // OnClick, inside the handler boundary
 
+    // The submenu: items stay their owners'.
+    void Add(TMenuItem* item);
+    int Count() const { return static_cast<int>(items_.size()); }
+    TMenuItem* Items(int index) const { return items_.at(static_cast<std::size_t>(index)); }
+    TMenuItem* Parent() const { return parent_; }
+    bool IsLine() const { return Caption == "-"; }
+
 private:
     friend class TPopupMenu;
+    void detach();
     TPopupMenu* menu_ = nullptr;
+    TMenuItem* parent_ = nullptr;
+    std::vector<TMenuItem*> items_;
 };
 
 class TPopupMenu : public TComponent {

@@ -65,6 +65,7 @@ HWND NewWindowHandle(TForm* form) {
 }
 
 void FreeWindowHandle(HWND w) {
+    ForgetWindowRegion(w);
     {
         std::lock_guard lock(gMutex);
         gWindows.erase(w);
@@ -73,6 +74,8 @@ void FreeWindowHandle(HWND w) {
 }
 
 HWND ApplicationHandle() { return &gApplicationWindow; }
+
+TForm* FormOfHandle(HWND w) { return exists(w) ? w->form : nullptr; }
 
 void NoteCursorPos(int x, int y) {
     std::lock_guard lock(gMutex);

@@ -1,0 +1,168 @@
+#include "Dialer.h"
+
+#include "SequenceWorker.h"
+
+#include "platform/Application.h"
+#include "platform/Clock.h"
+#include "platform/Dialogs.h"
+#include "platform/SysUtils.h"
+#include "platform/UiThread.h"
+#include "platform/qt/ExtCtrls.h"
+#include "settings/Log.h"
+#include "settings/Versao.h"
+
+#include <algorithm>
+#include <chrono>
+#include <cstring>
+#include <thread>
+
+TDialer* Dialer = nullptr;
+
+namespace {
+// How many hung-up handles are remembered: far more than can still be notified.
+constexpr std::size_t kHungUpRemembered = 32;
+
+// Where the notifier hands notifications over: the engine taking them, or none. The
+// notifier reads it on the service's thread; the UI thread checks it again before each
+// notification runs, so nothing reaches an engine that has shut down.
+struct NotificationGate {
+    std::mutex mutex;
+    TDialer* engine = nullptr;
+
+    TDialer* target() {
+        std::lock_guard lock(mutex);
+        return engine;
+    }
+    void set(TDialer* d) {
+        std::lock_guard lock(mutex);
+        engine = d;
+    }
+    void clearIf(TDialer* d) {
+        std::lock_guard lock(mutex);
+        if (engine == d) engine = nullptr;
+    }
+};
+
+const std::shared_ptr<NotificationGate>& Gate() {
+    static const auto gate = std::make_shared<NotificationGate>();
+    return gate;
+}
+} // namespace
+
+AnsiString IntToText(long long value) { return IntToStr(value); }
+
+void RasDialCallback(HRASCONN hrasconn, UINT unMsg, RASCONNSTATE rascs, DWORD dwError, DWORD dwExtendedError) {
+    std::shared_ptr<NotificationGate> gate = Gate();
+    if (!gate->target()) return;
+    QueueOnUiThread([gate, hrasconn, unMsg, rascs, dwError, dwExtendedError] {
+        if (TDialer* engine = gate->target()) engine->OnRasDial(hrasconn, unMsg, rascs, dwError, dwExtendedError);
+    });
+}
+
+TDialer::TDialer(TDialerEdition edition)
+    : edition_(std::move(edition)), sequence_(std::make_unique<TSequenceWorker>()) {
+    bind();
+    if (!bound_) {
+        ShowMessage("Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
+                    "Dial-Up esteja instalado e atualizado."_a);
+        if (rasLibrary_) FreeLibrary(rasLibrary_);
+        rasLibrary_ = nullptr;
+        Application->Terminate();
+        return;
+    }
+    auto versao = std::make_unique<TVersao>();
+    version_ = versao->localVersion;
+    entryName_ = "Ruvozava Corvala " + TVersao::CutAtLastDelimiter(version_, ".");
+    Gate()->set(this);
+
+    CheckExternalConnection();
+
+    monitorTimer_ = std::make_unique<TTimer>();
+    monitorTimer_->SetInterval(kMonitorInterval);
+    monitorTimer_->OnTimer = [this](TObject* sender) { OnMonitorTimer(sender); };
+    monitorTimer_->SetEnabled(true);
+
+    redialTimer_ = std::make_unique<TTimer>();
+    redialTimer_->SetEnabled(false);
+    redialTimer_->SetInterval(kRedialInterval);
+    redialTimer_->OnTimer = [this](TObject* sender) { OnRedialTimer(sender); };
+
+    SyncPhonebookEntry();
+}
+
+TDialer::~TDialer() {
+    Shutdown();
+    if (rasLibrary_) FreeLibrary(rasLibrary_);
+    rasLibrary_ = nullptr;
+    monitorTimer_.reset();
+    redialTimer_.reset();
+}
+
+template <typename F>
+bool TDialer::bindEntry(F& entry, const char* name) {
+    entry = reinterpret_cast<F>(GetProcAddress(rasLibrary_, name));
+    return entry != nullptr;
+}
+
+void TDialer::bind() {
+    rasLibrary_ = LoadLibraryA("RASAPI32.DLL");
+    if (!rasLibrary_) return;
+    // Every name is looked up, in this order, before the required ones are judged.
+    bool required = true;
+    required &= bindEntry(rasGetErrorString_, "RasGetErrorStringA");
+    required &= bindEntry(rasHangUp_, "RasHangUpA");
+    required &= bindEntry(rasGetConnectStatus_, "RasGetConnectStatusA");
+    required &= bindEntry(rasGetEntryProperties_, "RasGetEntryPropertiesA");
+    required &= bindEntry(rasSetEntryProperties_, "RasSetEntryPropertiesA");
+    required &= bindEntry(rasDial_, "RasDialA");
+    required &= bindEntry(rasEnumConnections_, "RasEnumConnectionsA");
+    required &= bindEntry(rasEnumEntries_, "RasEnumEntriesA");
+    required &= bindEntry(rasDeleteEntry_, "RasDeleteEntryA");
+    bindEntry(rasGetAutodialAddress_, "RasGetAutodialAddressA");
+    bindEntry(rasSetAutodialAddress_, "RasSetAutodialAddressA");
+    bound_ = required;
+}
+
+void TDialer::Shutdown() {
+    if (shutDown_) return;
+    shutDown_ = true;
+    Gate()->clearIf(this);
+    if (monitorTimer_) monitorTimer_->SetEnabled(false);
+    if (redialTimer_) redialTimer_->SetEnabled(false);
+    sequence_->Stop();
+}
+
+bool TDialer::IsSequenceRunning() const { return sequence_->Busy(); }
+
+void TDialer::Status(const AnsiString& text) {
+    if (Logger) Logger->Add(text);
+}
+
+AnsiString TDialer::ErrorText(DWORD code, DWORD& lookupResult) {
+    char buffer[256] = {};
+    lookupResult = rasGetErrorString_(code, buffer, sizeof buffer);
+    return AnsiString(buffer, strnlen(buffer, sizeof buffer));
+}
+
+DWORD TDialer::ConnectStatus(HRASCONN handle, RASCONNSTATUSA& status) {
+    std::memset(&status, 0, sizeof status);
+    status.dwSize = sizeof status;
+    return rasGetConnectStatus_(handle, &status);
+}
+
+void TDialer::Pause(unsigned ms) {
+    ++pausing_;
+    if (auto* fake = dynamic_cast<FakeClock*>(&CurrentClock())) fake->Advance(ms);
+    else std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    --pausing_;
+}
+
+void TDialer::RememberHungUp(HRASCONN handle) {
+    if (handle == 0 || WasHungUp(handle)) return;
+    hungUp_.push_back(handle);
+    if (hungUp_.size() > kHungUpRemembered) hungUp_.pop_front();
+}
+
+bool TDialer::WasHungUp(HRASCONN handle) const {
+    return handle != 0 && std::find(hungUp_.begin(), hungUp_.end(), handle) != hungUp_.end();
+}
