@@ -24,12 +24,18 @@ void TLogger::Add(const AnsiString& text) {
     if (text.empty()) return;
     std::lock_guard lock(mutex_);
     lines_.Add(text);
+    if (observer_) observer_(text);
     if (view_->view.load()) {
         QueueOnUiThread([holder = view_, text] {
             if (TStrings* v = holder->view.load()) v->Add(text);
         });
     }
     writeFile();
+}
+
+void TLogger::SetObserver(Observer observer) {
+    std::lock_guard lock(mutex_);
+    observer_ = std::move(observer);
 }
 
 void TLogger::Save() {

@@ -4,6 +4,7 @@
 #include "platform/AnsiString.h"
 #include "platform/Classes.h"
 
+#include <functional>
 #include <memory>
 #include <mutex>
 
@@ -19,6 +20,11 @@ public:
     void Add(const AnsiString& text);
     void Save();
 
+    // Tests: told of each line as it is added, on the adding thread, in the log's order. It
+    // must not call back into the log.
+    using Observer = std::function<void(const AnsiString& line)>;
+    void SetObserver(Observer observer);
+
     // For the window and tests: a copy of the lines so far.
     std::vector<AnsiString> Lines() const;
     AnsiString FileName() const { return fileName_; }
@@ -31,6 +37,7 @@ private:
     TStringList lines_;
     std::shared_ptr<ViewHolder> view_;
     AnsiString fileName_;
+    Observer observer_;
 };
 
 extern TLogger* Logger;

@@ -286,18 +286,50 @@ void TControl::SetFocus() {
     if (CanFocus()) d_->widget->setFocus(Qt::OtherFocusReason);
 }
 
-void TControl::SetTabOrder(int order) {
-    tabOrder_ = order;
-    QWidget* w = d_->widget;
-    if (!w || !w->parentWidget()) return;
-    std::vector<TControl*> siblings;
-    for (QObject* o : w->parentWidget()->children())
+void TControl::SetTabOrder(int order) { tabOrder_ = order; }
+
+namespace {
+// The window's controls in the order Tab visits them: each parent's controls by TabOrder
+// (those without one after, in the order they were made), each container's right after it.
+void collectTabStops(QWidget* parent, std::vector<QWidget*>& out) {
+    std::vector<TControl*> kids;
+    for (QObject* o : parent->children())
         if (o->isWidgetType())
-            if (TControl* c = ControlOf(static_cast<QWidget*>(o)); c && c->tabOrder_ >= 0) siblings.push_back(c);
-    std::stable_sort(siblings.begin(), siblings.end(),
-                     [](TControl* a, TControl* b) { return a->tabOrder_ < b->tabOrder_; });
-    for (std::size_t i = 1; i < siblings.size(); ++i)
-        QWidget::setTabOrder(siblings[i - 1]->Widget(), siblings[i]->Widget());
+            if (TControl* c = TControl::ControlOf(static_cast<QWidget*>(o)); c && !c->Widget()->isWindow())
+                kids.push_back(c);
+    std::stable_sort(kids.begin(), kids.end(), [](TControl* a, TControl* b) {
+        unsigned oa = static_cast<unsigned>(a->TabOrder()), ob = static_cast<unsigned>(b->TabOrder());
+        return oa < ob;  // -1 (none) sorts last
+    });
+    for (TControl* c : kids) {
+        QWidget* w = c->Widget();
+        if (!c->Visible() || !w->isEnabled()) continue;
+        if (w->focusPolicy() & Qt::TabFocus) {
+            out.push_back(w);
+        } else {
+            // A group of plain widgets (a radio group's buttons): the checked one, or the first.
+            QWidget* pick = nullptr;
+            for (QObject* o : w->children()) {
+                auto* child = qobject_cast<QWidget*>(o);
+                if (!child || TControl::ControlOf(child) || !(child->focusPolicy() & Qt::TabFocus)) continue;
+                if (!pick) pick = child;
+                if (child->property("checked").toBool()) pick = child;
+            }
+            if (pick) out.push_back(pick);
+        }
+        collectTabStops(w, out);
+    }
+}
+} // namespace
+
+QWidget* TControl::NextTabStop(QWidget* window, QWidget* from, bool forward) {
+    std::vector<QWidget*> stops;
+    collectTabStops(window, stops);
+    if (stops.empty()) return nullptr;
+    auto at = std::find(stops.begin(), stops.end(), from);
+    if (at == stops.end()) return forward ? stops.front() : stops.back();
+    std::size_t i = static_cast<std::size_t>(at - stops.begin());
+    return stops[forward ? (i + 1) % stops.size() : (i + stops.size() - 1) % stops.size()];
 }
 
 bool TControl::TabStop() const { return d_->widget && (d_->widget->focusPolicy() & Qt::TabFocus); }

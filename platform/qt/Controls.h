@@ -79,6 +79,9 @@ public:
     // the aligned and anchored controls on `parent` after it changed size.
     static TControl* ControlOf(const QWidget* w);
     static void Realign(QWidget* parent);
+    // The control widget Tab moves to from `from` in `window` (the first one when `from` is
+    // none of them); null when nothing there takes the focus.
+    static QWidget* NextTabStop(QWidget* window, QWidget* from, bool forward);
 
 protected:
     // `widget` becomes the control's; it goes onto the owner's widget when the owner is a

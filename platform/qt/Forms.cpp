@@ -71,6 +71,13 @@ protected:
         form_->DeliverKey(key);
         e->accept();
     }
+    bool focusNextPrevChild(bool next) override {
+        // Tab follows the controls' TabOrder.
+        QWidget* to = TControl::NextTabStop(this, focusWidget(), next);
+        if (!to) return QWidget::focusNextPrevChild(next);
+        to->setFocus(next ? Qt::TabFocusReason : Qt::BacktabFocusReason);
+        return true;
+    }
     void closeEvent(QCloseEvent* e) override {
         // The close box asks the form, which decides (and hides itself if it agrees).
         e->ignore();
@@ -237,12 +244,7 @@ void TForm::SetActiveControl(TControl* control) {
 void TForm::focusFirstControl() {
     QWidget* w = Widget();
     if (QWidget* f = w->focusWidget(); f && f->isVisible() && f->isEnabled()) return;
-    for (QWidget* next = w->nextInFocusChain(); next && next != w; next = next->nextInFocusChain()) {
-        if (!(next->focusPolicy() & Qt::TabFocus) || !next->isVisible() || !next->isEnabled()) continue;
-        if (next->window() != w) continue;
-        next->setFocus(Qt::TabFocusReason);
-        return;
-    }
+    if (QWidget* first = NextTabStop(w, nullptr, true)) first->setFocus(Qt::TabFocusReason);
 }
 
 void TForm::SetVisible(bool visible) {

@@ -1,0 +1,232 @@
+#include "EngineFixture.h"
+
+#include "platform/Application.h"
+#include "platform/UiThread.h"
+#include "platform/qt/ClassLibrary.h"
+#include "settings/Hosts.h"
+#include "support/Pop3TestServer.h"
+
+#include <QCoreApplication>
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <filesystem>
+#include <sstream>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+std::ostream& operator<<(std::ostream& os, const Line& l) { return os << l.ms << " \"" << AnsiToUtf8(l.text) << "\""; }
+
+void RecordingWindow::record(const AnsiString& what) {
+    // The window is only ever touched on the UI thread.
+    record_((IsUiThread() ? "window: " : "window (not on the UI thread): ") + what);
+}
+
+void RecordingWindow::Repaint() {
+    if (onRepaint) onRepaint();
+    record("repaint");
+}
+void RecordingWindow::SetPanel(int state) { record("panel " + std::to_string(state)); }
+void RecordingWindow::SetTrayHint(const AnsiString& hint) { record("hint " + hint); }
+bool RecordingWindow::ConfirmLongDistance() {
+    record("long distance?");
+    return confirmLongDistance;
+}
+void RecordingWindow::BringToFront() { record("to front"); }
+
+void EngineCase::SetUp() {
+    machine.writeMachineFile("devices.txt", "modem\tModem Padr\xC3\xA3o 56K\n");
+    machine.installDialUpService();
+    // The test program carries the programs' version block.
+    fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path("Mirvane.exe"));
+    SetThousandSeparator('.');
+    // The dialer service here; no mail server listens.
+    machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + kMailHost + " 127.0.0.1:" +
+                                              std::to_string(Pop3TestServer::UnusedPort()) + "\n");
+
+    Logger = &log;
+    log.SetObserver([this](const AnsiString& line) { record(line); });
+    SetMessageBoxResponder([this](const MessageBoxRequest& r) {
+        std::function<void(const MessageBoxRequest&)> hook;
+        {
+            std::lock_guard lock(mutex_);
+            boxes_.push_back(r);
+            hook = onBox;
+        }
+        record("box: " + r.text);
+        if (hook) hook(r);
+        std::lock_guard lock(mutex_);
+        if (answers_.empty()) return (r.flags & MB_TYPEMASK) == MB_OK ? int(IDOK) : int(IDCANCEL);
+        int a = answers_.front();
+        answers_.pop_front();
+        return a;
+    });
+
+    service = LoadLibraryA("RASAPI32.DLL");
+    ASSERT_NE(service, nullptr);
+    auto control = reinterpret_cast<PFN_VynSimControl>(GetProcAddress(service, "VynSimControl"));
+    ASSERT_NE(control, nullptr);
+    sim = control();
+    sim->Reset();
+
+    conf = std::make_unique<TConf>();
+    Conf = conf.get();
+    conf->Load();
+    erros = std::make_unique<TErros>();
+    Erros = erros.get();
+    logCon = std::make_unique<TLogCon>();
+    LogCon = logCon.get();
+    checaMail = std::make_unique<TChecaMail>(nullptr);
+    ChecaMail = checaMail.get();
+    WindowLink = &window;
+}
+
+void EngineCase::TearDown() {
+    StopEngine();
+    WindowLink = nullptr;
+    ChecaMail = nullptr;
+    checaMail.reset();
+    LogCon = nullptr;
+    logCon.reset();
+    Erros = nullptr;
+    erros.reset();
+    Conf = nullptr;
+    conf.reset();
+    if (service) FreeLibrary(service);
+    log.SetObserver(nullptr);
+    Logger = nullptr;
+    ReleaseApplicationForms();  // forgets the minimised state
+    QCoreApplication::processEvents();
+}
+
+void EngineCase::StartEngine(TDialerEdition edition) {
+    dialer = std::make_unique<TDialer>(std::move(edition));
+    Dialer = dialer.get();
+    // After the timers' and the service's listeners: what they queued is handled at once.
+    listener_ = machine.clock.AddListener([this](int64_t ms) { onClock(ms); }, [this] { return nextAction(); });
+}
+
+void EngineCase::StopEngine() {
+    if (dialer) dialer->Shutdown();
+    if (listener_) machine.clock.RemoveListener(listener_);
+    listener_ = 0;
+    Dialer = nullptr;
+    dialer.reset();
+}
+
+int64_t EngineCase::nextAction() {
+    std::lock_guard lock(mutex_);
+    int64_t next = INT64_MAX;
+    for (auto& a : actions_) next = std::min(next, a.first);
+    return next;
+}
+
+void EngineCase::handOver() {
+    // A notification due at this moment may still be on its way from the service's thread
+    // (a dial made inside a pause notifies its first state at once).
+    sim->WaitIdle();
+    Application->ProcessMessages();
+}
+
+void EngineCase::onClock(int64_t ms) {
+    if (!IsUiThread()) return;
+    handOver();
+    for (;;) {
+        std::function<void()> action;
+        {
+            std::lock_guard lock(mutex_);
+            for (auto it = actions_.begin(); it != actions_.end(); ++it) {
+                if (it->first > ms) continue;
+                action = std::move(it->second);
+                actions_.erase(it);
+                break;
+            }
+        }
+        if (!action) return;
+        action();
+    }
+}
+
+void EngineCase::RunTo(int64_t ms) {
+    while (Ms() < ms) machine.clock.Advance(ms - Ms());
+    handOver();
+}
+
+void EngineCase::At(int64_t ms, std::function<void()> action) {
+    std::lock_guard lock(mutex_);
+    actions_.emplace_back(ms, std::move(action));
+}
+
+void EngineCase::WaitForSequence() {
+    // The sequence's requests run in real time on local servers; its window steps need the
+    // UI thread served meanwhile.
+    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (dialer->IsSequenceRunning()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), limit) << "the connected sequence did not end";
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    Application->ProcessMessages();
+}
+
+void EngineCase::answerBoxes(std::vector<int> answers) {
+    std::lock_guard lock(mutex_);
+    answers_.assign(answers.begin(), answers.end());
+}
+
+void EngineCase::record(const AnsiString& what) {
+    std::lock_guard lock(mutex_);
+    events_.push_back({machine.clock.MonotonicMs(), what, IsUiThread()});
+}
+
+std::vector<Event> EngineCase::events() const {
+    std::lock_guard lock(mutex_);
+    return events_;
+}
+
+std::vector<Line> EngineCase::lines(std::size_t from) const {
+    std::vector<Line> out;
+    for (const Event& e : events()) {
+        if (e.what.rfind("window", 0) == 0 || e.what.rfind("box: ", 0) == 0 || e.what.rfind("http: ", 0) == 0)
+            continue;
+        out.push_back({e.ms, e.what});
+    }
+    out.erase(out.begin(), out.begin() + static_cast<long>(std::min(from, out.size())));
+    return out;
+}
+
+std::vector<AnsiString> EngineCase::texts(std::size_t from) const {
+    std::vector<AnsiString> out;
+    for (const Line& l : lines(from)) out.push_back(l.text);
+    return out;
+}
+
+std::vector<MessageBoxRequest> EngineCase::boxes() const {
+    std::lock_guard lock(mutex_);
+    return boxes_;
+}
+
+std::vector<std::string> EngineCase::errorRecords() const {
+    std::vector<std::string> out;
+    std::istringstream in(machine.readProgramFile("erros.txt"));
+    std::string line;
+    while (std::getline(in, line)) out.push_back(line);
+    return out;
+}
+
+void EngineCase::scriptQuietService() {
+    http.script(HttpScript::Reply(200, "OK"));                // conexao.php
+    http.script(HttpScript::Reply(200, "OK", "*1.3.0.28*"));  // versao.php
+}
+
+std::vector<std::string> EngineCase::requests() const {
+    std::vector<std::string> out;
+    for (const std::string& r : http.requests()) {
+        std::string line = r.substr(0, r.find("\r\n"));
+        std::string method = line.substr(0, line.find(' '));
+        std::size_t slash = line.rfind('/', line.find(" HTTP/"));
+        out.push_back(method + " " + line.substr(slash + 1, line.find(" HTTP/") - slash - 1));
+    }
+    return out;
+}
