@@ -95,4 +95,10 @@ void InstallWindowRecorder() {
     auto* recorder = new Recorder(report, dir);
     recorder->setParent(qApp);
     qApp->installEventFilter(recorder);
+    if (report) {
+        QTimer::singleShot(0, recorder, [] {
+            std::printf("loop %lld\n", monotonicMs());
+            std::fflush(stdout);
+        });
+    }
 }
