@@ -86,6 +86,11 @@ void TApplication::ProcessMessages() {
     if (auto* b = backend_.load()) b->ProcessMessages();
 }
 
+void TApplication::HandleMessage() {
+    if (terminated_.load()) return;
+    if (auto* b = backend_.load()) b->HandleMessage();
+}
+
 void TApplication::Minimize() {
     if (auto* b = backend_.load()) b->Minimize();
 }

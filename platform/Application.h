@@ -18,6 +18,8 @@ public:
     virtual ~ApplicationBackend() = default;
     virtual void Initialize() = 0;
     virtual void ProcessMessages() = 0;
+    // Waits for the next message and handles it with everything else waiting (UI thread).
+    virtual void HandleMessage() { ProcessMessages(); }
     virtual void Minimize() = 0;
     virtual void Restore() = 0;
     virtual void Terminate() = 0;  // called after the flag is set
@@ -62,6 +64,10 @@ public:
     bool Terminated() const { return terminated_.load(); }
     void ResetTerminated();  // tests
     void ProcessMessages();
+    // Handles the waiting messages, or waits for the next one and handles it: a loop that
+    // waits for something a handler does calls it (UI thread). Returns at once when
+    // Terminate was called (also from another thread).
+    void HandleMessage();
     void Minimize();
     void Restore();
     int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags);

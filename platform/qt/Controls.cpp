@@ -15,14 +15,28 @@
 namespace {
 const char* const kControlProperty = "vynControl";
 
-// The forms name the fonts of the platform they were drawn on; the families here stand in.
-QString familyOf(const AnsiString& name) {
+// The forms name the fonts of the platform they were drawn on; these stand in for them. The
+// platform's sans fonts are narrow for their height: a condensed face one pixel smaller
+// sets the forms' texts in about the room they were laid out for.
+struct StandIn {
+    QString family;
+    int pixelDelta;
+};
+
+StandIn standInFor(const AnsiString& name) {
     AnsiString n = UpperCase(name);
     if (n == "MS SANS SERIF" || n == "TAHOMA" || n == "ARIAL" || n == "VERDANA" || n == "MS SHELL DLG")
-        return QStringLiteral("DejaVu Sans");
-    if (n == "COURIER NEW" || n == "COURIER") return QStringLiteral("DejaVu Sans Mono");
-    if (n == "TIMES NEW ROMAN") return QStringLiteral("DejaVu Serif");
-    return ToQString(name);
+        return {QStringLiteral("DejaVu Sans Condensed"), -1};
+    if (n == "COURIER NEW" || n == "COURIER") return {QStringLiteral("DejaVu Sans Mono"), 0};
+    if (n == "TIMES NEW ROMAN") return {QStringLiteral("DejaVu Serif"), 0};
+    return {ToQString(name), 0};
+}
+
+// The font name in force for `w`: its control's own, else its nearest parent's.
+AnsiString fontNameOf(const QWidget* w) {
+    for (; w; w = w->isWindow() ? nullptr : w->parentWidget())
+        if (const TControl* c = TControl::ControlOf(w); c && !c->Font()->Name().empty()) return c->Font()->Name();
+    return {};
 }
 
 // Places a control's children again whenever the control changes size (also when the user
@@ -250,8 +264,9 @@ void TControl::ApplyFont() {
     bool own = !f.Name().empty() || f.Height() != 0 || f.Style() != 0;
     if (own) {
         QFont q = w->parentWidget() ? w->parentWidget()->font() : QApplication::font();
-        if (!f.Name().empty()) q.setFamily(familyOf(f.Name()));
-        if (f.Height() != 0) q.setPixelSize(std::abs(f.Height()));
+        StandIn standIn = standInFor(fontNameOf(w));
+        if (!f.Name().empty()) q.setFamily(standIn.family);
+        if (f.Height() != 0) q.setPixelSize(std::max(1, std::abs(f.Height()) + standIn.pixelDelta));
         q.setBold(f.Style() & fsBold);
         q.setItalic(f.Style() & fsItalic);
         q.setUnderline(f.Style() & fsUnderline);

@@ -14,6 +14,8 @@
 #include <QScreen>
 #include <QWidget>
 
+#include <utility>
+
 namespace {
 enum { kMouseDown, kMouseMove, kMouseUp };
 
@@ -241,11 +243,17 @@ TControl* TForm::ActiveControl() const {
 }
 
 void TForm::SetActiveControl(TControl* control) {
-    if (control) control->SetFocus();
+    if (!control) return;
+    if (Widget()->isVisible()) control->SetFocus();
+    else pendingFocus_ = control;
 }
 
 void TForm::focusFirstControl() {
     QWidget* w = Widget();
+    if (TControl* pending = std::exchange(pendingFocus_, nullptr); pending && pending->CanFocus()) {
+        pending->SetFocus();
+        return;
+    }
     if (QWidget* f = w->focusWidget(); f && f->isVisible() && f->isEnabled()) return;
     if (QWidget* first = NextTabStop(w, nullptr, true)) first->setFocus(Qt::TabFocusReason);
 }

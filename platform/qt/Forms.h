@@ -55,7 +55,9 @@ public:
     int ClientWidth() const { return Width(); }
     int ClientHeight() const { return Height(); }
     void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
-    // The control that has (or, while hidden, will have) the keyboard focus; null when none.
+    // The control that has the keyboard focus; null when none. Set while the form is hidden,
+    // it takes the focus when the form is next shown (else the focus stays where it was
+    // when the form was hidden, or goes to the first control in the Tab order).
     TControl* ActiveControl() const;
     void SetActiveControl(TControl* control);
 
@@ -114,6 +116,7 @@ private:
 
     bool visible_ = false;
     bool modal_ = false;
+    TControl* pendingFocus_ = nullptr;  // one of this form's controls
     TFormBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
     TPosition position_ = poDesigned;

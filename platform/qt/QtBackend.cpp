@@ -49,6 +49,12 @@ public:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     }
 
+    void HandleMessage() override {
+        if (!IsUiThread()) return;
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+
     void Minimize() override { RunOnUiThread([this] { minimize(); }); }
     void Restore() override { RunOnUiThread([this] { restore(); }); }
 

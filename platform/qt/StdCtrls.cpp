@@ -57,13 +57,9 @@ QCheckBox* checkOf(const TCheckBox* c) { return static_cast<QCheckBox*>(c->Widge
 AnsiString StripHotkey(const AnsiString& caption) {
     AnsiString out;
     for (std::size_t i = 0; i < caption.size(); ++i) {
-        if (caption[i] == '&') {
-            if (i + 1 < caption.size() && caption[i + 1] == '&') out += '&';
-            else if (i + 1 == caption.size()) out += '&';
-            if (i + 1 < caption.size() && caption[i + 1] == '&') ++i;
-            continue;
-        }
-        out += caption[i];
+        bool last = i + 1 == caption.size();
+        if (caption[i] != '&' || last) out += caption[i];  // a closing "&" marks nothing
+        else if (caption[i + 1] == '&') out += caption[++i];
     }
     return out;
 }

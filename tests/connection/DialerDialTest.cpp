@@ -4,8 +4,12 @@
 
 #include "platform/Application.h"
 #include "platform/qt/WinUser.h"
+#include "settings/Xmlvyn.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <string>
 
 namespace {
@@ -293,4 +297,80 @@ TEST_F(Dialing, ADialThatDoesNotStartIsRecordedHungUpAndNotRedialled) {
         EXPECT_FALSE(dialer->IsDialing());
         EXPECT_FALSE(dialer->IsConnected());
     }
+}
+
+TEST_F(Dialing, TheLongDistanceQuestionComesOnlyWithACarrierAndAnotherAreaCode) {
+    machine.writeProgramFile("tels", "<ESTADOS><ESTADO sigla=\"SP\" capital=\"S\xC3\xA3o Paulo\"><CIDADE nome=\"Santos\" "
+                                     "ddd=\"13\"><TEL>1</TEL></CIDADE></ESTADO></ESTADOS>");
+    TXMLvyn phones;
+    ASSERT_TRUE(phones.Load("tels"));
+    phones.SelectCity("SP", "Santos");
+    ASSERT_EQ(phones.GetDDD(), 13);
+    XMLvyn = &phones;
+    struct {
+        const char* what;
+        int areaCode, carrier;
+        bool confirm;
+        bool asked, dialled;
+    } cases[] = {
+        {"no carrier", 41, 0, false, false, true},
+        {"the same area code", 13, 15, false, false, true},
+        {"another area code, declined", 41, 15, false, true, false},
+        {"another area code, confirmed", 41, 15, true, true, true},
+        {"no own area code", 0, 21, true, true, true},
+    };
+    writeScript("dial hang states none\n");
+    StartEngine();
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        if (dialer->IsDialing()) dialer->HangUp(true);
+        conf->SetDialing(c.areaCode, c.carrier, -1, true, "");
+        window.confirmLongDistance = c.confirm;
+        std::size_t from = lineCount(), eventsFrom = events().size();
+        unsigned dials = sim->Dials();
+        dialer->Dial("", "");
+        auto all = events();
+        bool asked = std::any_of(all.begin() + static_cast<long>(eventsFrom), all.end(),
+                                 [](const Event& e) { return e.what == "window: long distance?"; });
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(sim->Dials(), dials + (c.dialled ? 1 : 0));
+        EXPECT_EQ(dialer->IsDialing(), c.dialled);
+        // Declined: no status line at all. Dialled: this edition adds no prefix.
+        std::vector<AnsiString> want;
+        if (c.dialled) want = {"Telefone: 0", "Discando..."};
+        EXPECT_EQ(texts(from), want);
+    }
+    dialer->HangUp(true);
+    XMLvyn = nullptr;
+}
+
+TEST_F(Dialing, AnEditionSuppliesTheNumbersThePrefixAndThePage) {
+    int next = 0;
+    TDialerEdition edition;
+    edition.entryNumber = [] { return AnsiString("40030000"); };
+    edition.dialNumber = [] { return AnsiString("33330001"); };
+    edition.waitingNumber = [] { return AnsiString("33330001"); };
+    edition.redialNumber = [&next] { return "3333000" + std::to_string(2 + next++); };
+    edition.longDistancePrefix = [] { return AnsiString("02111"); };
+    edition.reportPrefix = [] { return AnsiString("11"); };
+    edition.pageAfterConnect = [](const AnsiString& login) { return "https://cadastro.vyn.example/" + login; };
+    writeScript("dial fail 676 after 1000 states none\ndial connect after 1000 states none\n");
+    http.script(HttpScript::Reply(200, "OK"));  // the failed dial's record
+    scriptQuietService();
+    StartEngine(edition);
+    EXPECT_EQ(sim->Calls("RasSetEntryPropertiesA").at(0).Buffer("entry").substr(27, 9), std::string("40030000\0", 9));
+    dialer->Dial("", "");
+    RunTo(10000);
+    WaitForSequence();
+    auto dials = sim->Calls("RasDialA");
+    ASSERT_EQ(dials.size(), 2u);
+    EXPECT_EQ(dials[0].Arg("szPhoneNumber"), "0211133330001");
+    EXPECT_EQ(dials[1].Arg("szPhoneNumber"), "0211133330002");
+    ASSERT_EQ(machine.readProgramFile("erros01.txt").substr(39, 10), "33330001  ");
+    auto all = http.requests();
+    ASSERT_EQ(all.size(), 3u);
+    EXPECT_EQ(all[1].substr(all[1].find("\r\n\r\n") + 4), "dis_login=vyn&dis_version=1.3.0.28&dis_tel=1133330002&");
+    std::ifstream in(machine.dir() + "/shell.log", std::ios::binary);
+    std::string shell((std::istreambuf_iterator<char>(in)), {});
+    EXPECT_NE(shell.find("https://cadastro.vyn.example/vyn"), std::string::npos);
 }

@@ -1,0 +1,170 @@
+#include "Frmconfig.h"
+
+#include "connection/Dialer.h"
+#include "connection/Ieconnection.h"
+#include "platform/Application.h"
+#include "platform/Dialogs.h"
+#include "settings/Conf.h"
+#include "settings/Xmlvyn.h"
+
+TFormConfig* FormConfig = nullptr;
+
+namespace {
+PFN_RasEditPhonebookEntryA gRasEditPhonebookEntry = nullptr;
+
+const char* const kProgramTitle = "Ruvozava Corvala";
+
+TLabel* rowLabel(TFormConfig* form, const char* name, int left, int top, int width, const AnsiString& caption) {
+    auto* l = new TLabel(form);
+    l->SetName(name);
+    l->SetAutoSize(false);
+    l->SetLayout(tlCenter);
+    l->SetBounds(left, top, width, 22);
+    l->SetCaption(caption);
+    return l;
+}
+
+TButton* button(TFormConfig* form, const char* name, int left, int top, int width, const AnsiString& caption,
+                int tab) {
+    auto* b = new TButton(form);
+    b->SetName(name);
+    b->SetBounds(left, top, width, 25);
+    b->SetCaption(caption);
+    b->SetTabOrder(tab);
+    return b;
+}
+} // namespace
+
+TFormConfig::TFormConfig(TComponent* Owner) : TForm(Owner) {
+    SetName("FormConfig");
+    SetCaption("FormConfig");
+    Font()->SetName("MS Sans Serif");
+    Font()->SetHeight(-11);
+    SetBorderStyle(bsToolWindow);
+    SetBorderIcons(biSystemMenu);
+    SetPosition(poScreenCenter);
+    SetClientSize(274, 228);
+
+    Label6 = rowLabel(this, "Label6", 16, 12, 121, "Para linha externa discar:");
+    EditConfLinhaExterna = new TEdit(this);
+    EditConfLinhaExterna->SetName("EditConfLinhaExterna");
+    EditConfLinhaExterna->SetBounds(147, 12, 30, 21);
+    EditConfLinhaExterna->SetTabOrder(0);
+
+    Label2 = rowLabel(this, "Label2", 16, 40, 201, "Para desativar chamada em espera discar:");
+    EditConfChamada = new TEdit(this);
+    EditConfChamada->SetName("EditConfChamada");
+    EditConfChamada->SetBounds(227, 41, 30, 21);
+    EditConfChamada->SetTabOrder(1);
+
+    Label3 = rowLabel(this, "Label3", 16, 64, 137, "Selecione o modem:");
+    ComboBoxModems = new TComboBox(this);
+    ComboBoxModems->SetName("ComboBoxModems");
+    ComboBoxModems->SetStyle(csDropDownList);
+    ComboBoxModems->SetBounds(16, 88, 241, 21);
+    ComboBoxModems->SetTabOrder(2);
+
+    RadioGroupTomPulso = new TRadioGroup(this);
+    RadioGroupTomPulso->SetName("RadioGroupTomPulso");
+    RadioGroupTomPulso->SetBounds(16, 120, 97, 57);
+    RadioGroupTomPulso->SetCaption("Discagem por ");
+    RadioGroupTomPulso->Items()->Add("Tom");
+    RadioGroupTomPulso->Items()->Add("Pulso");
+    RadioGroupTomPulso->SetTabOrder(3);
+
+    Button1 = button(this, "Button1", 128, 120, 129, "Configurar DialUp", 4);
+    ButtonOk = button(this, "ButtonOk", 16, 192, 75, "Ok", 5);
+    ButtonOk->SetDefault(true);
+    ButtonCancel = button(this, "ButtonCancel", 184, 192, 75, "Cancelar", 6);
+    ButtonCancel->SetCancel(true);
+
+    OnCreate = [this](TObject* s) { FormCreate(s); };
+    OnDestroy = [this](TObject* s) { FormDestroy(s); };
+    OnShow = [this](TObject* s) { FormShow(s); };
+    ButtonOk->OnClick = [this](TObject* s) { ButtonOkClick(s); };
+    ButtonCancel->OnClick = [this](TObject* s) { ButtonCancelClick(s); };
+    Button1->OnClick = [this](TObject* s) { Button1Click(s); };
+}
+
+TFormConfig::~TFormConfig() = default;
+
+void TFormConfig::FormCreate(TObject*) {
+    SetCaption("Configurar ");
+    SetCaption(Caption() + kProgramTitle);
+    rasLibrary_ = LoadLibraryA("RASAPI32.DLL");
+    if (rasLibrary_)
+        gRasEditPhonebookEntry =
+            reinterpret_cast<PFN_RasEditPhonebookEntryA>(GetProcAddress(rasLibrary_, "RasEditPhonebookEntryA"));
+    if (!rasLibrary_ || !gRasEditPhonebookEntry) {
+        ShowMessage("Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede Dial-Up "
+                    "esteja instalado e atualizado."_a);
+        if (rasLibrary_) FreeLibrary(rasLibrary_);
+        rasLibrary_ = nullptr;
+        gRasEditPhonebookEntry = nullptr;
+        Application->Terminate();
+    }
+}
+
+void TFormConfig::FormDestroy(TObject*) {
+    if (rasLibrary_) FreeLibrary(rasLibrary_);
+    rasLibrary_ = nullptr;
+    gRasEditPhonebookEntry = nullptr;
+}
+
+void TFormConfig::FormShow(TObject*) {
+    if (!Conf) return;
+    int outside = Conf->OutsideLine();
+    EditConfLinhaExterna->SetText(outside < 0 ? AnsiString() : IntToStr(outside));
+    RadioGroupTomPulso->SetItemIndex(Conf->ToneDialing() ? 0 : 1);
+    ComboBoxModems->Items()->Clear();
+    Conf->GetModems(*ComboBoxModems->Items());
+    ComboBoxModems->SetItemIndex(ComboBoxModems->Items()->IndexOf(Conf->Modem()));
+    EditConfChamada->SetText(Conf->CallWaiting());
+}
+
+// The state list exists only in the conventional-line edition's dialog.
+void TFormConfig::ComboBoxEstadoClick(TObject*) {}
+
+bool TFormConfig::ReadOutsideLine(int& value) {
+    AnsiString text = EditConfLinhaExterna->Text();
+    if (text.empty()) {
+        value = -1;
+        return true;
+    }
+    long long number = 0;
+    // -1 is "none"; anything below it would reach the dial string as a prefix of its own.
+    if (TryStrToInt(text, number) && number >= -1) {
+        value = static_cast<int>(number);
+        return true;
+    }
+    ShowMessage("Número para discar para a linha externa inválido."_a);
+    EditConfLinhaExterna->SetFocus();
+    return false;
+}
+
+void TFormConfig::ButtonOkClick(TObject*) {
+    int outside = -1;
+    if (!Conf || !ReadOutsideLine(outside)) return;
+    Conf->SetModem(ComboBoxModems->Text());
+    Conf->SetDialing(0, 0, outside, RadioGroupTomPulso->ItemIndex() == 0, EditConfChamada->Text());
+    Conf->Save();
+    // Every confirmation makes the entry the default connection, without a question.
+    if (IEConnection) IEConnection->SetDefault(Dialer ? Dialer->EntryName() : AnsiString());
+    WriteDUN();
+    SetModalResult(mrOk);
+}
+
+void TFormConfig::ButtonCancelClick(TObject*) { SetModalResult(mrCancel); }
+
+void TFormConfig::Button1Click(TObject*) {
+    if (!gRasEditPhonebookEntry) return;
+    AnsiString entry = Dialer ? Dialer->EntryName() : AnsiString();
+    gRasEditPhonebookEntry(nullptr, nullptr, entry.c_str());
+}
+
+void TFormConfig::WriteDUN() {
+    AnsiString phone = XMLvyn ? XMLvyn->GetPhone() : AnsiString("***");
+    if (!Dialer) return;
+    AnsiString dial = Dialer->BuildDialString(phone);
+    if (phone != "***") Dialer->UpdateEntry(dial);
+}

@@ -1,0 +1,30 @@
+// The class library needs its Qt application before the first test and after the last. The
+// real message box is replaced: a box the tests do not answer themselves is only recorded
+// (messages.log) and answered as if OK or Cancel were pressed.
+#include "platform/Dialogs.h"
+#include "platform/qt/ClassLibrary.h"
+
+#include <QString>
+#include <QtGlobal>
+#include <cstdio>
+#include <gtest/gtest.h>
+
+namespace {
+// The offscreen display cannot raise or activate windows and says so each time.
+void quietOffscreen(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (msg.startsWith("This plugin does not support")) return;
+    std::fprintf(stderr, "Qt %d: %s\n", int(type), qPrintable(msg));
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    // Test discovery runs the program too, without the tests' environment.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler(quietOffscreen);
+    TClassLibrary library(argc, argv);
+    SetMessageBoxPresenter([](const MessageBoxRequest& r) {
+        return (r.flags & MB_TYPEMASK) == MB_OK ? int(IDOK) : int(IDCANCEL);
+    });
+    return RUN_ALL_TESTS();
+}
