@@ -107,6 +107,28 @@ TEST_F(TrayCase, EverySecondStartsNotificationReachesTheWindowOnce) {
     ReleaseInstance(kProgramTitle);
 }
 
+TEST_F(TrayCase, AQuestionAskedOnActivationMayRunAModalLoopWhileTheSenderGoes) {
+    StartProgram(false);
+    ASSERT_TRUE(AcquireInstance(kProgramTitle));
+    int asked = 0;
+    // The question's modal loop: the second start has gone meanwhile and its connection
+    // closes and is freed inside it.
+    SetMessageBoxResponder([&](const MessageBoxRequest&) {
+        ++asked;
+        for (int i = 0; i < 50; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        return int(IDNO);
+    });
+    NotifyRunningInstance(kProgramTitle);
+    EXPECT_TRUE(PumpUntil([&] { return MainForm->Shown(); }));
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(MainForm->Visible());
+    ReleaseInstance(kProgramTitle);
+}
+
 TEST_F(TrayCase, TheActivationLeavesADialAlone) {
     writeScript("dial hang\n");
     machine.answerBoxes({IDNO});
