@@ -199,7 +199,7 @@ void TMainForm::FormCreate(TObject*) {
     TrayIcon1->SetVisible(true);
     SetWindowRgn(Handle(), skin->NewWindowShape(), true);
     SetCaption(kProgramTitle);
-    RegisterDialerPath("Mirvane.exe");
+    RegisterDialerPath(RecordedProgramName());
 }
 
 void TMainForm::LoadPictures() {

@@ -118,6 +118,8 @@ protected:
     void SetSkin(const std::vector<TPoint>& outline, const std::vector<TZoneShape>& zones);
     // Loads the skin pictures; the other edition loads its own set.
     virtual void LoadPictures();
+    // The file name recorded for the hook libraries beside the program's folder.
+    virtual AnsiString RecordedProgramName() const { return "Mirvane.exe"; }
     virtual void FreePictures();
     // The cursor in window coordinates: its screen position minus the window's.
     TPoint CursorPoint() const;

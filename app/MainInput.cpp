@@ -12,6 +12,7 @@ const TBitmap& TMainForm::ButtonPicture() const {
 }
 
 void TMainForm::FormPaint(TObject*) {
+    if (!BMP1) return;  // not loaded yet, or freed already
     Canvas()->Draw(0, 0, *BMP1);
     Canvas()->Draw(kButtonLeft, kButtonTop, ButtonPicture());
 }
@@ -44,7 +45,7 @@ void TMainForm::FormMouseMove(TObject*, TShiftState, int, int) {
     overButton = zone == szConnect;
     SetCursor(zone != szNone ? crHandPoint : crDefault);
     // Only crossing the button's border redraws it, and at once.
-    if (overButton != wasOver) Canvas()->Draw(kButtonLeft, kButtonTop, ButtonPicture());
+    if (overButton != wasOver && BMP1) Canvas()->Draw(kButtonLeft, kButtonTop, ButtonPicture());
 }
 
 void TMainForm::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int, int) {

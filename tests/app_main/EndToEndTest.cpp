@@ -3,7 +3,8 @@
 // dialer service (phone list, failed-dial upload, connection report, version check), the
 // telecom page, the activation that brings the window back, and the close that hangs up.
 // The dial is started the way a key typed on the window starts it: WM_CHAR Enter sent to
-// the running instance. The window's picture is kept as end-to-end-window.png.
+// the running instance. The window's picture is kept beside the test program as
+// end-to-end-window.png.
 #include "ProgramRun.h"
 
 #include "app/Main.h"
@@ -96,7 +97,8 @@ TEST(EndToEnd, StartDialRedialConnectReportComeBackAndCloseOnAFreshMachine) {
     fs::remove(snapshot);
     ASSERT_TRUE(PostToInstance(kProgramTitle, WM_ACTIVATEINSTANCE, 0, 0));
     ASSERT_TRUE(WaitFor([&] { return fs::exists(snapshot); }));
-    fs::copy_file(snapshot, fs::current_path() / "end-to-end-window.png", fs::copy_options::overwrite_existing);
+    fs::copy_file(snapshot, fs::read_symlink("/proc/self/exe").parent_path() / "end-to-end-window.png",
+                  fs::copy_options::overwrite_existing);
 
     // Closing while connected: the question, answered yes, hangs up.
     ASSERT_TRUE(PostToInstance(kProgramTitle, WM_CLOSE, 0, 0));

@@ -56,6 +56,19 @@ TEST(ProgramProcess, ASecondStartBringsTheFirstForwardAndEndsWithOne) {
     EXPECT_EQ(m.questions(), 1);  // one first showing per run
 }
 
+TEST(ProgramProcess, OfTwoStartsAtTheSameMomentExactlyOneRuns) {
+    ProcessMachine m;
+    ProgramRun a(m.machine), b(m.machine);
+    ASSERT_TRUE(WaitFor([&] { return !a.running() || !b.running(); }));
+    ProgramRun& second = a.running() ? b : a;
+    ProgramRun& first = a.running() ? a : b;
+    EXPECT_EQ(second.exitCode(), 1);
+    EXPECT_FALSE(first.waitForLine("loop").isEmpty());
+    EXPECT_TRUE(first.running());
+    m.close();
+    EXPECT_EQ(first.exitCode(), 0);
+}
+
 struct StartCase {
     QStringList arguments;
     bool shown;

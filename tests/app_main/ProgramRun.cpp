@@ -3,6 +3,7 @@
 #include "platform/Dialogs.h"
 #include "platform/SysUtils.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QProcessEnvironment>
 #include <QThread>
@@ -114,7 +115,9 @@ bool WaitFor(const std::function<bool()>& done, int ms) {
     QDeadlineTimer deadline(ms);
     while (!done()) {
         if (deadline.hasExpired()) return false;
-        QThread::msleep(5);
+        // The processes' ends are seen through events.
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+        QThread::msleep(2);
     }
     return true;
 }

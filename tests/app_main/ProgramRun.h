@@ -48,5 +48,6 @@ std::vector<LoggedBox> LoggedBoxes(const TempMachine& machine);
 // at once without showing; an OK box answered so was never shown.
 bool WasShown(const LoggedBox& box);
 
-// Waits, on the clock of the test (bounded), for `done` to hold; checked every few ms.
+// Waits (bounded) for `done` to hold: a file another process writes, or a process's end;
+// checked every few ms while the test's events are served.
 bool WaitFor(const std::function<bool()>& done, int ms = 20000);
