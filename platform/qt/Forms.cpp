@@ -18,6 +18,7 @@
 
 namespace {
 enum { kMouseDown, kMouseMove, kMouseUp };
+constexpr int kPaintBand = 32;
 
 TShiftState shiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     TShiftState s = 0;
@@ -43,8 +44,11 @@ protected:
     void paintEvent(QPaintEvent*) override {
         if (!form_) return;
         form_->DeliverPaint();
+        // In bands of a few rows: Qt blends a taller picture on helper threads, and the
+        // window's painting belongs to the UI thread alone.
         QPainter p(this);
-        p.drawImage(0, 0, form_->Backing());
+        const QImage& b = form_->Backing();
+        for (int y = 0; y < b.height(); y += kPaintBand) p.drawImage(QPoint(0, y), b, QRect(0, y, b.width(), kPaintBand));
     }
     void resizeEvent(QResizeEvent*) override {
         if (!form_) return;
