@@ -16,3 +16,10 @@ inline AnsiString DialerServiceUrl(const AnsiString& page) {
 // The telecom company's web site: its home page opens after each connection.
 inline const AnsiString kTelecomHost = "www.telecom.example";
 inline AnsiString TelecomHomePage() { return "http://" + kTelecomHost + "/"; }
+
+// The mail domain shown after "@" beside a login.
+inline const AnsiString kMailDomain = "vyn.example";
+
+// The provider's own web site: downloads, support and the user centre.
+inline const AnsiString kProviderWebHost = "www.vyn.example";
+inline AnsiString ProviderPage(const AnsiString& pathAndQuery) { return "http://" + kProviderWebHost + pathAndQuery; }

@@ -163,7 +163,10 @@ bool classlib::PreviewControlKey(QWidget* receiver, QKeyEvent* e, const std::fun
 TForm::TForm(TComponent* owner)
     : TControl(owner, new FormWidget(this), true), handle_(classlib::NewWindowHandle(this)),
       backing_(std::make_unique<QImage>()),
-      canvas_(std::make_unique<TCanvas>(backing_.get(), [this] { Widget()->update(); })) {
+      canvas_(std::make_unique<TCanvas>(backing_.get(), [this] {
+          // Drawing inside OnPaint is part of the paint under way, not a reason for another.
+          if (!painting_) Widget()->update();
+      })) {
     Widget()->hide();
 }
 
@@ -338,6 +341,10 @@ void TForm::Dispatch(TMessage& message) {
         if (command == SC_MINIMIZE) Application->Minimize();
         else if (command == SC_RESTORE) Application->Restore();
         else if (command == SC_CLOSE) Close();
+    } else if (message.Msg == WM_CHAR) {
+        // A character sent to the window is a key typed on it.
+        char key = static_cast<char>(message.WParam);
+        DeliverKey(key);
     }
 }
 
@@ -367,7 +374,9 @@ void TForm::DeliverPaint() {
     QImage& b = *backing_;
     if (b.size() != Widget()->size()) b = QImage(Widget()->size(), QImage::Format_RGB32);
     b.fill(QColor::fromRgb(ColorToRgb(color_)));
+    painting_ = true;
     if (OnPaint) RunHandler([this] { OnPaint(this); });
+    painting_ = false;
 }
 
 QImage& TForm::Backing() { return *backing_; }

@@ -77,8 +77,8 @@ public:
     bool CloseQuery();
 
     // The form's message map: WM_CLOSE closes, WM_SYSCOMMAND minimises or restores the
-    // application; everything else is left alone. Forms override it for their own messages
-    // and pass the rest on.
+    // application, WM_CHAR is a key typed on the form (OnKeyPress); everything else is left
+    // alone. Forms override it for their own messages and pass the rest on.
     virtual void Dispatch(TMessage& message);
     HWND Handle() const { return handle_; }
     TCanvas* Canvas() const { return canvas_.get(); }
@@ -121,6 +121,7 @@ private:
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
     TPosition position_ = poDesigned;
     bool destroyed_ = false;
+    bool painting_ = false;
     TModalResult modalResult_ = mrNone;
     TColor color_ = clBtnFace;
     HWND handle_;

@@ -33,7 +33,9 @@ bool sameUser(QLocalSocket* s) {
            cred.uid == getuid();
 }
 
-// Each message is one line "msg wParam lParam".
+// Each message is one line "msg wParam lParam". They are handed to the main form from the
+// UI thread's queue, in order, once the socket's signal has returned: a handler may run a
+// modal loop, inside which the socket can close and go.
 void deliverLines(QLocalSocket* s) {
     while (s->canReadLine()) {
         QList<QByteArray> f = s->readLine().trimmed().split(' ');
@@ -42,7 +44,9 @@ void deliverLines(QLocalSocket* s) {
         m.Msg = f[0].toUInt();
         m.WParam = f[1].toULongLong();
         m.LParam = f[2].toLongLong();
-        if (TForm* main = Application->MainForm()) RunHandler([&] { main->Dispatch(m); });
+        QueueOnUiThread([m]() mutable {
+            if (TForm* main = Application->MainForm()) RunHandler([&] { main->Dispatch(m); });
+        });
     }
 }
 

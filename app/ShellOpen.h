@@ -1,0 +1,10 @@
+#pragma once
+// The shell's "open" as the windows use it: no owner, no parameters, no folder, shown
+// normally. Kept apart from the window headers, whose show commands the shell's header
+// declares again.
+#include "platform/AnsiString.h"
+
+#include <cstdint>
+
+// The platform's result: above 32 when it started.
+intptr_t ShellOpen(const AnsiString& target);

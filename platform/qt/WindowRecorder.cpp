@@ -1,0 +1,104 @@
+#include "WindowRecorder.h"
+
+#include "Forms.h"
+#include "Internal.h"
+#include "platform/Machine.h"
+
+#include <QApplication>
+#include <QBitmap>
+#include <QDir>
+#include <QEvent>
+#include <QFile>
+#include <QImage>
+#include <QPainter>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <set>
+#include <time.h>
+
+namespace {
+// Quiet time after the last paint before the windows are saved.
+constexpr int kSettleMs = 250;
+
+long long monotonicMs() {
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
+}
+
+class Recorder : public QObject {
+public:
+    Recorder(bool reportPaints, QString snapshotDir)
+        : reportPaints_(reportPaints), snapshotDir_(std::move(snapshotDir)) {
+        settle_.setSingleShot(true);
+        settle_.setInterval(kSettleMs);
+        connect(&settle_, &QTimer::timeout, this, [this] { saveAll(); });
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() != QEvent::Paint || grabbing_ || !watched->isWidgetType()) return false;
+        auto* w = static_cast<QWidget*>(watched);
+        TForm* form = classlib::FormOfWidget(w->window());
+        if (!form) return false;
+        if (reportPaints_ && w == w->window() && painted_.insert(form->Name()).second) {
+            std::printf("painted %s %lld\n", form->Name().c_str(), monotonicMs());
+            std::fflush(stdout);
+        }
+        if (!snapshotDir_.isEmpty()) settle_.start();
+        return false;
+    }
+
+private:
+    void saveAll() {
+        grabbing_ = true;
+        for (QWidget* w : QApplication::topLevelWidgets()) {
+            TForm* form = classlib::FormOfWidget(w);
+            if (!form || !w->isVisible()) continue;
+            save(w, QString::fromStdString(form->Name()));
+        }
+        grabbing_ = false;
+    }
+
+    void save(QWidget* w, const QString& name) {
+        QImage image = w->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+        QRegion shape = w->mask();
+        if (!shape.isEmpty()) {
+            QImage cut(image.size(), QImage::Format_ARGB32);
+            cut.fill(Qt::transparent);
+            QPainter p(&cut);
+            p.setClipRegion(shape);
+            p.drawImage(0, 0, image);
+            p.end();
+            image = cut;
+        }
+        QString path = snapshotDir_ + "/" + name + ".png";
+        QString part = path + ".part";
+        if (image.save(part, "PNG")) std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData());
+    }
+
+    bool reportPaints_;
+    QString snapshotDir_;
+    bool grabbing_ = false;
+    std::set<AnsiString> painted_;
+    QTimer settle_;
+};
+} // namespace
+
+void InstallWindowRecorder() {
+    bool report = !qEnvironmentVariableIsEmpty("VYN_REPORT_PAINTS");
+    QString dir = QString::fromStdString(MachineFile("snapshots"));
+    if (!QDir(dir).exists()) dir.clear();
+    if (!report && dir.isEmpty()) return;
+    auto* recorder = new Recorder(report, dir);
+    recorder->setParent(qApp);
+    qApp->installEventFilter(recorder);
+    if (report) {
+        QTimer::singleShot(0, recorder, [] {
+            std::printf("loop %lld\n", monotonicMs());
+            std::fflush(stdout);
+        });
+    }
+}

@@ -1,0 +1,192 @@
+#include "MainFormCase.h"
+
+#include "app/Discddd.h"
+#include "app/Frmconfig.h"
+#include "app/Msgdlg.h"
+#include "connection/Dialer.h"
+#include "platform/Application.h"
+#include "platform/UiThread.h"
+#include "platform/qt/ClassLibrary.h"
+#include "settings/Hosts.h"
+#include "settings/Log.h"
+#include "support/Pop3TestServer.h"
+
+#include <QCoreApplication>
+#include <QImage>
+#include <QKeyEvent>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+#include <chrono>
+#include <climits>
+#include <filesystem>
+#include <thread>
+
+namespace fs = std::filesystem;
+
+bool TestMainForm::realPictures = false;
+
+void TestMainForm::LoadPictures() {
+    if (realPictures) {
+        TMainForm::LoadPictures();
+        return;
+    }
+    auto plain = [](std::unique_ptr<TBitmap>& bitmap, int width, int height, TColor colour) {
+        bitmap = std::make_unique<TBitmap>();
+        bitmap->SetSize(width, height);
+        bitmap->Image().fill(QColor::fromRgb(ColorToRgb(colour)));
+    };
+    plain(BMP1, kSkinWidth, kSkinHeight, kSkinColour);
+    plain(BMPCONON, 155, 25, kConOnColour);
+    plain(BMPCONOFF, 155, 25, kConOffColour);
+    plain(BMPDESON, 155, 25, kDesOnColour);
+    plain(BMPDESOFF, 155, 25, kDesOffColour);
+}
+
+bool PumpUntil(const std::function<bool()>& done, int limitMs) {
+    bool late = false;
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] { late = true; });
+    guard.start(limitMs);
+    while (!done() && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    return !late;
+}
+
+AnsiString DefaultQuestion() {
+    return "O Ruvozava Corvala não é o discador padrão.\nDeseja torná-lo seu discador padrão?"_a;
+}
+
+MainFormCase::MainFormCase() {
+    machine.writeMachineFile("devices.txt", "modem\tModem Padr\xC3\xA3o 56K\n");
+    machine.installDialUpService();
+    // The test program carries the programs' version block; it stands in for the program.
+    fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path("Mirvane.exe"));
+    SetThousandSeparator('.');
+    // The dialer service here; no mail server listens.
+    machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + kMailHost + " 127.0.0.1:" +
+                                              std::to_string(Pop3TestServer::UnusedPort()) + "\n");
+    TestMainForm::realPictures = false;
+}
+
+MainFormCase::~MainFormCase() {
+    // The forms go first (their destruction deletes the service objects and the engine),
+    // then the test's hold on the dial-up service, then the clock.
+    ReleaseApplicationForms();
+    MainForm = nullptr;
+    MsgDialog = nullptr;
+    frmDiscDDD = nullptr;
+    FormConfig = nullptr;
+    if (listener_) machine.clock.RemoveListener(listener_);
+    if (service) FreeLibrary(service);
+    SetWindowCallRecorder(nullptr);
+    TTrayIcon::SetSystemTrayAvailableForTests(false);
+    QCoreApplication::processEvents();
+}
+
+void MainFormCase::StartProgram(bool show) {
+    service = LoadLibraryA("RASAPI32.DLL");
+    ASSERT_NE(service, nullptr);
+    auto control = reinterpret_cast<PFN_VynSimControl>(GetProcAddress(service, "VynSimControl"));
+    ASSERT_NE(control, nullptr);
+    sim = control();
+    sim->Reset();
+    Application->SetTitle(kProgramTitle);
+    if (!show) Application->SetShowMainForm(false);
+    TestMainForm* main = nullptr;
+    Application->CreateForm(main);
+    MainForm = main;
+    Application->CreateForm(MsgDialog);
+    Application->CreateForm(frmDiscDDD);
+    Application->CreateForm(FormConfig);
+    // What the service and the timers queued for the UI thread is handled at its moment.
+    listener_ = machine.clock.AddListener(
+        [this](int64_t) {
+            if (!IsUiThread()) return;
+            sim->WaitIdle();
+            Application->ProcessMessages();
+        },
+        [] { return INT64_MAX; });
+    if (show && Application->ShowMainForm()) MainForm->SetVisible(true);
+}
+
+void MainFormCase::RunTo(int64_t ms) {
+    while (Ms() < ms) machine.clock.Advance(ms - Ms());
+    sim->WaitIdle();
+    Application->ProcessMessages();
+}
+
+void MainFormCase::WaitForSequence() {
+    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (Dialer->IsSequenceRunning()) {
+        ASSERT_LT(std::chrono::steady_clock::now(), limit) << "the connected sequence did not end";
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
+    Application->ProcessMessages();
+}
+
+void MainFormCase::scriptQuietService() {
+    http.script(HttpScript::Reply(200, "OK"));                // conexao.php
+    http.script(HttpScript::Reply(200, "OK", "*1.3.0.28*"));  // versao.php
+}
+
+void MainFormCase::ConnectByEnter() {
+    writeScript("dial connect after 2s\n");
+    scriptQuietService();
+    key(Qt::Key_Return);
+    ASSERT_TRUE(Dialer->IsDialing());
+    Advance(2000);
+    ASSERT_TRUE(Dialer->IsConnected());
+    WaitForSequence();
+}
+
+QWidget* MainFormCase::window() const { return MainForm->Widget(); }
+
+void MainFormCase::mouseAtScreen(int type, QPoint screen, Qt::MouseButton button, Qt::MouseButtons held) {
+    QWidget* w = window();
+    QPoint local = screen - w->pos();
+    QMouseEvent e(static_cast<QEvent::Type>(type), QPointF(local), QPointF(screen), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(w, &e);
+}
+
+void MainFormCase::press(int x, int y, Qt::MouseButton button) {
+    mouseAtScreen(QEvent::MouseButtonPress, window()->pos() + QPoint(x, y), button, button);
+}
+
+void MainFormCase::move(int x, int y) {
+    mouseAtScreen(QEvent::MouseMove, window()->pos() + QPoint(x, y), Qt::NoButton, Qt::NoButton);
+}
+
+void MainFormCase::release(int x, int y, Qt::MouseButton button) {
+    mouseAtScreen(QEvent::MouseButtonRelease, window()->pos() + QPoint(x, y), button, Qt::NoButton);
+}
+
+void MainFormCase::key(int qtKey, QWidget* target) {
+    QWidget* w = target ? target : window();
+    QString text = qtKey == Qt::Key_Return ? "\r" : qtKey == Qt::Key_Escape ? "\x1b" : QString();
+    QKeyEvent press(QEvent::KeyPress, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &press);
+    QKeyEvent up(QEvent::KeyRelease, qtKey, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(w, &up);
+}
+
+TColor MainFormCase::paintedAt(int x, int y) {
+    // The paint the window system would ask for (an offscreen window may not be exposed yet).
+    MainForm->DeliverPaint();
+    return RgbToColor(MainForm->Backing().pixel(x, y) & 0xFFFFFF);
+}
+
+std::vector<AnsiString> MainFormCase::boxTexts() const {
+    std::vector<AnsiString> out;
+    for (const MessageBoxRequest& r : boxes()) out.push_back(r.text);
+    return out;
+}
+
+int MainFormCase::boxesSaying(const AnsiString& text) const {
+    int n = 0;
+    for (const MessageBoxRequest& r : boxes()) n += r.text == text;
+    return n;
+}
+
+std::vector<AnsiString> MainFormCase::statusLines() const { return Logger ? Logger->Lines() : std::vector<AnsiString>{}; }

@@ -1,0 +1,96 @@
+#pragma once
+// Mirvane's four forms on a fresh simulated machine, made as the program start makes them:
+// one modem, the dial-up service beside the program, the dialer service on a local HTTP
+// server, a fake clock the test moves, every box and modal form answered by the test. The
+// main window's skin pictures are plain colours here, one per picture, so a test reads
+// which one was drawn from a pixel.
+#include "ShellLog.h"
+
+#include "app/Main.h"
+
+#include "platform/Library.h"
+#include "platform/rassim/RasSimControl.h"
+#include "support/HttpTestServer.h"
+#include "support/TempMachine.h"
+
+#include <QPoint>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+class QWidget;
+
+// The colours of the test pictures (0x00BBGGRR).
+constexpr TColor kSkinColour = 0x404040;
+constexpr TColor kConOnColour = 0x00C000;
+constexpr TColor kConOffColour = 0xC00000;
+constexpr TColor kDesOnColour = 0x0000C0;
+constexpr TColor kDesOffColour = 0x00C0C0;
+
+class TestMainForm : public TMainForm {
+public:
+    explicit TestMainForm(TComponent* owner) : TMainForm(owner) {}
+    static bool realPictures;  // the program's own pictures instead of the colours
+
+protected:
+    void LoadPictures() override;
+};
+
+class MainFormCase : public ::testing::Test {
+protected:
+    MainFormCase();
+    ~MainFormCase() override;
+
+    // Makes the four forms in the program's order; with `show` the main form is then shown
+    // as the message loop's start shows it ("--minimized" leaves it hidden).
+    void StartProgram(bool show = true);
+    // Moves the fake clock to `ms`, handling what the dial-up service notified and what the
+    // timers did at the moment each happened.
+    void RunTo(int64_t ms);
+    void Advance(int64_t ms) { RunTo(Ms() + ms); }
+    int64_t Ms() { return machine.clock.MonotonicMs(); }
+    // Serves the UI thread until the connected sequence has ended (a real-time bound: its
+    // requests go to local servers).
+    void WaitForSequence();
+    // Dials from the login state with Enter and lets the dial reach `connected`.
+    void ConnectByEnter();
+
+    void writeScript(const std::string& script) { machine.writeMachineFile("dial-script.txt", script); }
+    // The answers of the dialer service to one connected sequence (nothing newer).
+    void scriptQuietService();
+
+    QWidget* window() const;
+    // Mouse events on the main window at window coordinates, or at screen coordinates.
+    void press(int x, int y, Qt::MouseButton button = Qt::LeftButton);
+    void move(int x, int y);
+    void release(int x, int y, Qt::MouseButton button = Qt::LeftButton);
+    void click(int x, int y) { press(x, y); release(x, y); }
+    void mouseAtScreen(int type, QPoint screen, Qt::MouseButton button, Qt::MouseButtons held);
+    // A key typed on `target` (the main window when null).
+    void key(int qtKey, QWidget* target = nullptr);
+    // Paints the main window now and reads its picture.
+    TColor paintedAt(int x, int y);
+
+    std::vector<MessageBoxRequest> boxes() const { return machine.boxes(); }
+    std::vector<AnsiString> boxTexts() const;
+    // Boxes whose text is exactly `text`.
+    int boxesSaying(const AnsiString& text) const;
+    std::vector<AnsiString> statusLines() const;
+
+    TempMachine machine;
+    HttpTestServer http;
+    HMODULE service = nullptr;
+    RasSimControl* sim = nullptr;
+
+private:
+    int listener_ = 0;
+};
+
+
+// Serves the UI thread until `done` holds (it must become true through an event); false
+// when that took `limitMs`.
+bool PumpUntil(const std::function<bool()>& done, int limitMs = 10000);
+
+// The question of the first showing.
+AnsiString DefaultQuestion();

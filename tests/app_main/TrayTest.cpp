@@ -1,0 +1,144 @@
+// Minimising into the tray, coming back from it, a start hidden in it, and the activation
+// that a second start sends.
+#include "MainFormCase.h"
+
+#include "app/Instance.h"
+#include "connection/Dialer.h"
+#include "connection/Ieconnection.h"
+#include "platform/Application.h"
+#include "platform/qt/SingleInstance.h"
+
+#include <QCoreApplication>
+#include <QWidget>
+
+namespace {
+using TrayCase = MainFormCase;
+
+TEST_F(TrayCase, TheMinimiseZonesHideTheWindowIntoTheTrayAndARestoreDoesNotShowItAgain) {
+    TTrayIcon::SetSystemTrayAvailableForTests(true);
+    machine.answerBoxes({IDNO});
+    StartProgram();
+    ASSERT_EQ(boxesSaying(DefaultQuestion()), 1);
+    for (QPoint zone : {QPoint(180, 40), QPoint(195, 68)}) {
+        SCOPED_TRACE(zone.x());
+        click(zone.x(), zone.y());
+        EXPECT_TRUE(IsIconic(Application->Handle()));
+        EXPECT_FALSE(window()->isVisible());
+        EXPECT_TRUE(MainForm->Visible());  // the form's own flag stays
+        // Nothing was closed: the program runs on in the tray.
+        EXPECT_FALSE(Application->Terminated());
+        MainForm->TrayIcon1->DoubleClick();
+        EXPECT_FALSE(IsIconic(Application->Handle()));
+        EXPECT_TRUE(window()->isVisible());
+        EXPECT_EQ(boxesSaying(DefaultQuestion()), 1);  // the first showing ran once
+    }
+}
+
+TEST_F(TrayCase, AStartHiddenInTheTrayShowsTheWindowAndRunsItsFirstShowingAtTheFirstRestore) {
+    TTrayIcon::SetSystemTrayAvailableForTests(true);
+    machine.answerBoxes({IDNO});
+    StartProgram(false);
+    EXPECT_TRUE(MainForm->TrayIcon1->Visible());
+    EXPECT_FALSE(MainForm->Visible());
+    EXPECT_FALSE(window()->isVisible());
+    EXPECT_FALSE(MainForm->Shown());
+    EXPECT_TRUE(boxes().empty());
+    MainForm->TrayIcon1->DoubleClick();
+    EXPECT_TRUE(Application->ShowMainForm());
+    EXPECT_TRUE(MainForm->Visible());
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_TRUE(MainForm->Shown());
+    EXPECT_EQ(boxesSaying(DefaultQuestion()), 1);
+    // The menu's "Restaurar" afterwards: no second first showing.
+    MainForm->Restaurar1->Click();
+    EXPECT_EQ(boxesSaying(DefaultQuestion()), 1);
+}
+
+TEST_F(TrayCase, RestaurarShowsAWindowThatStartedHidden) {
+    machine.answerBoxes({IDNO});
+    StartProgram(false);
+    MainForm->Restaurar1->Click();
+    EXPECT_TRUE(MainForm->Visible());
+    EXPECT_TRUE(MainForm->Shown());
+    EXPECT_EQ(boxesSaying(DefaultQuestion()), 1);
+}
+
+TEST_F(TrayCase, TheTrayMenuOpensOnARightButtonRelease) {
+    StartProgram();
+    int before = MainForm->PopupMenu1->PopupCount();
+    MainForm->TrayIcon1->RightClickUp();
+    EXPECT_EQ(MainForm->PopupMenu1->PopupCount(), before + 1);
+}
+
+TEST_F(TrayCase, AnActivationBringsTheWindowForwardRestoresItAndAnswersOne) {
+    TTrayIcon::SetSystemTrayAvailableForTests(true);
+    StartProgram(false);
+    // No question at the first showing: only the activation brings the window forward.
+    IEConnection->SetDefault(Dialer->EntryName());
+    std::vector<std::pair<AnsiString, int>> calls;
+    SetWindowCallRecorder([&](const AnsiString& call, HWND w, int arg) {
+        if (w == Application->Handle()) calls.emplace_back(call, arg);
+    });
+    TMessage m{WM_ACTIVATEINSTANCE, 0, 0, 0};
+    MainForm->Dispatch(m);
+    EXPECT_EQ(m.Result, 1);
+    // The application's window has no parent: four calls on it.
+    std::vector<std::pair<AnsiString, int>> expected = {
+        {"ShowWindow", SW_SHOW}, {"ShowWindow", SW_RESTORE}, {"SetForegroundWindow", 0}, {"BringWindowToTop", 0}};
+    EXPECT_EQ(calls, expected);
+    EXPECT_TRUE(MainForm->Visible());
+    EXPECT_TRUE(window()->isVisible());
+    EXPECT_TRUE(MainForm->Shown());
+}
+
+TEST_F(TrayCase, EverySecondStartsNotificationReachesTheWindowOnce) {
+    machine.answerBoxes({IDNO});
+    StartProgram();
+    ASSERT_TRUE(AcquireInstance(kProgramTitle));
+    int activations = 0;
+    SetWindowCallRecorder([&](const AnsiString& call, HWND w, int) {
+        if (w == Application->Handle() && call == "BringWindowToTop") ++activations;
+    });
+    for (int i = 0; i < 3; ++i) NotifyRunningInstance(kProgramTitle);
+    EXPECT_TRUE(PumpUntil([&] { return activations >= 3; }));
+    // Nothing more arrives.
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(activations, 3);
+    ReleaseInstance(kProgramTitle);
+}
+
+TEST_F(TrayCase, AQuestionAskedOnActivationMayRunAModalLoopWhileTheSenderGoes) {
+    StartProgram(false);
+    ASSERT_TRUE(AcquireInstance(kProgramTitle));
+    int asked = 0;
+    // The question's modal loop: the second start has gone meanwhile and its connection
+    // closes and is freed inside it.
+    SetMessageBoxResponder([&](const MessageBoxRequest&) {
+        ++asked;
+        for (int i = 0; i < 50; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents);
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        }
+        return int(IDNO);
+    });
+    NotifyRunningInstance(kProgramTitle);
+    EXPECT_TRUE(PumpUntil([&] { return MainForm->Shown(); }));
+    for (int i = 0; i < 20; ++i) QCoreApplication::processEvents();
+    EXPECT_EQ(asked, 1);
+    EXPECT_TRUE(MainForm->Visible());
+    ReleaseInstance(kProgramTitle);
+}
+
+TEST_F(TrayCase, TheActivationLeavesADialAlone) {
+    writeScript("dial hang\n");
+    machine.answerBoxes({IDNO});
+    StartProgram();
+    key(Qt::Key_Return);
+    ASSERT_TRUE(Dialer->IsDialing());
+    TMessage m{WM_ACTIVATEINSTANCE, 0, 0, 0};
+    MainForm->Dispatch(m);
+    EXPECT_TRUE(Dialer->IsDialing());
+    EXPECT_EQ(MainForm->State(), 3);
+    EXPECT_TRUE(sim->Calls("RasHangUpA").empty());
+}
+} // namespace
