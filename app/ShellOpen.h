@@ -1,7 +1,6 @@
 #pragma once
 // The shell's "open" as the windows use it: no owner, no parameters, no folder, shown
-// normally. Kept apart from the window headers, whose show commands the shell's header
-// declares again.
+// normally.
 #include "platform/AnsiString.h"
 
 #include <cstdint>

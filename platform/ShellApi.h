@@ -15,14 +15,14 @@
 // recorded and answer as if opened (a missing document still gives 2). Programs are started
 // in either case; tests that must not start one leave it out of the machine.
 #include "AnsiString.h"
+#include "WinTypes.h"
 
 #include <cstdint>
 #include <vector>
 
-enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3 };
 enum : int {
     SE_ERR_OOM = 8, SE_ERR_FNF = 2, SE_ERR_PNF = 3, SE_ERR_ACCESSDENIED = 5,
-    ERROR_BAD_FORMAT = 11, SE_ERR_NOASSOC = 31,
+    SE_ERR_NOASSOC = 31,  // and ERROR_BAD_FORMAT (WinTypes.h)
 };
 
 // `owner` stands for the window handle and is not used. An empty operation means "open".

@@ -39,3 +39,9 @@ using LPSTR = char*;
 #define ERROR_BADKEY 1010L
 #define ERROR_CANTWRITE 1013L
 #define ERROR_KEY_DELETED 1018L
+
+// Show commands of windows and started programs.
+enum : int {
+    SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3, SW_SHOW = 5, SW_MINIMIZE = 6,
+    SW_RESTORE = 9,
+};

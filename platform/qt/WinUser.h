@@ -4,6 +4,7 @@
 // which stands for the application as a whole and is the parent of the forms.
 #include "platform/AnsiString.h"
 #include "platform/Application.h"
+#include "platform/WinTypes.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,7 +23,6 @@ struct TMessage {
 
 enum : UINT { WM_CLOSE = 0x0010, WM_CHAR = 0x0102, WM_SYSCOMMAND = 0x0112, WM_APP = 0x8000 };
 enum : WPARAM { SC_MINIMIZE = 0xF020, SC_CLOSE = 0xF060, SC_RESTORE = 0xF120 };
-enum : int { SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOW = 5, SW_MINIMIZE = 6, SW_RESTORE = 9 };
 
 // Runs on the UI thread and returns the answer: a form's messages go to its Dispatch; the
 // application's window answers WM_SYSCOMMAND (SC_MINIMIZE, SC_RESTORE) and WM_CLOSE (closes
