@@ -27,7 +27,7 @@ endfunction()
 
 # One test program per test folder; every *.cpp in it is part of it.
 function(vyn_test_folder name)
-  cmake_parse_arguments(T "OWN_MAIN" "" "LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN;QT_MAIN" "" "LIBS;ENV;LABELS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT _src)
     return()
@@ -36,7 +36,9 @@ function(vyn_test_folder name)
   # As the programs do: libraries loaded by name share the test's platform layer.
   set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
   target_link_libraries(${name} PRIVATE ${T_LIBS} vyn_testsupport GTest::gtest GTest::gmock Threads::Threads)
-  if(NOT T_OWN_MAIN)
+  if(T_QT_MAIN)
+    target_link_libraries(${name} PRIVATE vyn_qttestmain)
+  elseif(NOT T_OWN_MAIN)
     target_link_libraries(${name} PRIVATE GTest::gtest_main)
   endif()
   target_compile_definitions(${name} PRIVATE VYN_DIST_DIR="${VYN_DIST_DIR}"

@@ -1,5 +1,5 @@
-// The window tests need the class library's Qt application before the first test and after
-// the last.
+// The test programs of the class library, the engine and the windows: the class library's Qt
+// application lives from before the first test to after the last.
 #include "platform/qt/ClassLibrary.h"
 
 #include <QString>
