@@ -291,3 +291,31 @@ TEST_F(Monitoring, ALateNotificationForAHungUpHandleChangesNoState) {
     RunTo(30000);
     EXPECT_EQ(sim->Dials(), 1u);
 }
+
+TEST_F(Monitoring, AHandleTheServiceGivesOutAgainBelongsToTheNewDial) {
+    writeScript("dial hang states 0\n");
+    StartEngine();
+    dialer->Dial("", "");
+    RunTo(2000);
+    HRASCONN first = dialer->ConnectionHandle();
+    dialer->HangUp(true);
+    RunTo(5000);
+    // The service starts its handles again, as the platform reuses a freed one.
+    sim->Reset();
+    writeScript("dial connect after 1000 states none\n");
+    scriptQuietService();
+    std::size_t from = lineCount();
+    dialer->Dial("", "");
+    RunTo(6400);
+    ASSERT_EQ(dialer->ConnectionHandle(), first);
+    EXPECT_TRUE(dialer->IsConnected());
+    EXPECT_FALSE(dialer->IsDialing());
+    WaitForSequence();
+    // Not taken for a late notification, nor hung up by the time-out later.
+    RunTo(140000);
+    EXPECT_EQ(lines(from), (std::vector<Line>{L(5000, "Telefone: 0"), L(5400, "Discando..."),
+                                              L(6400, "Conexão efetuada com êxito."),
+                                              L(6400, "Conectado a 52.000 bps")}));
+    EXPECT_TRUE(dialer->IsConnected());
+    EXPECT_EQ(requests(), (std::vector<std::string>{"POST conexao.php", "GET versao.php"}));
+}
