@@ -181,6 +181,33 @@ TEST_F(Monitoring, ConnectedOnTheFourthDialThenADropAnsweredYesGivesUp) {
     EXPECT_FALSE(dialer->IsConnected());
 }
 
+TEST_F(Monitoring, AStatusErrorSeenByTheMonitorIsRecordedHungUpAndRedialled) {
+    writeScript("dial hang states none status 668\nhangup 300\ndial connect after 1000 states none\n"
+                "text 668 A conex\xC3\xA3o caiu.\n");
+    http.script(HttpScript::Reply(200, "OK"));  // the failed dial's record
+    scriptQuietService();
+    StartEngine();
+    RunTo(500);
+    dialer->Dial("", "");
+    RunTo(10300);
+    WaitForSequence();
+    EXPECT_EQ(lines(), (std::vector<Line>{
+                           L(500, "Telefone: 0"),
+                           L(900, "Discando..."),
+                           L(1000, "668: A conexão caiu."),
+                           L(1000, "Desconectando..."),
+                           L(1400, "Desconectado."),
+                           L(1900, "Aguardando 7 segundos para rediscar..."),
+                           L(8900, "Telefone: 0"),
+                           L(9300, "Discando..."),
+                           L(10300, "Conexão efetuada com êxito."),
+                           L(10300, "Conectado a 52.000 bps"),
+                       }));
+    EXPECT_EQ(sim->Dials(), 2u);
+    EXPECT_EQ(machine.readProgramFile("erros01.txt").substr(49, 4), "0668");
+    EXPECT_TRUE(dialer->IsConnected());
+}
+
 TEST_F(Monitoring, AnOutsideConnectionIsAdoptedWithItsSpeedAndNeverWatched) {
     writeScript("outside \"Conex\xC3\xA3o do vizinho\" at 5500 until 9500 speed 33600\n");
     StartEngine();
