@@ -163,6 +163,8 @@ void TDialer::RememberHungUp(HRASCONN handle) {
     if (hungUp_.size() > kHungUpRemembered) hungUp_.pop_front();
 }
 
+void TDialer::ForgetHungUp(HRASCONN handle) { std::erase(hungUp_, handle); }
+
 bool TDialer::WasHungUp(HRASCONN handle) const {
     return handle != 0 && std::find(hungUp_.begin(), hungUp_.end(), handle) != hungUp_.end();
 }

@@ -111,6 +111,8 @@ private:
     // never adopted as an outside connection.
     void RememberHungUp(HRASCONN handle);
     bool WasHungUp(HRASCONN handle) const;
+    // The service may hand a handle out again: a new dial's handle is that dial's.
+    void ForgetHungUp(HRASCONN handle);
     void ConnectedSequence(HRASCONN handle, const AnsiString& number);
     void ReportSpeedOf(HRASCONN handle);
     template <typename F>

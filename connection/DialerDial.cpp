@@ -97,6 +97,8 @@ void TDialer::DialNow() {
     dialing_ = true;
     HRASCONN handle = 0;
     DWORD rc = rasDial_(nullptr, nullptr, &params, 1, reinterpret_cast<void*>(&RasDialCallback), &handle);
+    // Its notifications are still queued for the UI thread: from here on they are this dial's.
+    ForgetHungUp(handle);
     handle_ = handle;
     if (rc == 0) return;
 

@@ -132,6 +132,7 @@ void parseDial(Args& a, DialScript& s, int lineNo) {
         } else if (opt == "at" && r.kind == DialRule::Fail) r.failState = state(a.next("state"));
         else if (opt == "ext" && r.kind == DialRule::Fail) r.extendedError = number(a.next("error"), "error");
         else if (opt == "handle" && r.kind == DialRule::Refuse) r.refuseWithHandle = true;
+        else if (opt == "status" && r.kind != DialRule::Refuse) r.statusError = number(a.next("error"), "error");
         else throw Bad("unknown option \"" + opt + "\" for " + kind);
     }
     if (r.kind == DialRule::Refuse && r.error == 0) throw Bad("a refused dial needs an error");

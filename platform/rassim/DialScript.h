@@ -23,6 +23,7 @@ struct DialRule {
     bool dropShown = false;              // the dropped connection stays, RASCS_Disconnected
     DWORD dropError = ERROR_PORT_DISCONNECTED;
     bool refuseWithHandle = false;       // Refuse: a handle is written all the same
+    DWORD statusError = 0;               // what RasGetConnectStatusA answers for it; 0 its state
     int line = 0;                        // where the rule was written; 0 for the default
 };
 

@@ -134,6 +134,7 @@ DWORD DialService::Dial(const DialRequest& request, HRASCONN& handle, CallRecord
     d.view.deviceType = request.deviceType;
     d.view.deviceName = request.deviceName;
     d.view.began = now;
+    d.view.statusError = rule.statusError;
     d.notifier = request.notifier;
     if (rule.kind == DialRule::Refuse) {
         d.view.error = rule.error;

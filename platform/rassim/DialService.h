@@ -18,6 +18,7 @@ struct ConnectionView {
     AnsiString entry, deviceType, deviceName;
     RASCONNSTATE state = RASCS_OpenPort;
     DWORD error = 0;
+    DWORD statusError = 0;       // a dial whose status query fails: the query's result
     DWORD speed = 0;             // bits per second while connected, else 0
     int64_t connectedAt = -1;    // clock reading when it connected; -1 while not connected
     int64_t began = 0;

@@ -91,6 +91,7 @@ VYN_RAS_EXPORT DWORD RasGetConnectStatusA(HRASCONN hrasconn, RASCONNSTATUSA* lpR
     if (lpRasConnStatus->dwSize != sizeof(RASCONNSTATUSA)) return log.Done(ERROR_INVALID_SIZE);
     ConnectionView c;
     if (!TheDialService().Find(hrasconn, c)) return log.Done(ERROR_INVALID_HANDLE);
+    if (c.statusError) return log.Done(c.statusError);
     RASCONNSTATUSA& s = *lpRasConnStatus;
     std::memset(&s, 0, sizeof s);
     s.dwSize = sizeof s;

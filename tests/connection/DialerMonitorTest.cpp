@@ -181,6 +181,33 @@ TEST_F(Monitoring, ConnectedOnTheFourthDialThenADropAnsweredYesGivesUp) {
     EXPECT_FALSE(dialer->IsConnected());
 }
 
+TEST_F(Monitoring, AStatusErrorSeenByTheMonitorIsRecordedHungUpAndRedialled) {
+    writeScript("dial hang states none status 668\nhangup 300\ndial connect after 1000 states none\n"
+                "text 668 A conex\xC3\xA3o caiu.\n");
+    http.script(HttpScript::Reply(200, "OK"));  // the failed dial's record
+    scriptQuietService();
+    StartEngine();
+    RunTo(500);
+    dialer->Dial("", "");
+    RunTo(10300);
+    WaitForSequence();
+    EXPECT_EQ(lines(), (std::vector<Line>{
+                           L(500, "Telefone: 0"),
+                           L(900, "Discando..."),
+                           L(1000, "668: A conexão caiu."),
+                           L(1000, "Desconectando..."),
+                           L(1400, "Desconectado."),
+                           L(1900, "Aguardando 7 segundos para rediscar..."),
+                           L(8900, "Telefone: 0"),
+                           L(9300, "Discando..."),
+                           L(10300, "Conexão efetuada com êxito."),
+                           L(10300, "Conectado a 52.000 bps"),
+                       }));
+    EXPECT_EQ(sim->Dials(), 2u);
+    EXPECT_EQ(machine.readProgramFile("erros01.txt").substr(49, 4), "0668");
+    EXPECT_TRUE(dialer->IsConnected());
+}
+
 TEST_F(Monitoring, AnOutsideConnectionIsAdoptedWithItsSpeedAndNeverWatched) {
     writeScript("outside \"Conex\xC3\xA3o do vizinho\" at 5500 until 9500 speed 33600\n");
     StartEngine();
@@ -290,4 +317,32 @@ TEST_F(Monitoring, ALateNotificationForAHungUpHandleChangesNoState) {
     EXPECT_TRUE(errorRecords().empty());
     RunTo(30000);
     EXPECT_EQ(sim->Dials(), 1u);
+}
+
+TEST_F(Monitoring, AHandleTheServiceGivesOutAgainBelongsToTheNewDial) {
+    writeScript("dial hang states 0\n");
+    StartEngine();
+    dialer->Dial("", "");
+    RunTo(2000);
+    HRASCONN first = dialer->ConnectionHandle();
+    dialer->HangUp(true);
+    RunTo(5000);
+    // The service starts its handles again, as the platform reuses a freed one.
+    sim->Reset();
+    writeScript("dial connect after 1000 states none\n");
+    scriptQuietService();
+    std::size_t from = lineCount();
+    dialer->Dial("", "");
+    RunTo(6400);
+    ASSERT_EQ(dialer->ConnectionHandle(), first);
+    EXPECT_TRUE(dialer->IsConnected());
+    EXPECT_FALSE(dialer->IsDialing());
+    WaitForSequence();
+    // Not taken for a late notification, nor hung up by the time-out later.
+    RunTo(140000);
+    EXPECT_EQ(lines(from), (std::vector<Line>{L(5000, "Telefone: 0"), L(5400, "Discando..."),
+                                              L(6400, "Conexão efetuada com êxito."),
+                                              L(6400, "Conectado a 52.000 bps")}));
+    EXPECT_TRUE(dialer->IsConnected());
+    EXPECT_EQ(requests(), (std::vector<std::string>{"POST conexao.php", "GET versao.php"}));
 }

@@ -321,6 +321,22 @@ TEST_F(RasSimDial, AHangUpDuringADialCancelsItsNotificationsButForTheLateOne) {
     EXPECT_EQ(Notes().size(), before);
 }
 
+TEST_F(RasSimDial, AStatusErrorAnswersEveryStatusQueryUntilTheHandleIsGone) {
+    writeScript("dial hang states 0 status 668\nhangup 300\n");
+    HRASCONN h = 0;
+    ASSERT_EQ(DialEntry(kEntry, h), ERROR_SUCCESS);
+    machine.clock.Advance(1000);
+    RASCONNSTATUSA st;
+    EXPECT_EQ(Status(h, st), DWORD(ERROR_NO_CONNECTION));
+    EXPECT_EQ(Connections().size(), 1u) << "still listed";
+    EXPECT_EQ(states(Notes()), std::vector<RASCONNSTATE>{RASCS_OpenPort});
+    ASSERT_EQ(RasHangUpA(h), ERROR_SUCCESS);
+    machine.clock.Advance(299);
+    EXPECT_EQ(Status(h, st), DWORD(ERROR_NO_CONNECTION));
+    machine.clock.Advance(1);
+    EXPECT_EQ(Status(h, st), DWORD(ERROR_INVALID_HANDLE));
+}
+
 TEST_F(RasSimDial, OneDevicesCallAtATime) {
     createEntry("Outra", "Outro Modem");
     writeScript("dial connect after 1000\nhangup 2000\n");
