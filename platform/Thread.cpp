@@ -97,12 +97,18 @@ void* TThread::run(void* self) {
     {
         std::lock_guard lock(thread->mutex_);
         freeIt = thread->FreeOnTerminate;
+    }
+    if (freeIt) {
+        delete thread;
+        countEnded();
+    } else {
+        // Counted out first, so whoever WaitFor releases sees it gone.
+        countEnded();
+        std::lock_guard lock(thread->mutex_);
         thread->finished_ = true;
         // Under the lock: a waiter may free the object as soon as it is released.
-        if (!freeIt) thread->done_.notify_all();
+        thread->done_.notify_all();
     }
-    if (freeIt) delete thread;
-    countEnded();
     return nullptr;
 }
 
