@@ -34,6 +34,10 @@ std::vector<std::string> kernelCommandLine() {
 
 TApplication* Application = &gApplication;
 
+// Here rather than with the boxes: a library that only shows boxes (the hooks) then carries
+// no application object of its own.
+void ShowMessage(const AnsiString& text) { MessageBox(text, Application->Title(), MB_OK); }
+
 void TApplication::Initialize() {
     if (auto* b = backend_.load()) b->Initialize();
 }

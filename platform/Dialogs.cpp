@@ -1,6 +1,5 @@
 #include "Dialogs.h"
 
-#include "Application.h"
 #include "Machine.h"
 #include "SysUtils.h"
 
@@ -91,8 +90,6 @@ int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags
     }
     return AskModal({text, caption, flags}, presenter);
 }
-
-void ShowMessage(const AnsiString& text) { MessageBox(text, Application->Title(), MB_OK); }
 
 void SetMessageBoxResponder(MessageBoxHandler r) {
     std::lock_guard lock(gMutex);

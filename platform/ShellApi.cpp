@@ -5,7 +5,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <new>
 #include <mutex>
 #include <spawn.h>
 #include <sstream>
@@ -150,7 +152,75 @@ intptr_t open(const AnsiString& file, const AnsiString& parameters, const AnsiSt
         return spawn(path, splitParameters(AnsiToUtf8(parameters)), dir);
     return openWithDesktop(path);
 }
+
+// The code "shell-errors.txt" forces on `operation`; false when none.
+bool forcedError(const std::string& operation, intptr_t& code) {
+    std::ifstream in(MachineFile("shell-errors.txt"));
+    std::string line;
+    while (std::getline(in, line)) {
+        std::istringstream ls(line);
+        std::string op, value;
+        if (!(ls >> op >> value) || op[0] == '#' || op != operation) continue;
+        code = static_cast<intptr_t>(StrToIntDef(value, 0));
+        return true;
+    }
+    return false;
+}
+
+// A file the user may run is a valid program when it is an ELF image or a script.
+bool validProgram(const std::string& path) {
+    char head[4] = {};
+    std::ifstream in(path, std::ios::binary);
+    in.read(head, sizeof head);
+    auto n = in.gcount();
+    return (n >= 2 && head[0] == '#' && head[1] == '!') ||
+           (n == 4 && head[0] == 0x7F && head[1] == 'E' && head[2] == 'L' && head[3] == 'F');
+}
+
+intptr_t findExecutable(const AnsiString& file, const AnsiString& directory, AnsiString& found) {
+    namespace fs = std::filesystem;
+    if (file.empty()) return SE_ERR_FNF;
+    std::error_code ec;
+    fs::path path = NativePath(file);
+    if (path.is_relative() && !directory.empty()) path = fs::path(NativePath(directory)) / path;
+    if (path.is_relative()) {
+        fs::path cwd = fs::current_path(ec);
+        if (ec) return SE_ERR_PNF;  // the current folder has gone
+        path = cwd / path;
+    }
+    path = path.lexically_normal();
+    struct stat st {};
+    if (stat(path.parent_path().c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return SE_ERR_PNF;
+    if (stat(path.c_str(), &st) != 0) return errno == ENOTDIR ? SE_ERR_PNF : SE_ERR_FNF;
+    if (!S_ISREG(st.st_mode) || access(path.c_str(), X_OK) != 0) return SE_ERR_NOASSOC;
+    if (!validProgram(path)) return ERROR_BAD_FORMAT;
+    found = Utf8ToAnsi(path.string());
+    // A name 1252 cannot hold, or one the caller's buffer cannot, is no path to give back.
+    if (AnsiToUtf8(found) != path.string() || found.size() + 1 > std::size_t(MAX_PATH)) {
+        found.clear();
+        return SE_ERR_PNF;
+    }
+    return kOpened;
+}
 } // namespace
+
+intptr_t FindExecutableA(const char* file, const char* directory, char* result) {
+    ShellCall call{"FindExecutable", file ? file : "", "", directory ? directory : "", 0, 0};
+    if (!forcedError("FindExecutable", call.result)) {
+        try {
+            call.result = findExecutable(call.file, call.directory, call.parameters);
+        } catch (const std::bad_alloc&) {
+            call.parameters.clear();
+            call.result = 0;
+        }
+    }
+    if (result) {
+        call.parameters.copy(result, call.parameters.size());
+        result[call.parameters.size()] = '\0';
+    }
+    record(call);
+    return call.result;
+}
 
 intptr_t ShellExecuteA(void*, const AnsiString& operation, const AnsiString& file, const AnsiString& parameters,
                        const AnsiString& directory, int showCmd) {

@@ -29,6 +29,18 @@ enum : int {
 intptr_t ShellExecuteA(void* owner, const AnsiString& operation, const AnsiString& file,
                        const AnsiString& parameters, const AnsiString& directory, int showCmd);
 
+// The program that opens `file`, resolved in `directory` (the current folder when null or
+// empty); `result` (at least MAX_PATH bytes) receives it, or "" on failure. Above 32 on
+// success, otherwise the platform's code: 2 no such file, 3 no such folder (also a path longer
+// than MAX_PATH bytes with its zero, which the buffer cannot hold), 11 a file the user may run
+// that is neither an ELF image nor a "#!" script, 31 nothing associated, 0 out of memory.
+// A program (a regular file the user may run) is its own answer, as its full path; this layer
+// associates no program with documents, so every other file gives 31.
+// Recorded in "shell.log" as operation "FindExecutable" with the file, the path found in the
+// parameters column, the directory and show 0. The machine file "shell-errors.txt" can make it
+// fail: a line "FindExecutable <code>" answers every call with that code without looking.
+intptr_t FindExecutableA(const char* file, const char* directory, char* result);
+
 struct ShellCall {
     AnsiString operation, file, parameters, directory;
     int showCmd = 0;

@@ -13,6 +13,15 @@ using LPBYTE = BYTE*;
 using LPDWORD = DWORD*;
 using LPCSTR = const char*;
 using LPSTR = char*;
+using UINT = unsigned int;
+// The platform's wide characters are UTF-16 code units, whatever wchar_t is here.
+using WCHAR = char16_t;
+using LPCWSTR = const WCHAR*;
+using LPWSTR = WCHAR*;
+using LPBOOL = BOOL*;
+
+// The platform's longest path, with its terminating zero.
+constexpr int MAX_PATH = 260;
 
 #ifndef TRUE
 #define TRUE 1

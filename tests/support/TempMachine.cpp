@@ -49,9 +49,11 @@ AnsiString TempMachine::programFile(const std::string& name) const {
     return ExtractFileDir(Application->ExeName()) + "\\" + Utf8ToAnsi(name);
 }
 
-void TempMachine::installDialUpService() {
-    fs::path src = fs::path(VYN_DIST_DIR) / "RASAPI32.DLL";
-    fs::copy_file(src, fs::path(progDir_) / "RASAPI32.DLL", fs::copy_options::overwrite_existing);
+void TempMachine::installDialUpService() { installLibrary("RASAPI32.DLL"); }
+
+void TempMachine::installLibrary(const std::string& fileName) const {
+    fs::copy_file(fs::path(VYN_DIST_DIR) / fileName, fs::path(progDir_) / fileName,
+                  fs::copy_options::overwrite_existing);
 }
 
 void TempMachine::writeMachineFile(const std::string& name, const std::string& content) const {

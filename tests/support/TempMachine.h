@@ -24,6 +24,8 @@ public:
     std::string path(const std::string& name) const { return progDir_ + "/" + name; }
     // Installs the simulated dial-up service beside the program.
     void installDialUpService();
+    // Copies a library laid out in build/dist ("Tebrin.dll") beside the program.
+    void installLibrary(const std::string& fileName) const;
     void writeMachineFile(const std::string& name, const std::string& content) const;
     void writeProgramFile(const std::string& name, const std::string& content) const;
     std::string readProgramFile(const std::string& name) const;
