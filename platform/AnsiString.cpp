@@ -8,14 +8,23 @@ const char32_t kHigh[32] = {
     0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
     0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char unicodeToAnsi(char32_t cp) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<char>(cp);
+
+} // namespace
+
+bool UnicodeToAnsiChar(char32_t cp, char& out) {
+    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+        out = static_cast<char>(cp);
+        return true;
+    }
     for (int i = 0; i < 32; ++i)
-        if (kHigh[i] == cp) return static_cast<char>(0x80 + i);
-    return '?';
+        if (kHigh[i] == cp) {
+            out = static_cast<char>(0x80 + i);
+            return true;
+        }
+    return false;
 }
 
-void appendUtf8(std::string& out, char32_t cp) {
+void AppendUtf8(std::string& out, char32_t cp) {
     if (cp < 0x80) {
         out += static_cast<char>(cp);
     } else if (cp < 0x800) {
@@ -32,7 +41,6 @@ void appendUtf8(std::string& out, char32_t cp) {
         out += static_cast<char>(0x80 | (cp & 0x3F));
     }
 }
-} // namespace
 
 char32_t AnsiCharToUnicode(unsigned char c) {
     return (c >= 0x80 && c < 0xA0) ? kHigh[c - 0x80] : c;
@@ -41,7 +49,7 @@ char32_t AnsiCharToUnicode(unsigned char c) {
 std::string AnsiToUtf8(std::string_view ansi) {
     std::string out;
     out.reserve(ansi.size() + ansi.size() / 4);
-    for (unsigned char c : ansi) appendUtf8(out, AnsiCharToUnicode(c));
+    for (unsigned char c : ansi) AppendUtf8(out, AnsiCharToUnicode(c));
     return out;
 }
 
@@ -61,7 +69,8 @@ AnsiString Utf8ToAnsi(std::string_view s) {
             cp = (cp << 6) | (cc & 0x3F);
         }
         if (!ok) { out += '?'; ++i; continue; }
-        out += unicodeToAnsi(cp);
+        char ansi;
+        out += UnicodeToAnsiChar(cp, ansi) ? ansi : '?';
         i += len;
     }
     return out;

@@ -13,6 +13,10 @@ AnsiString Utf8ToAnsi(std::string_view utf8);
 std::string AnsiToUtf8(std::string_view ansi);
 // The Unicode code point of one 1252 byte.
 char32_t AnsiCharToUnicode(unsigned char c);
+// The 1252 byte of a code point; false when 1252 has none.
+bool UnicodeToAnsiChar(char32_t cp, char& out);
+// Appends one code point as UTF-8.
+void AppendUtf8(std::string& out, char32_t cp);
 
 // Portuguese literals are written in UTF-8 source and held as 1252 bytes: "Não"_a.
 inline AnsiString operator""_a(const char* s, std::size_t n) { return Utf8ToAnsi(std::string_view(s, n)); }

@@ -4,41 +4,6 @@
 
 #include <string>
 
-namespace {
-// The 1252 byte of a code point; false when 1252 has none.
-bool toAnsi(char32_t cp, char& out) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
-        out = static_cast<char>(cp);
-        return true;
-    }
-    for (int b = 0x80; b < 0xA0; ++b) {
-        if (AnsiCharToUnicode(static_cast<unsigned char>(b)) == cp) {
-            out = static_cast<char>(b);
-            return true;
-        }
-    }
-    return false;
-}
-
-void appendUtf8(std::string& out, char32_t cp) {
-    if (cp < 0x80) {
-        out += static_cast<char>(cp);
-    } else if (cp < 0x800) {
-        out += static_cast<char>(0xC0 | (cp >> 6));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else if (cp < 0x10000) {
-        out += static_cast<char>(0xE0 | (cp >> 12));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (cp >> 18));
-        out += static_cast<char>(0x80 | ((cp >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((cp >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (cp & 0x3F));
-    }
-}
-} // namespace
-
 int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideChars, LPSTR multi, int multiBytes,
                         LPCSTR defaultChar, LPBOOL usedDefaultChar) {
     bool utf8 = codePage == CP_UTF8;
@@ -65,11 +30,11 @@ int WideCharToMultiByte(UINT codePage, DWORD, LPCWSTR wide, int wideChars, LPSTR
             bad = true;
         }
         if (utf8) {
-            appendUtf8(out, bad ? char32_t{0xFFFD} : cp);
+            AppendUtf8(out, bad ? char32_t{0xFFFD} : cp);
             continue;
         }
         char c;
-        if (bad || !toAnsi(cp, c)) {
+        if (bad || !UnicodeToAnsiChar(cp, c)) {
             c = fallback;
             usedDefault = true;
         }
