@@ -3,6 +3,7 @@
 // the program shows modally: one scripted step per form shown, run on the UI thread once
 // the form is up (inside its modal loop).
 #include "platform/Application.h"
+#include "support/qt/PumpUntil.h"
 #include "platform/Dialogs.h"
 #include "platform/UiThread.h"
 #include "platform/qt/ClassLibrary.h"
@@ -34,18 +35,6 @@ protected:
     }
     TempMachine machine;
 };
-
-// Processes events until `done` holds; false if that took `limitMs` (a Qt timer only wakes
-// the wait then: nothing here sleeps).
-inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
-    bool late = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] { late = true; });
-    guard.start(limitMs);
-    while (!done() && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return !late;
-}
 
 class FormRobot : public QObject {
 public:

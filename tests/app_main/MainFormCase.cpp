@@ -9,6 +9,7 @@
 #include "platform/qt/ClassLibrary.h"
 #include "settings/Hosts.h"
 #include "settings/Log.h"
+#include "support/DialerMachine.h"
 #include "support/Pop3TestServer.h"
 
 #include <QCoreApplication>
@@ -43,29 +44,12 @@ void TestMainForm::LoadPictures() {
     plain(BMPDESOFF, 155, 25, kDesOffColour);
 }
 
-bool PumpUntil(const std::function<bool()>& done, int limitMs) {
-    bool late = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] { late = true; });
-    guard.start(limitMs);
-    while (!done() && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return !late;
-}
-
 AnsiString DefaultQuestion() {
     return "O Ruvozava Corvala não é o discador padrão.\nDeseja torná-lo seu discador padrão?"_a;
 }
 
 MainFormCase::MainFormCase() {
-    machine.writeMachineFile("devices.txt", "modem\tModem Padr\xC3\xA3o 56K\n");
-    machine.installDialUpService();
-    // The test program carries the programs' version block; it stands in for the program.
-    fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path("Mirvane.exe"));
-    SetThousandSeparator('.');
-    // The dialer service here; no mail server listens.
-    machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + kMailHost + " 127.0.0.1:" +
-                                              std::to_string(Pop3TestServer::UnusedPort()) + "\n");
+    PrepareDialerMachine(machine, http);
     TestMainForm::realPictures = false;
 }
 

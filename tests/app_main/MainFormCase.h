@@ -5,6 +5,7 @@
 // main window's skin pictures are plain colours here, one per picture, so a test reads
 // which one was drawn from a pixel.
 #include "ShellLog.h"
+#include "support/qt/PumpUntil.h"
 
 #include "app/Main.h"
 
@@ -88,9 +89,6 @@ private:
 };
 
 
-// Serves the UI thread until `done` holds (it must become true through an event); false
-// when that took `limitMs`.
-bool PumpUntil(const std::function<bool()>& done, int limitMs = 10000);
 
 // The question of the first showing.
 AnsiString DefaultQuestion();

@@ -4,6 +4,7 @@
 #include "platform/UiThread.h"
 #include "platform/qt/ClassLibrary.h"
 #include "settings/Hosts.h"
+#include "support/DialerMachine.h"
 #include "support/Pop3TestServer.h"
 
 #include <QCoreApplication>
@@ -36,14 +37,7 @@ bool RecordingWindow::ConfirmLongDistance() {
 void RecordingWindow::BringToFront() { record("to front"); }
 
 void EngineCase::SetUp() {
-    machine.writeMachineFile("devices.txt", "modem\tModem Padr\xC3\xA3o 56K\n");
-    machine.installDialUpService();
-    // The test program carries the programs' version block.
-    fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path("Mirvane.exe"));
-    SetThousandSeparator('.');
-    // The dialer service here; no mail server listens.
-    machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + kMailHost + " 127.0.0.1:" +
-                                              std::to_string(Pop3TestServer::UnusedPort()) + "\n");
+    PrepareDialerMachine(machine, http);
 
     Logger = &log;
     log.SetObserver([this](const AnsiString& line) { record(line); });

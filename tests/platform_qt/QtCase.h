@@ -2,6 +2,7 @@
 // A fresh simulated machine and a fresh application per test, and a bounded, event-driven
 // wait for what other threads and processes do.
 #include "platform/Application.h"
+#include "support/qt/PumpUntil.h"
 #include "platform/qt/ClassLibrary.h"
 #include "platform/qt/Forms.h"
 #include "platform/qt/Trayicon.h"
@@ -25,19 +26,6 @@ protected:
     }
     TempMachine machine;
 };
-
-// Processes events until `done` holds; false if that took `limitMs` (a Qt timer only wakes
-// the wait then: nothing here sleeps). `done` must become true through an event on the UI
-// thread, or the wait runs to its limit and fails.
-inline bool PumpUntil(const std::function<bool()>& done, int limitMs = 10000) {
-    bool late = false;
-    QTimer guard;
-    guard.setSingleShot(true);
-    QObject::connect(&guard, &QTimer::timeout, [&] { late = true; });
-    guard.start(limitMs);
-    while (!done() && !late) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return !late;
-}
 
 // A form that counts what the tests look at.
 class CountingForm : public TForm {
