@@ -12,9 +12,7 @@
 #include "settings/Versao.h"
 
 #include <algorithm>
-#include <chrono>
 #include <cstring>
-#include <thread>
 
 TDialer* Dialer = nullptr;
 
@@ -152,8 +150,7 @@ DWORD TDialer::ConnectStatus(HRASCONN handle, RASCONNSTATUSA& status) {
 
 void TDialer::Pause(unsigned ms) {
     ++pausing_;
-    if (auto* fake = dynamic_cast<FakeClock*>(&CurrentClock())) fake->Advance(ms);
-    else std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    CurrentClock().Sleep(ms);
     --pausing_;
 }
 

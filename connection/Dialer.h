@@ -12,8 +12,8 @@
 // notification reaches the engine, and a running sequence has ended when it returns.
 //
 // Pauses (400 ms before a dial, the hang-up's polls, 500 ms after it) keep the UI thread, as
-// the platform's Sleep does. On a FakeClock a pause is the clock's time passing: the pausing
-// thread advances the clock, so the service and the timers see the time go by and no test
+// the platform's Sleep does. A pause sleeps on the clock in force: on a test's clock the
+// pausing thread advances it, so the service and the timers see the time go by and no test
 // sleeps; the monitor ignores the ticks that fall inside the engine's own pauses.
 #include "DialerEdition.h"
 

@@ -4,6 +4,9 @@
 #include <atomic>
 #include <chrono>
 #include <ctime>
+#include <map>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -22,19 +25,49 @@ public:
         using namespace std::chrono;
         return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
     }
+    void Sleep(int64_t ms) override {
+        if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+    }
+    int64_t RealWaitMs(int64_t deadline) override { return std::max<int64_t>(0, deadline - MonotonicMs()); }
+    // Kept, never told: real time moves by itself and every waiter bounds its own wait.
+    int AddListener(Listener l, NextDue nextDue) override {
+        std::lock_guard lock(mutex_);
+        int id = nextId_++;
+        listeners_.emplace(id, std::make_pair(std::move(l), std::move(nextDue)));
+        return id;
+    }
+    void RemoveListener(int id) override {
+        std::lock_guard lock(mutex_);
+        listeners_.erase(id);
+    }
+
+private:
+    std::mutex mutex_;
+    int nextId_ = 1;
+    std::map<int, std::pair<Listener, NextDue>> listeners_;
 };
-SystemClock gSystem;
-std::atomic<Clock*> gClock{&gSystem};
+
+// Never freed: listeners may be removed by objects that outlive main.
+SystemClock& systemClock() {
+    static SystemClock* clock = new SystemClock;
+    return *clock;
+}
+
+std::atomic<Clock*> gClock{nullptr};
 std::mutex gChangeMutex;
 int gNextChangeId = 1;
 std::vector<std::pair<int, ClockChangeListener>> gChangeListeners;
 } // namespace
 
-Clock& CurrentClock() { return *gClock.load(); }
+Clock& CurrentClock() {
+    Clock* c = gClock.load();
+    return c ? *c : systemClock();
+}
 
 void SetClock(Clock* c) {
-    Clock* before = gClock.exchange(c ? c : &gSystem);
-    Clock* after = c ? c : &gSystem;
+    Clock* after = c ? c : &systemClock();
+    Clock* before = gClock.exchange(after);
+    if (!before) before = &systemClock();
     if (before == after) return;
     std::vector<std::pair<int, ClockChangeListener>> ls;
     {
@@ -56,70 +89,4 @@ void RemoveClockChangeListener(int id) {
     std::erase_if(gChangeListeners, [id](auto& p) { return p.first == id; });
 }
 
-bool UsingFakeClock() { return gClock.load() != &gSystem; }
 TDateTime Now() { return CurrentClock().Now(); }
-
-FakeClock::FakeClock(TDateTime start) : wall_(start) {}
-
-TDateTime FakeClock::Now() {
-    std::lock_guard lock(mutex_);
-    return wall_;
-}
-
-int64_t FakeClock::MonotonicMs() {
-    std::lock_guard lock(mutex_);
-    return mono_;
-}
-
-void FakeClock::Advance(int64_t ms) {
-    int64_t target;
-    {
-        std::lock_guard lock(mutex_);
-        target = mono_ + ms;
-    }
-    for (;;) {
-        std::vector<Entry> ls;
-        int64_t now;
-        {
-            std::lock_guard lock(mutex_);
-            now = mono_;
-            if (now >= target) return;
-            ls = listeners_;
-        }
-        // The next stop is the earliest moment a listener waits for; listeners that cannot
-        // tell are stepped through every millisecond.
-        int64_t next = target;
-        for (auto& e : ls) {
-            int64_t due = e.nextDue ? e.nextDue() : now + 1;
-            next = std::min(next, std::max(due, now + 1));
-        }
-        int64_t mono;
-        {
-            std::lock_guard lock(mutex_);
-            if (next > mono_) {
-                wall_ += static_cast<double>(next - mono_) / 86400000.0;
-                mono_ = next;
-            }
-            mono = mono_;
-            ls = listeners_;
-        }
-        for (auto& e : ls) e.listener(mono);
-    }
-}
-
-void FakeClock::SetNow(TDateTime t) {
-    std::lock_guard lock(mutex_);
-    wall_ = t;
-}
-
-int FakeClock::AddListener(Listener l, NextDue nextDue) {
-    std::lock_guard lock(mutex_);
-    int id = nextId_++;
-    listeners_.push_back({id, std::move(l), std::move(nextDue)});
-    return id;
-}
-
-void FakeClock::RemoveListener(int id) {
-    std::lock_guard lock(mutex_);
-    std::erase_if(listeners_, [id](const Entry& e) { return e.id == id; });
-}

@@ -1,23 +1,46 @@
 #pragma once
-// The one source of time for the programs, the timers and the simulated dial-up service.
-// Tests install a FakeClock and advance it by hand: nothing waits on the wall clock.
+// The one source of time for the programs, the timers and the simulated dial-up service, and
+// what code that waits needs of it. Code that waits never asks which clock is in force: it
+// sleeps through the clock, blocks no longer than the clock allows, and listens to the clock
+// when the clock says only it can tell that time moved. Tests install a clock that moves
+// only when they advance it: nothing in a test waits on the wall clock.
 #include "SysUtils.h"
+
 #include <cstdint>
 #include <functional>
-#include <mutex>
-#include <vector>
 
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual TDateTime Now() = 0;            // local wall time
-    virtual int64_t MonotonicMs() = 0;      // for time-outs; never goes back
+    virtual TDateTime Now() = 0;        // local wall time
+    virtual int64_t MonotonicMs() = 0;  // for time-outs; never goes back
+
+    // Lets `ms` of monotonic time pass before returning. The system clock sleeps; a clock
+    // that moves only when told moves itself, running what falls due on the way.
+    virtual void Sleep(int64_t ms) = 0;
+
+    // How long, in real milliseconds, a thread waiting for the monotonic moment `deadline`
+    // may block before it must read the clock again (0 once the moment has come), or
+    // kUntilWoken: the time moves only when a listener is told, so the waiter listens and
+    // blocks until its listener wakes it.
+    static constexpr int64_t kUntilWoken = -1;
+    virtual int64_t RealWaitMs(int64_t deadline) = 0;
+
+    // Listeners are told of every move of the clock's time, with the new monotonic reading,
+    // on the thread that moves it. The system clock's time moves by itself: it never tells
+    // them. A listener that can say when it next has something due (`nextDue`, a monotonic
+    // time; INT64_MAX for nothing) lets the clock jump straight there; one that cannot is
+    // told of every millisecond. A listener may still be told once after RemoveListener
+    // returns when the time moves on another thread: what it holds must outlive that.
+    using Listener = std::function<void(int64_t monotonicMs)>;
+    using NextDue = std::function<int64_t()>;
+    virtual int AddListener(Listener listener, NextDue nextDue = nullptr) = 0;
+    virtual void RemoveListener(int id) = 0;
 };
 
 // The clock in force; the system clock unless a test installed another.
 Clock& CurrentClock();
 void SetClock(Clock* clock);  // nullptr restores the system clock
-bool UsingFakeClock();
 // Told after SetClock puts another clock in force, with the clock in force before (still
 // alive at that moment) and the new one. The timers follow the clock this way.
 using ClockChangeListener = std::function<void(Clock* before, Clock* after)>;
@@ -25,33 +48,3 @@ int AddClockChangeListener(ClockChangeListener l);
 void RemoveClockChangeListener(int id);
 
 TDateTime Now();
-
-class FakeClock : public Clock {
-public:
-    explicit FakeClock(TDateTime start = EncodeDateTime(2004, 11, 5, 14, 3, 9));
-    TDateTime Now() override;
-    int64_t MonotonicMs() override;
-    // Moves both readings forward; listeners (the timer scheduler, the simulated service)
-    // run what fell due, in time order, on the calling thread.
-    void Advance(int64_t ms);
-    void SetNow(TDateTime t);  // wall time only (a clock change); monotonic time stays
-    using Listener = std::function<void(int64_t monotonicMs)>;
-    // A listener is told of every millisecond unless it can say when it next has something
-    // due (`nextDue`, a monotonic time; INT64_MAX for nothing): then Advance moves straight
-    // to the earliest moment any listener waits for.
-    using NextDue = std::function<int64_t()>;
-    int AddListener(Listener l, NextDue nextDue = nullptr);
-    void RemoveListener(int id);
-
-private:
-    struct Entry {
-        int id;
-        Listener listener;
-        NextDue nextDue;
-    };
-    std::mutex mutex_;
-    TDateTime wall_;
-    int64_t mono_ = 0;
-    int nextId_ = 1;
-    std::vector<Entry> listeners_;
-};

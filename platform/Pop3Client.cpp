@@ -7,10 +7,13 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <fcntl.h>
+#include <memory>
 #include <netdb.h>
 #include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -45,17 +48,57 @@ const AnsiString kConnectTimedOut = "Socket Error # 10060 Connection timed out."
 const AnsiString kReadTimedOut = "Read timed out.";
 const AnsiString kClosedGracefully = "Connection Closed Gracefully.";
 
-// Waits for `events` on `fd` until `deadline` on the program's clock. The wait is cut in
-// short slices so a test clock moved by hand is seen promptly. 1 ready, 0 time-out, -1 error.
+// An eventfd the clock's listener signals: a socket wait on a clock that moves only when told
+// (kUntilWoken) also watches it. Shared with the listener, which the clock may still call once
+// after it was removed.
+class ClockWake {
+public:
+    ClockWake(Clock& clock, int64_t deadline) : clock_(clock) {
+        if (clock.RealWaitMs(deadline) != Clock::kUntilWoken) return;
+        int fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
+        if (fd < 0) return;
+        fd_ = std::shared_ptr<int>(new int(fd), [](int* p) {
+            ::close(*p);
+            delete p;
+        });
+        id_ = clock.AddListener(
+            [fd = fd_](int64_t) {
+                uint64_t one = 1;
+                while (::write(*fd, &one, sizeof one) < 0 && errno == EINTR) {}
+            },
+            [deadline] { return deadline; });
+    }
+    ~ClockWake() {
+        if (fd_) clock_.RemoveListener(id_);
+    }
+    ClockWake(const ClockWake&) = delete;
+    ClockWake& operator=(const ClockWake&) = delete;
+    int fd() const { return fd_ ? *fd_ : -1; }  // -1: poll skips it
+    void drain() {
+        uint64_t count;
+        if (fd_) while (::read(*fd_, &count, sizeof count) > 0) {}
+    }
+
+private:
+    Clock& clock_;
+    std::shared_ptr<int> fd_;
+    int id_ = 0;
+};
+
+// Waits for `events` on `fd` until `deadline` on the program's clock, blocking no longer than
+// the clock allows at a time. 1 ready, 0 time-out, -1 error.
 int waitFor(int fd, short events, int64_t deadline) {
-    const int64_t slice = UsingFakeClock() ? 5 : 50;
+    Clock& clock = CurrentClock();
+    ClockWake wake(clock, deadline);
     for (;;) {
-        int64_t left = deadline - CurrentClock().MonotonicMs();
+        int64_t left = deadline - clock.MonotonicMs();
         if (left <= 0) return 0;
-        pollfd p{fd, events, 0};
-        int r = ::poll(&p, 1, static_cast<int>(std::min(left, slice)));
-        if (r > 0) return 1;
+        int64_t wait = clock.RealWaitMs(deadline);
+        pollfd p[2] = {{fd, events, 0}, {wake.fd(), POLLIN, 0}};
+        int r = ::poll(p, 2, wait == Clock::kUntilWoken ? -1 : static_cast<int>(std::min<int64_t>(wait, INT_MAX)));
         if (r < 0 && errno != EINTR) return -1;
+        if (r > 0 && p[0].revents) return 1;
+        if (r > 0) wake.drain();
     }
 }
 

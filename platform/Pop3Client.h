@@ -6,8 +6,8 @@
 // Errors raise Exception with the text the user sees after "Checar e-mail: ": the server's
 // own words for a refused command (what follows "-ERR "), a socket error text otherwise.
 // After any error the connection is closed at once, without QUIT, so the next use starts
-// fresh. Time-outs are measured on the program's clock (platform/Clock.h), so a test with a
-// FakeClock runs the full 30 s by advancing it.
+// fresh. Time-outs are measured on the program's clock (platform/Clock.h), so a test runs
+// the full 30 s by advancing its clock.
 //
 // One client per user at a time: an instance may live on any thread, but is not shared.
 #include "AnsiString.h"

@@ -2,7 +2,7 @@
 // The class library's timer, picture, panel and radio group.
 //
 // TTimer: OnTimer runs on the UI thread every Interval milliseconds of the clock in force
-// (tests move a FakeClock by hand). Enabled keeps the class library's meaning: setting it
+// (tests move their clock by hand). Enabled keeps the class library's meaning: setting it
 // to what it already is changes nothing (true while true does not restart the period),
 // false then true starts a full period again, and it reads true inside its own handler. It
 // may be set from any thread: the flag and the period change at once (a period started on

@@ -26,11 +26,9 @@ void TimerScheduler::ensureFollowingClock() {
 }
 
 void TimerScheduler::attach(Clock* clock) {
-    auto* fake = dynamic_cast<FakeClock*>(clock);
     std::lock_guard lock(mutex_);
-    fake_ = fake;
-    if (fake_)
-        fakeListener_ = fake_->AddListener([this](int64_t now) { onFakeTime(now); }, [this] { return NextDue(); });
+    clock_ = clock;
+    listener_ = clock->AddListener([this](int64_t now) { onTime(now); }, [this] { return NextDue(); });
 }
 
 void TimerScheduler::clockChanged(Clock* before, Clock* after) {
@@ -39,8 +37,8 @@ void TimerScheduler::clockChanged(Clock* before, Clock* after) {
     int64_t afterNow = after->MonotonicMs();
     {
         std::lock_guard lock(mutex_);
-        if (fake_ && fake_ == before) fake_->RemoveListener(fakeListener_);
-        fake_ = nullptr;
+        if (clock_ == before) before->RemoveListener(listener_);
+        clock_ = nullptr;
         for (auto& t : armed_) t->due = afterNow + std::max<int64_t>(0, t->due - beforeNow);
     }
     attach(after);
@@ -105,10 +103,10 @@ void TimerScheduler::RunDue(int64_t now) {
         TNotifyEvent handler = timer->OnTimer;
         if (handler) RunHandler([&] { handler(timer); });
     }
-    rearmQt();
+    rearm();
 }
 
-void TimerScheduler::onFakeTime(int64_t now) {
+void TimerScheduler::onTime(int64_t now) {
     if (IsUiThread()) RunDue(now);
     else RunOnUiThread([this, now] { RunDue(now); });
 }
@@ -118,10 +116,8 @@ void TimerScheduler::StartQt() {
     qtimer_ = new QTimer;
     qtimer_->setSingleShot(true);
     qtimer_->setTimerType(Qt::PreciseTimer);
-    QObject::connect(qtimer_, &QTimer::timeout, [this] {
-        if (!UsingFakeClock()) RunDue(CurrentClock().MonotonicMs());
-    });
-    rearmQt();
+    QObject::connect(qtimer_, &QTimer::timeout, [this] { RunDue(CurrentClock().MonotonicMs()); });
+    rearm();
 }
 
 void TimerScheduler::StopQt() {
@@ -130,17 +126,15 @@ void TimerScheduler::StopQt() {
 }
 
 void TimerScheduler::requestRearm() {
-    if (IsUiThread()) rearmQt();
-    else QueueOnUiThread([this] { rearmQt(); });
+    if (IsUiThread()) rearm();
+    else QueueOnUiThread([this] { rearm(); });
 }
 
-void TimerScheduler::rearmQt() {
+void TimerScheduler::rearm() {
     if (!qtimer_ || !QtDispatcher::Instance().Active() || !IsUiThread()) return;
     int64_t next = NextDue();
-    if (UsingFakeClock() || next == std::numeric_limits<int64_t>::max()) {
-        qtimer_->stop();
-        return;
-    }
-    int64_t wait = std::max<int64_t>(0, next - CurrentClock().MonotonicMs());
-    qtimer_->start(static_cast<int>(std::min<int64_t>(wait, std::numeric_limits<int>::max())));
+    int64_t wait = next == std::numeric_limits<int64_t>::max() ? Clock::kUntilWoken : CurrentClock().RealWaitMs(next);
+    // On a clock moved by hand the clock's listener runs the timers, not the Qt timer.
+    if (wait == Clock::kUntilWoken) qtimer_->stop();
+    else qtimer_->start(static_cast<int>(std::min<int64_t>(wait, std::numeric_limits<int>::max())));
 }

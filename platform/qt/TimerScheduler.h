@@ -1,8 +1,9 @@
 #pragma once
 // Runs the class library's timers on the clock in force (internal to the layer). Each
-// enabled timer has a due time on the monotonic clock; on the system clock one Qt timer
-// wakes the UI thread at the earliest one, on a FakeClock the clock's Advance runs what
-// falls due, in time order, on the UI thread.
+// enabled timer has a due time on the monotonic clock. The scheduler listens to the clock,
+// so a clock moved by hand runs what falls due, in time order, on the UI thread before it
+// goes on; where the clock's time moves by itself, one Qt timer wakes the UI thread at the
+// earliest due time.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -10,7 +11,6 @@
 #include <vector>
 
 class Clock;
-class FakeClock;
 class QTimer;
 class TTimer;
 
@@ -45,15 +45,15 @@ private:
     void ensureFollowingClock();
     void clockChanged(Clock* before, Clock* after);
     void attach(Clock* clock);
-    void onFakeTime(int64_t now);
-    void rearmQt();      // UI thread
+    void onTime(int64_t now);
+    void rearm();         // UI thread
     void requestRearm();  // any thread
 
     std::mutex mutex_;
     std::vector<std::shared_ptr<TimerState>> armed_;
     uint64_t order_ = 0;
     bool following_ = false;
-    FakeClock* fake_ = nullptr;
-    int fakeListener_ = 0;
+    Clock* clock_ = nullptr;  // the clock listened to
+    int listener_ = 0;
     QTimer* qtimer_ = nullptr;
 };

@@ -45,7 +45,7 @@ public:
     virtual std::vector<RasCall> Calls() = 0;
     virtual std::vector<RasCall> Calls(const std::string& function) = 0;
     // Returns when every notification already due has been delivered (its notifier
-    // returned). FakeClock::Advance does this by itself for what falls due while it runs.
+    // returned). A clock moved by hand does this by itself for what falls due as it moves.
     virtual void WaitIdle() = 0;
     virtual DWORD LineSpeed() = 0;
     // The RasDialA calls that got past the argument checks since the last reset (each takes

@@ -3,19 +3,6 @@
 #include <chrono>
 #include <cstdint>
 
-namespace {
-// Where the clock can jump straight to the next moment a listener waits for, the service
-// tells it its next job's moment; a clock without that steps through every millisecond.
-template <typename C>
-int listen(C* clock, FakeClock::Listener listener, std::function<int64_t()> nextDue) {
-    if constexpr (requires { typename C::NextDue; })
-        return clock->AddListener(std::move(listener), std::move(nextDue));
-    else
-        return clock->AddListener(std::move(listener));
-}
-
-} // namespace
-
 ServiceThread::~ServiceThread() {
     {
         std::lock_guard lock(mutex_);
@@ -24,7 +11,7 @@ ServiceThread::~ServiceThread() {
         // library's code goes away.
         for (auto& r : registrations_)
             if (r->alive) r->clock->RemoveListener(r->id);
-        fake_ = nullptr;
+        clock_ = nullptr;
     }
     work_.notify_all();
     done_.notify_all();
@@ -32,23 +19,22 @@ ServiceThread::~ServiceThread() {
 }
 
 void ServiceThread::followClock() {
+    // Once stopping, no clock may be given a listener the library's end would not take back.
+    if (stopping_) return;
     Clock* c = &CurrentClock();
-    if (c == clock_ && (!fake_ || (listening_ && listening_->alive))) return;
+    if (c == clock_ && listening_ && listening_->alive) return;
     clock_ = c;
-    fake_ = dynamic_cast<FakeClock*>(c);
     listening_ = nullptr;
-    if (!fake_) return;
     std::erase_if(registrations_, [](auto& r) { return !r->alive; });
     for (auto& r : registrations_)
-        if (r->clock == fake_) listening_ = r;
+        if (r->clock == c) listening_ = r;
     if (listening_) return;
     auto reg = std::make_shared<Registration>();
-    reg->clock = fake_;
+    reg->clock = c;
     // One small shared hook per listener: the clock copies its listeners at every step.
     auto hook = std::make_shared<Hook>(this, reg);
-    reg->id = listen(
-        fake_, [hook](int64_t ms) { hook->owner->onAdvance(hook->reg->clock, ms); },
-        [hook] { return hook->owner->nextDue(hook->reg->clock); });
+    reg->id = c->AddListener([hook](int64_t ms) { hook->owner->onAdvance(hook->reg->clock, ms); },
+                             [hook] { return hook->owner->nextDue(hook->reg->clock); });
     registrations_.push_back(reg);
     listening_ = reg;
 }
@@ -90,20 +76,20 @@ void ServiceThread::WaitIdle() {
     done_.wait(lock, [&] { return stopping_ || (!running_ && !dueBy(now)); });
 }
 
-int64_t ServiceThread::nextDue(FakeClock* clock) {
+int64_t ServiceThread::nextDue(Clock* clock) {
     std::lock_guard lock(mutex_);
-    if (clock != fake_ || stopping_ || jobs_.empty()) return INT64_MAX;
+    if (clock != clock_ || stopping_ || jobs_.empty()) return INT64_MAX;
     return jobs_.begin()->first.first;
 }
 
-void ServiceThread::onAdvance(FakeClock* clock, int64_t ms) {
+void ServiceThread::onAdvance(Clock* clock, int64_t ms) {
     // Most moments have nothing due: answered without the lock.
     if (ms < earliest_ && !running_) return;
     std::unique_lock lock(mutex_);
-    if (clock != fake_ || stopping_ || OnThread()) return;
+    if (clock != clock_ || stopping_ || OnThread()) return;
     if (!running_ && !dueBy(ms)) return;
     work_.notify_all();
-    done_.wait(lock, [&] { return stopping_ || clock != fake_ || (!running_ && !dueBy(ms)); });
+    done_.wait(lock, [&] { return stopping_ || clock != clock_ || (!running_ && !dueBy(ms)); });
 }
 
 void ServiceThread::run() {
@@ -125,10 +111,8 @@ void ServiceThread::run() {
             done_.notify_all();
             continue;
         }
-        if (jobs_.empty() || fake_) {
-            work_.wait(lock);
-        } else {
-            work_.wait_for(lock, std::chrono::milliseconds(jobs_.begin()->first.first - now));
-        }
+        int64_t wait = jobs_.empty() ? Clock::kUntilWoken : clock_->RealWaitMs(jobs_.begin()->first.first);
+        if (wait == Clock::kUntilWoken) work_.wait(lock);
+        else work_.wait_for(lock, std::chrono::milliseconds(wait));
     }
 }

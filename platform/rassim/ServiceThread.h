@@ -4,10 +4,10 @@
 // service's locks held, so a job may call the notifier and the notifier may call the
 // service back.
 //
-// Under the system clock the thread sleeps on a condition variable until the next moment.
-// Under a FakeClock it sleeps until woken and is driven by the clock: the service listens to
-// the clock, and FakeClock::Advance returns only when every job due by the new time has run.
-// A job (and so a notifier) must therefore never wait for the thread that advances the clock.
+// The thread blocks for as long as the clock allows before the next moment. The service
+// also listens to the clock: a clock moved by hand tells it, and does not go on until every
+// job due by the new time has run. A job (and so a notifier) must therefore never wait for
+// the thread that moves the clock.
 #include "platform/Clock.h"
 
 #include <atomic>
@@ -42,8 +42,8 @@ private:
     void run();
     void followClock();  // with mutex_ held
     bool dueBy(int64_t ms) const { return !jobs_.empty() && jobs_.begin()->first.first <= ms; }
-    void onAdvance(FakeClock* clock, int64_t ms);
-    int64_t nextDue(FakeClock* clock);  // INT64_MAX: nothing scheduled
+    void onAdvance(Clock* clock, int64_t ms);
+    int64_t nextDue(Clock* clock);  // INT64_MAX: nothing scheduled
 
     std::mutex mutex_;
     std::condition_variable work_;  // to the thread: a job or a new time
@@ -55,11 +55,11 @@ private:
     bool stopping_ = false;
     std::thread thread_;
     std::thread::id id_;
-    // One listener on one FakeClock. `alive` turns false when the clock drops the listener
+    // One listener on one clock. `alive` turns false when the clock drops the listener
     // (RemoveListener or the clock's end), so a clock that is gone is never called and a
     // new clock at the same address gets a listener of its own.
     struct Registration {
-        FakeClock* clock = nullptr;
+        Clock* clock = nullptr;
         int id = 0;
         std::atomic<bool> alive{true};
     };
@@ -73,8 +73,7 @@ private:
         std::shared_ptr<Registration> reg;
     };
 
-    Clock* clock_ = nullptr;     // the clock in force when last looked at
-    FakeClock* fake_ = nullptr;  // the same when it is a FakeClock
-    std::shared_ptr<Registration> listening_;  // on fake_
+    Clock* clock_ = nullptr;                   // the clock in force when last looked at
+    std::shared_ptr<Registration> listening_;  // on clock_
     std::vector<std::shared_ptr<Registration>> registrations_;
 };

@@ -1,4 +1,5 @@
 #include "platform/Clock.h"
+#include "support/FakeClock.h"
 
 #include <gtest/gtest.h>
 #include <limits>
@@ -46,5 +47,42 @@ TEST(Clock, ChangeListenersHearWhichClockCameIn) {
     EXPECT_EQ(heard[1].first, &a);
     EXPECT_EQ(heard[1].second, &b);
     EXPECT_EQ(heard[2].second, &CurrentClock());
-    EXPECT_FALSE(UsingFakeClock());
+    EXPECT_NE(&CurrentClock(), static_cast<Clock*>(&a));
+    EXPECT_NE(&CurrentClock(), static_cast<Clock*>(&b));
+}
+
+// What code that waits asks of a clock, for the system clock and the tests' clock.
+TEST(Clock, WaitersBlockAsLongAsTheClockSays) {
+    Clock& system = CurrentClock();
+    FakeClock fake;
+    fake.Advance(1000);
+    struct {
+        const char* what;
+        Clock& clock;
+        int64_t fromNow;  // the deadline, from the clock's reading
+        int64_t least, most;
+    } cases[] = {
+        {"system, ahead", system, 60000, 59000, 60000},
+        {"system, now", system, 0, 0, 0},
+        {"system, passed", system, -500, 0, 0},
+        {"fake, ahead", fake, 60000, Clock::kUntilWoken, Clock::kUntilWoken},
+        {"fake, now", fake, 0, 0, 0},
+        {"fake, passed", fake, -500, 0, 0},
+    };
+    for (auto& c : cases) {
+        int64_t wait = c.clock.RealWaitMs(c.clock.MonotonicMs() + c.fromNow);
+        EXPECT_GE(wait, c.least) << c.what;
+        EXPECT_LE(wait, c.most) << c.what;
+    }
+}
+
+TEST(Clock, ASleepOnTheTestClockIsItsTimePassing) {
+    FakeClock clock;
+    std::vector<int64_t> told;
+    clock.AddListener([&](int64_t now) { told.push_back(now); },
+                      [&] { return told.empty() ? int64_t(300) : std::numeric_limits<int64_t>::max(); });
+    clock.Sleep(400);
+    clock.Sleep(0);
+    EXPECT_EQ(clock.MonotonicMs(), 400);
+    EXPECT_EQ(told, (std::vector<int64_t>{300, 400}));
 }

@@ -4,7 +4,9 @@
 #include "support/Pop3TestServer.h"
 #include "support/TempMachine.h"
 
+#include <atomic>
 #include <gtest/gtest.h>
+#include <thread>
 
 namespace {
 using Lines = std::vector<std::string>;
@@ -237,4 +239,27 @@ TEST(Pop3Client, UnansweredConnectTimesOut) {
     EXPECT_GE(advanced, 30000);
     EXPECT_LT(advanced, 120000);
     EXPECT_FALSE(client.Connected());
+}
+
+TEST(Pop3Client, AWaitOnTheTestClockIsWokenByTheClockItself) {
+    // Once the connect waits on the clock, one move past its deadline ends it: nothing polls.
+    struct { const char* name; int timeout; int64_t move; } cases[] = {
+        {"to the deadline", 5000, 5000}, {"far past it", 5000, 600000}, {"the default", 0, 30000}};
+    for (auto& c : cases) {
+        Mailbox box(Pop3Script::NoAccept());
+        TIdPOP3 client;
+        if (c.timeout > 0) client.ConnectTimeout = c.timeout;
+        std::size_t idle = box.machine.clock.ListenerCount();
+        std::atomic<bool> done{false};
+        Outcome o;
+        std::thread worker([&] {
+            o = countMessages(client);
+            done = true;
+        });
+        while (!done && box.machine.clock.ListenerCount() == idle) std::this_thread::yield();
+        box.machine.clock.Advance(c.move);
+        worker.join();
+        EXPECT_EQ(o.error, "Socket Error # 10060 Connection timed out.") << c.name;
+        EXPECT_EQ(box.machine.clock.ListenerCount(), idle) << c.name;
+    }
 }

@@ -2,7 +2,7 @@
 // Drives a FakeClock for code that waits on it from another thread (a socket time-out
 // measured on the program's clock): the body runs on a worker thread while this thread
 // moves the clock on a step at a time until the body ends.
-#include "platform/Clock.h"
+#include "support/FakeClock.h"
 
 #include <cstdint>
 #include <functional>

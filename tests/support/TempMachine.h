@@ -3,7 +3,7 @@
 // in for the one "Mirvane.exe" runs from, a fake clock, every message box answered by a
 // scripted responder and remembered, and no desktop (the shell opens no browser).
 #include "platform/AnsiString.h"
-#include "platform/Clock.h"
+#include "support/FakeClock.h"
 #include "platform/Dialogs.h"
 
 #include <deque>
