@@ -7,7 +7,7 @@
 #include "platform/Dialogs.h"
 #include "platform/SysUtils.h"
 #include "platform/UiThread.h"
-#include "platform/qt/ExtCtrls.h"
+#include "platform/Timer.h"
 #include "settings/Log.h"
 #include "settings/Versao.h"
 

@@ -6,7 +6,7 @@
 
 #include "platform/Clock.h"
 #include "platform/SysUtils.h"
-#include "platform/qt/ExtCtrls.h"
+#include "platform/Timer.h"
 #include "settings/Conf.h"
 #include "settings/Erros.h"
 #include "settings/Xmlvyn.h"

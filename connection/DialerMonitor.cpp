@@ -5,7 +5,7 @@
 
 #include "platform/Application.h"
 #include "platform/Clock.h"
-#include "platform/qt/ExtCtrls.h"
+#include "platform/Timer.h"
 #include "settings/Erros.h"
 
 namespace {

@@ -6,7 +6,7 @@
 #include "platform/Pop3Client.h"
 #include "platform/Sound.h"
 #include "platform/SysUtils.h"
-#include "platform/qt/ExtCtrls.h"
+#include "platform/Timer.h"
 #include "platform/qt/Trayicon.h"
 
 TChecaMail* ChecaMail = nullptr;

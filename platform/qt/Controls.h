@@ -8,7 +8,7 @@
 // bottom, left, right, client; Anchors on the right or bottom keep that distance to the
 // parent's edge when the parent changes size. Color and Font left alone come from the
 // parent.
-#include "Component.h"
+#include "platform/Component.h"
 #include "Graphics.h"
 
 #include <memory>

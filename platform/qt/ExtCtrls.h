@@ -1,38 +1,12 @@
 #pragma once
-// The class library's timer, picture, panel and radio group.
-//
-// TTimer: OnTimer runs on the UI thread every Interval milliseconds of the clock in force
-// (tests move their clock by hand). Enabled keeps the class library's meaning: setting it
-// to what it already is changes nothing (true while true does not restart the period),
-// false then true starts a full period again, and it reads true inside its own handler. It
-// may be set from any thread: the flag and the period change at once (a period started on
-// another thread counts from that call), the last call made wins, and the handler still
-// runs on the UI thread.
-#include "Component.h"
+// The class library's picture, panel and radio group.
 #include "Controls.h"
 #include "Graphics.h"
 #include "platform/Classes.h"
+#include "platform/Component.h"
 
 #include <memory>
 #include <vector>
-
-struct TimerState;
-
-class TTimer : public TComponent {
-public:
-    explicit TTimer(TComponent* owner = nullptr);  // enabled, 1000 ms, as the class library makes it
-    ~TTimer() override;
-
-    bool Enabled() const;
-    void SetEnabled(bool enabled);
-    unsigned Interval() const;
-    void SetInterval(unsigned ms);  // 0: never fires; a change restarts the period
-
-    TNotifyEvent OnTimer;
-
-private:
-    std::shared_ptr<TimerState> state_;
-};
 
 // A picture on a form, drawn at its top-left corner (or centred, or stretched). A left
 // click fires OnClick; a press on it is not the form's.

@@ -1,6 +1,6 @@
 #pragma once
 // The class library's image list: small pictures kept by index (the tray's icons).
-#include "Component.h"
+#include "platform/Component.h"
 #include "Graphics.h"
 
 #include <vector>

@@ -2,7 +2,7 @@
 // Menus: TPopupMenu holds TMenuItem entries and opens at a screen point (the tray's menu).
 // An item with items of its own opens them as a submenu; a caption of "-" is a separator;
 // Checked shows a tick (the program sets it: choosing an item does not toggle it).
-#include "Component.h"
+#include "platform/Component.h"
 
 #include <memory>
 #include <vector>

@@ -3,15 +3,18 @@
 #include "Forms.h"
 #include "Internal.h"
 #include "QtDispatcher.h"
-#include "TimerScheduler.h"
 #include "platform/Dialogs.h"
+#include "platform/TimerScheduler.h"
 #include "platform/UiThread.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QKeyEvent>
+#include <QTimer>
 
+#include <algorithm>
 #include <atomic>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -133,6 +136,21 @@ private:
 };
 
 QtBackend gBackend;
+
+// Wakes the UI thread when the next timer falls due on a clock whose time moves by itself.
+class QtTimerWakeup : public TimerWakeup {
+public:
+    QtTimerWakeup() {
+        timer_.setSingleShot(true);
+        timer_.setTimerType(Qt::PreciseTimer);
+        QObject::connect(&timer_, &QTimer::timeout, [] { TimerScheduler::Instance().Wake(); });
+    }
+    void WakeAfter(int64_t ms) override { timer_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max()))); }
+    void Cancel() override { timer_.stop(); }
+
+private:
+    QTimer timer_;
+};
 } // namespace
 
 namespace classlib {
@@ -144,6 +162,7 @@ void ReleaseApplicationForms() { gBackend.Release(); }
 
 struct TClassLibrary::Impl {
     std::unique_ptr<VynApplication> app;
+    std::unique_ptr<QtTimerWakeup> timerWakeup;
 };
 
 TClassLibrary::TClassLibrary(int& argc, char** argv) : d_(std::make_unique<Impl>()) {
@@ -151,7 +170,8 @@ TClassLibrary::TClassLibrary(int& argc, char** argv) : d_(std::make_unique<Impl>
     d_->app = std::make_unique<VynApplication>(argc, argv);
     gBackend.Initialize();
     QtDispatcher::Instance().Start();
-    TimerScheduler::Instance().StartQt();
+    d_->timerWakeup = std::make_unique<QtTimerWakeup>();
+    TimerScheduler::Instance().SetWakeup(d_->timerWakeup.get());
     SetMessageBoxPresenter(classlib::PresentMessageBox);
     Application->SetBackend(&gBackend);
 }
@@ -161,7 +181,8 @@ TClassLibrary::~TClassLibrary() {
     classlib::CloseInstances();
     Application->SetBackend(nullptr);
     SetMessageBoxPresenter(nullptr);
-    TimerScheduler::Instance().StopQt();
+    TimerScheduler::Instance().SetWakeup(nullptr);
+    d_->timerWakeup.reset();
     QtDispatcher::Instance().Stop();
     d_->app.reset();
 }

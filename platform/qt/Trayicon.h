@@ -8,7 +8,7 @@
 //
 // Hint, IconIndex, Visible and Update may be used from any thread: the values change at
 // once and the icon follows on the UI thread, in order.
-#include "Component.h"
+#include "platform/Component.h"
 
 #include <memory>
 

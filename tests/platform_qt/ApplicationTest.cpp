@@ -2,8 +2,8 @@
 
 #include "platform/Dialogs.h"
 #include "platform/SysUtils.h"
+#include "platform/Timer.h"
 #include "platform/UiThread.h"
-#include "platform/qt/ExtCtrls.h"
 
 #include <QWidget>
 #include <stdexcept>

@@ -1,7 +1,7 @@
 #include "QtCase.h"
 
 #include "platform/UiThread.h"
-#include "platform/qt/ExtCtrls.h"
+#include "platform/Timer.h"
 
 #include <thread>
 

@@ -1,9 +1,9 @@
 #pragma once
-// Runs the class library's timers on the clock in force (internal to the layer). Each
-// enabled timer has a due time on the monotonic clock. The scheduler listens to the clock,
-// so a clock moved by hand runs what falls due, in time order, on the UI thread before it
-// goes on; where the clock's time moves by itself, one Qt timer wakes the UI thread at the
-// earliest due time.
+// Runs the timers on the clock in force (internal to the layer). Each enabled timer has a
+// due time on the monotonic clock. The scheduler listens to the clock, so a clock moved by
+// hand runs what falls due, in time order, on the UI thread before it goes on; where the
+// clock's time moves by itself, the event loop's wake-up (installed by the class library)
+// wakes the UI thread at the earliest due time.
 #include <atomic>
 #include <cstdint>
 #include <memory>
@@ -11,7 +11,6 @@
 #include <vector>
 
 class Clock;
-class QTimer;
 class TTimer;
 
 // What a TTimer shares with the scheduler.
@@ -23,6 +22,15 @@ struct TimerState {
     bool armed = false;
     int64_t due = 0;
     uint64_t order = 0;
+};
+
+// Wakes the UI thread's event loop once, after a time in real milliseconds, to call
+// TimerScheduler::Wake. Called on the UI thread only.
+class TimerWakeup {
+public:
+    virtual ~TimerWakeup() = default;
+    virtual void WakeAfter(int64_t ms) = 0;  // replaces the wake-up asked before
+    virtual void Cancel() = 0;
 };
 
 class TimerScheduler {
@@ -37,9 +45,10 @@ public:
     // Runs every timer due at `now` (monotonic ms), earliest first; UI thread.
     void RunDue(int64_t now);
     int64_t NextDue();  // any thread; INT64_MAX when nothing is armed
-    // The Qt side: created on the UI thread once the Qt application exists, gone before it.
-    void StartQt();
-    void StopQt();
+    // The event loop's side, on the UI thread: the wake-up in force (null: none), and the
+    // wake-up's call when its time came.
+    void SetWakeup(TimerWakeup* wakeup);
+    void Wake();
 
 private:
     void ensureFollowingClock();
@@ -55,5 +64,5 @@ private:
     bool following_ = false;
     Clock* clock_ = nullptr;  // the clock listened to
     int listener_ = 0;
-    QTimer* qtimer_ = nullptr;
+    std::atomic<TimerWakeup*> wakeup_{nullptr};
 };

@@ -1,8 +1,8 @@
 #pragma once
 // The class library's component: a named object freed by its owner. A form owns its
 // controls, timers, menus and tray icon, and finds them by name.
-#include "platform/AnsiString.h"
-#include "platform/Object.h"
+#include "AnsiString.h"
+#include "Object.h"
 
 #include <vector>
 

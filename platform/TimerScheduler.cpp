@@ -1,11 +1,9 @@
 #include "TimerScheduler.h"
 
-#include "ExtCtrls.h"
-#include "QtDispatcher.h"
-#include "platform/Application.h"
-#include "platform/Clock.h"
-
-#include <QTimer>
+#include "Application.h"
+#include "Clock.h"
+#include "Timer.h"
+#include "UiThread.h"
 
 #include <algorithm>
 #include <limits>
@@ -111,19 +109,12 @@ void TimerScheduler::onTime(int64_t now) {
     else RunOnUiThread([this, now] { RunDue(now); });
 }
 
-void TimerScheduler::StartQt() {
-    if (qtimer_) return;
-    qtimer_ = new QTimer;
-    qtimer_->setSingleShot(true);
-    qtimer_->setTimerType(Qt::PreciseTimer);
-    QObject::connect(qtimer_, &QTimer::timeout, [this] { RunDue(CurrentClock().MonotonicMs()); });
+void TimerScheduler::SetWakeup(TimerWakeup* wakeup) {
+    if (TimerWakeup* before = wakeup_.exchange(wakeup)) before->Cancel();
     rearm();
 }
 
-void TimerScheduler::StopQt() {
-    delete qtimer_;
-    qtimer_ = nullptr;
-}
+void TimerScheduler::Wake() { RunDue(CurrentClock().MonotonicMs()); }
 
 void TimerScheduler::requestRearm() {
     if (IsUiThread()) rearm();
@@ -131,10 +122,11 @@ void TimerScheduler::requestRearm() {
 }
 
 void TimerScheduler::rearm() {
-    if (!qtimer_ || !QtDispatcher::Instance().Active() || !IsUiThread()) return;
+    TimerWakeup* wakeup = wakeup_.load();
+    if (!wakeup || !IsUiThread()) return;
     int64_t next = NextDue();
     int64_t wait = next == std::numeric_limits<int64_t>::max() ? Clock::kUntilWoken : CurrentClock().RealWaitMs(next);
-    // On a clock moved by hand the clock's listener runs the timers, not the Qt timer.
-    if (wait == Clock::kUntilWoken) qtimer_->stop();
-    else qtimer_->start(static_cast<int>(std::min<int64_t>(wait, std::numeric_limits<int>::max())));
+    // On a clock moved by hand the clock's listener runs the timers, not the event loop.
+    if (wait == Clock::kUntilWoken) wakeup->Cancel();
+    else wakeup->WakeAfter(wait);
 }

@@ -1,6 +1,6 @@
 #include "Component.h"
 
-#include "platform/SysUtils.h"
+#include "SysUtils.h"
 
 #include <algorithm>
 
