@@ -186,7 +186,7 @@ void TMainForm::FormCreate(TObject*) {
     XMLvyn->Load("tels");
     Conf = new TConf;
     configured = Conf->Load();
-    ChecaMail = new TChecaMail(TrayIcon1);
+    ChecaMail = new TChecaMail(this);
     Erros = new TErros;
     LogCon = new TLogCon;
     Dialer = new TDialer;
@@ -381,6 +381,12 @@ void TMainForm::OnActivateInstance(TMessage& message) {
 void TMainForm::Repaint() { Invalidate(); }
 
 void TMainForm::SetTrayHint(const AnsiString& hint) { TrayIcon1->SetHint(hint); }
+
+void TMainForm::ShowMailState(int image, const AnsiString& hint) {
+    TrayIcon1->SetIconIndex(image);
+    TrayIcon1->SetHint(hint);
+    TrayIcon1->Update();
+}
 
 bool TMainForm::ConfirmLongDistance() { return frmDiscDDD->Confirm(); }
 

@@ -12,6 +12,7 @@
 #include "MainSkin.h"
 
 #include "connection/WindowLink.h"
+#include "settings/MailTray.h"
 #include "platform/qt/ComboBox.h"
 #include "platform/qt/ExtCtrls.h"
 #include "platform/qt/Forms.h"
@@ -28,7 +29,7 @@ constexpr UINT WM_ACTIVATEINSTANCE = WM_APP + 0x191;
 // The program's title: the single-instance name, the application title and the caption.
 inline const AnsiString kProgramTitle = "Ruvozava Corvala";
 
-class TMainForm : public TForm, public TWindowLink {
+class TMainForm : public TForm, public TWindowLink, public TMailTray {
 public:
     explicit TMainForm(TComponent* Owner);
     ~TMainForm() override;
@@ -103,6 +104,8 @@ public:
     void SetTrayHint(const AnsiString& hint) override;
     bool ConfirmLongDistance() override;
     void BringToFront() override;
+    // What the mail check shows in the tray.
+    void ShowMailState(int image, const AnsiString& hint) override;
 
     // For tests and the other edition.
     int State() const { return state; }

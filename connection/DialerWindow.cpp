@@ -5,7 +5,6 @@
 #include "platform/Application.h"
 #include "platform/Dialogs.h"
 #include "platform/UiThread.h"
-#include "platform/qt/WinUser.h"
 
 void TDialerWindow::Repaint() {
     RunOnUiThread([] {
@@ -40,4 +39,6 @@ bool TDialerWindow::AskReconnect() {
     });
 }
 
-void TDialerWindow::MinimizeApplication() { SendMessage(Application->Handle(), WM_SYSCOMMAND, SC_MINIMIZE, 0); }
+void TDialerWindow::MinimizeApplication() {
+    RunOnUiThread([] { Application->Minimize(); });
+}

@@ -13,6 +13,6 @@ struct TDialerWindow {
     static bool ConfirmLongDistance();
     // Brings the application forward and asks whether to dial again after a dropped line.
     static bool AskReconnect();
-    // The application's window is sent WM_SYSCOMMAND / SC_MINIMIZE.
+    // Minimises the application, as WM_SYSCOMMAND / SC_MINIMIZE to its window does.
     static void MinimizeApplication();
 };

@@ -2,12 +2,12 @@
 
 #include "Conf.h"
 #include "Log.h"
+#include "MailTray.h"
 
 #include "platform/Pop3Client.h"
 #include "platform/Sound.h"
 #include "platform/SysUtils.h"
 #include "platform/Timer.h"
-#include "platform/qt/Trayicon.h"
 
 TChecaMail* ChecaMail = nullptr;
 
@@ -28,8 +28,7 @@ const AnsiString& accessError() {
 }
 } // namespace
 
-TChecaMail::TChecaMail(TTrayIcon* trayIcon)
-    : mailClient(std::make_unique<TIdPOP3>()), trayIcon(trayIcon) {
+TChecaMail::TChecaMail(TMailTray* tray) : mailClient(std::make_unique<TIdPOP3>()), tray(tray) {
     timer = std::make_unique<TTimer>(nullptr);
     timer->SetEnabled(false);
     timer->SetInterval(kInterval);
@@ -114,22 +113,14 @@ void TChecaMail::OnTimer() {
     if (n == -1) {
         Stop();
         log(accessError());
-        if (trayIcon) {
-            trayIcon->SetIconIndex(kNormalImage);
-            trayIcon->SetHint(accessError());
-        }
+        if (tray) tray->ShowMailState(kNormalImage, accessError());
     } else if (n == 0) {
-        if (trayIcon) {
-            trayIcon->SetIconIndex(kNormalImage);
-            trayIcon->SetHint("Não há mensagens."_a);
-        }
+        if (tray) tray->ShowMailState(kNormalImage, "Não há mensagens."_a);
     } else {
-        if (trayIcon) {
-            trayIcon->SetIconIndex(kNewMailImage);
-            trayIcon->SetHint(n == 1 ? "Você tem uma mensagem."_a : "Você tem "_a + IntToStr(n) + " mensagens.");
-        }
+        if (tray)
+            tray->ShowMailState(kNewMailImage,
+                                n == 1 ? "Você tem uma mensagem."_a : "Você tem "_a + IntToStr(n) + " mensagens.");
         // Starts the sound and goes on; without an audio device nothing is heard.
         PlaySoundResource("SND1");
     }
-    if (trayIcon) trayIcon->Update();
 }

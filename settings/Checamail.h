@@ -1,24 +1,24 @@
 #pragma once
 // The mailbox check: after each connection, and then every 15 minutes while its timer runs,
-// the user's POP3 mailbox is asked how many messages it holds; the tray icon shows the
+// the user's POP3 mailbox is asked how many messages it holds; the tray (MailTray.h) shows the
 // answer (the new-mail image and a hint), with the new-mail sound when there is mail. Not
 // for the anonymous account, nor when the automatic check is switched off.
 //
 // The first check runs on the connected sequence's thread, the timer's ticks and the manual
-// check on the UI thread: one conversation at a time on the one client. The tray icon's
-// setters and the timer may be used from either thread.
+// check on the UI thread: one conversation at a time on the one client. The tray and the
+// timer may be used from either thread.
 #include "platform/AnsiString.h"
 
 #include <memory>
 #include <mutex>
 
 class TIdPOP3;
+class TMailTray;
 class TTimer;
-class TTrayIcon;
 
 class TChecaMail {
 public:
-    explicit TChecaMail(TTrayIcon* trayIcon);
+    explicit TChecaMail(TMailTray* tray);  // null: nothing shown
     ~TChecaMail();
     TChecaMail(const TChecaMail&) = delete;
     TChecaMail& operator=(const TChecaMail&) = delete;
@@ -54,8 +54,8 @@ private:
     AnsiString host;
     AnsiString user;
     AnsiString password;
-    TTrayIcon* trayIcon;
-    // One conversation at a time: the client, and the tray's image and hint with it.
+    TMailTray* tray;
+    // One conversation at a time: the client, and what the tray shows with it.
     std::mutex checkMutex_;
     bool closing_ = false;  // under checkMutex_: the object is being freed
 };

@@ -1,5 +1,5 @@
-// Minimising into the tray, coming back from it, a start hidden in it, and the activation
-// that a second start sends.
+// Minimising into the tray, coming back from it, a start hidden in it, the activation that
+// a second start sends, and the mail check's outcome in the tray icon.
 #include "MainFormCase.h"
 
 #include "app/Instance.h"
@@ -7,6 +7,10 @@
 #include "connection/Ieconnection.h"
 #include "platform/Application.h"
 #include "platform/qt/SingleInstance.h"
+#include "settings/Checamail.h"
+#include "settings/Conf.h"
+#include "settings/Hosts.h"
+#include "support/Pop3TestServer.h"
 
 #include <QCoreApplication>
 #include <QWidget>
@@ -31,6 +35,33 @@ TEST_F(TrayCase, TheMinimiseZonesHideTheWindowIntoTheTrayAndARestoreDoesNotShowI
         EXPECT_FALSE(IsIconic(Application->Handle()));
         EXPECT_TRUE(window()->isVisible());
         EXPECT_EQ(boxesSaying(DefaultQuestion()), 1);  // the first showing ran once
+    }
+}
+
+TEST_F(TrayCase, TheMailCheckShowsItsOutcomeInTheTrayIcon) {
+    machine.answerBoxes({IDNO});
+    StartProgram();
+    struct {
+        Pop3Script script;
+        int image;
+        AnsiString hint;
+    } cases[] = {
+        {Pop3Script::Messages(2), 1, "Você tem 2 mensagens."_a},
+        {Pop3Script::Messages(0), 0, "Não há mensagens."_a},
+        {Pop3Script::Messages(1), 1, "Você tem uma mensagem."_a},
+        {Pop3Script::WrongPassword(), 0, "Ocorreu um erro ao tentar acessar o servidor de e-mail"},
+    };
+    Conf->SetUser("ana");
+    Conf->SetPassword("segredo");
+    for (auto& c : cases) {
+        SCOPED_TRACE(AnsiToUtf8(c.hint));
+        Pop3TestServer pop(c.script);
+        machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + pop.hostsLine(kMailHost));
+        int updates = MainForm->TrayIcon1->UpdateCount();
+        ChecaMail->Start();
+        EXPECT_EQ(MainForm->TrayIcon1->IconIndex(), c.image);
+        EXPECT_EQ(MainForm->TrayIcon1->Hint(), c.hint);
+        EXPECT_EQ(MainForm->TrayIcon1->UpdateCount(), updates + 1);
     }
 }
 

@@ -4,11 +4,10 @@
 
 #include "platform/Application.h"
 #include "platform/IniFiles.h"
-#include "platform/qt/ClassLibrary.h"
-#include "platform/qt/WinUser.h"
 #include "settings/Hosts.h"
 #include "support/FileTimes.h"
 #include "support/Pop3TestServer.h"
+#include "support/UiPump.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -39,7 +38,7 @@ std::vector<AnsiString> OpenedPages(const TempMachine& m) {
     return out;
 }
 
-bool Minimised() { return IsIconic(Application->Handle()); }
+bool Minimised() { return UiPump::Instance().Minimised(); }
 
 class Connected : public EngineCase {
 protected:
@@ -163,7 +162,7 @@ TEST_F(Connected, TheUpdateCheckDecidesThePageAndTheReportCarriesTheNumberAlone)
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         StopEngine();
-        ReleaseApplicationForms();
+        UiPump::Instance().Reset();
         sim->Reset();
         std::remove((machine.dir() + "/shell.log").c_str());
         conf->SetDialing(0, 0, c.outside, c.tone, c.callWaiting);

@@ -3,7 +3,6 @@
 #include "EngineFixture.h"
 
 #include "platform/Application.h"
-#include "platform/qt/WinUser.h"
 #include "settings/Xmlvyn.h"
 
 #include <algorithm>

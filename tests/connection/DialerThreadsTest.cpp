@@ -6,7 +6,6 @@
 #include "platform/Application.h"
 #include "platform/UiThread.h"
 
-#include <QCoreApplication>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -42,7 +41,7 @@ bool ServeUntil(const std::function<bool()>& done) {
     auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!done()) {
         if (std::chrono::steady_clock::now() > limit) return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        Application->ProcessMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     return true;

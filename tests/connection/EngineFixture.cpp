@@ -2,12 +2,11 @@
 
 #include "platform/Application.h"
 #include "platform/UiThread.h"
-#include "platform/qt/ClassLibrary.h"
 #include "settings/Hosts.h"
 #include "support/DialerMachine.h"
 #include "support/Pop3TestServer.h"
+#include "support/UiPump.h"
 
-#include <QCoreApplication>
 #include <algorithm>
 #include <chrono>
 #include <climits>
@@ -90,8 +89,8 @@ void EngineCase::TearDown() {
     if (service) FreeLibrary(service);
     log.SetObserver(nullptr);
     Logger = nullptr;
-    ReleaseApplicationForms();  // forgets the minimised state
-    QCoreApplication::processEvents();
+    UiPump::Instance().Reset();  // forgets the minimised state
+    Application->ProcessMessages();
 }
 
 void EngineCase::StartEngine(TDialerEdition edition) {
@@ -158,7 +157,7 @@ void EngineCase::WaitForSequence() {
     auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (dialer->IsSequenceRunning()) {
         ASSERT_LT(std::chrono::steady_clock::now(), limit) << "the connected sequence did not end";
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
+        Application->ProcessMessages();
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     }
     Application->ProcessMessages();

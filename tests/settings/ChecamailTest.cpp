@@ -3,14 +3,15 @@
 #include "settings/Checamail.h"
 #include "settings/Conf.h"
 #include "settings/Hosts.h"
+#include "settings/MailTray.h"
 #include "support/ClockDriver.h"
 #include "support/Pop3TestServer.h"
 
 #include "platform/Sound.h"
-#include "platform/qt/Trayicon.h"
 
 #include <gtest/gtest.h>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 namespace {
@@ -33,13 +34,40 @@ Lines counted(int n, const std::string& greeting = "+OK POP3 server ready") {
                                    "C: Quit", "S: +OK bye"};
 }
 
+// The tray as the main window keeps it: the image and hint last shown, and how often a
+// check showed one (from either thread).
+struct Tray : TMailTray {
+    void ShowMailState(int image, const AnsiString& hint) override {
+        std::lock_guard lock(mutex);
+        shownImage = image;
+        shownHint = hint;
+        ++shows;
+    }
+    int IconIndex() const {
+        std::lock_guard lock(mutex);
+        return shownImage;
+    }
+    AnsiString Hint() const {
+        std::lock_guard lock(mutex);
+        return shownHint;
+    }
+    int UpdateCount() const {
+        std::lock_guard lock(mutex);
+        return shows;
+    }
+    mutable std::mutex mutex;
+    int shownImage = 0;
+    AnsiString shownHint;
+    int shows = 0;
+};
+
 // A machine whose settings hold a real account, its mail server leading to a scripted POP3
-// server, and the main window's tray icon showing the other image with a hint of its own,
-// so every change the check makes shows.
+// server, and a tray showing the other image with a hint of its own, so every change the
+// check makes shows.
 struct Mailbox : LoggedMachine {
     Pop3TestServer server;
     std::unique_ptr<TConf> conf;
-    TTrayIcon tray{nullptr};
+    Tray tray;
     std::unique_ptr<TChecaMail> mail;
 
     explicit Mailbox(Pop3Script script, AnsiString user = "joao", AnsiString password = "segredo")
@@ -52,8 +80,8 @@ struct Mailbox : LoggedMachine {
         conf->SetUser(user);
         conf->SetPassword(password);
         Conf = conf.get();
-        tray.SetIconIndex(1);
-        tray.SetHint("antes");
+        tray.shownImage = 1;
+        tray.shownHint = "antes";
         mail = std::make_unique<TChecaMail>(&tray);
         ChecaMail = mail.get();
     }
