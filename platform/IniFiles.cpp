@@ -1,10 +1,8 @@
 #include "IniFiles.h"
 
-#include <cerrno>
-#include <fcntl.h>
+#include "LockedFile.h"
+
 #include <functional>
-#include <sys/file.h>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -71,9 +69,10 @@ std::string join(const std::vector<Line>& lines) {
     return out;
 }
 
+// A file that cannot be read reads as an empty one, as a missing file does.
 std::vector<Line> readLines(const AnsiString& fileName) {
     std::string data;
-    if (!TryReadWholeFile(fileName, data)) return {};
+    ReadFileContents(NativePath(fileName), data);
     return parse(data);
 }
 
@@ -116,37 +115,16 @@ Line newLine(std::string text) {
     return l;
 }
 
-// Holds the advisory lock beside the file for one read-modify-write.
-class WriteLock {
-public:
-    explicit WriteLock(const AnsiString& fileName) {
-        fd_ = ::open((NativePath(fileName) + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        // Without a lock file (a folder that refuses files) the write below fails anyway
-        // and reports it.
-        if (fd_ >= 0)
-            while (flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-    }
-    ~WriteLock() {
-        if (fd_ >= 0) ::close(fd_);  // closing releases the lock
-    }
-    WriteLock(const WriteLock&) = delete;
-    WriteLock& operator=(const WriteLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
-
-// Reads, lets `change` edit the lines (false: nothing to write) and writes the result.
+// Reads under the lock, lets `change` edit the lines (false: nothing to write) and replaces
+// the file with the result.
 void update(const AnsiString& fileName, const std::function<bool(std::vector<Line>&)>& change) {
-    WriteLock lock(fileName);
-    std::vector<Line> lines = readLines(fileName);
-    if (!change(lines)) return;
-    try {
-        WriteWholeFile(fileName, join(lines));
-    } catch (const Exception&) {
-        throw EIniFileException("Unable to write to " + fileName);
-    }
+    bool written = UpdateLockedFile(NativePath(fileName), [&](std::string& text) {
+        std::vector<Line> lines = parse(text);
+        if (!change(lines)) return false;
+        text = join(lines);
+        return true;
+    });
+    if (!written) throw EIniFileException("Unable to write to " + fileName);
 }
 } // namespace
 

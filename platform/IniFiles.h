@@ -12,7 +12,8 @@
 //   every other line, comment or blank keeps its bytes;
 // - a missing file, section or key reads as the default; the first write creates the file.
 // A write is atomic (readers see the old file or the new one) and is taken under an
-// advisory lock on "<file>.lock" beside it, so two programs never lose each other's keys.
+// advisory lock on "<file>.lock" beside it, so two programs never lose each other's keys
+// (LockedFile.h).
 #include "AnsiString.h"
 #include "Classes.h"
 #include "SysUtils.h"

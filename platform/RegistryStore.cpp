@@ -1,18 +1,15 @@
 #include "RegistryStore.h"
 
+#include "LockedFile.h"
 #include "Machine.h"
 #include "RegistrySeed.h"
 #include "SysUtils.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <fcntl.h>
 #include <fstream>
 #include <mutex>
 #include <sstream>
-#include <sys/file.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -40,56 +37,20 @@ FileId StatFile(const std::string& path) {
             st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
 }
 
-// The advisory lock on "registry.lock", whose first 8 bytes count the writes. Without a
-// lock file (a machine directory that cannot be written) the store goes on unlocked: it
-// can then only be read.
-class FileLock {
-public:
-    FileLock(const std::string& path, int operation) {
-        fd_ = open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-        if (fd_ < 0) fd_ = open(path.c_str(), O_RDONLY | O_CLOEXEC);
-        if (fd_ < 0) return;
-        while (flock(fd_, operation) != 0 && errno == EINTR) {}
-    }
-    ~FileLock() {
-        if (fd_ >= 0) close(fd_);  // releases the lock
-    }
-    FileLock(const FileLock&) = delete;
-    FileLock& operator=(const FileLock&) = delete;
-
-    unsigned long long Generation() const {
-        unsigned char b[8] = {};
-        if (fd_ < 0 || pread(fd_, b, sizeof b, 0) != static_cast<ssize_t>(sizeof b)) return 0;
-        unsigned long long g = 0;
-        for (int i = 7; i >= 0; --i) g = (g << 8) | b[i];
-        return g;
-    }
-    void SetGeneration(unsigned long long g) {
-        unsigned char b[8];
-        for (int i = 0; i < 8; ++i) b[i] = static_cast<unsigned char>(g >> (8 * i));
-        if (fd_ >= 0 && pwrite(fd_, b, sizeof b, 0) != static_cast<ssize_t>(sizeof b)) {
-            // The file's identity still tells the others that it changed.
-        }
-    }
-
-private:
-    int fd_ = -1;
-};
-
 class Store {
 public:
     LONG Read(const std::function<LONG(const RegTree&)>& f) {
         std::lock_guard guard(mutex_);
-        FileLock lock(MachineFile(kLockFile), LOCK_SH);
-        Refresh(lock);
+        LockedFile file(MachineFile(kStoreFile), LockedFile::Shared, MachineFile(kLockFile));
+        Refresh(file);
         if (corrupt_) return ERROR_BADDB;
         return f(tree_);
     }
 
     LONG Write(const std::function<LONG(RegTree&, bool&)>& f) {
         std::lock_guard guard(mutex_);
-        FileLock lock(MachineFile(kLockFile), LOCK_EX);
-        Refresh(lock);
+        LockedFile file(MachineFile(kStoreFile), LockedFile::Exclusive, MachineFile(kLockFile));
+        Refresh(file);
         if (corrupt_) return ERROR_BADDB;
         bool changed = false;
         LONG rc = f(tree_, changed);
@@ -98,15 +59,12 @@ public:
             return rc;
         }
         if (!changed) return rc;
-        try {
-            WriteWholeFile(Utf8ToAnsi(MachineFile(kStoreFile)), FormatRegistrySeed(tree_));
-        } catch (const Exception&) {
+        if (!file.Replace(FormatRegistrySeed(tree_))) {
             loaded_ = false;
             return ERROR_CANTWRITE;
         }
-        generation_ = lock.Generation() + 1;
-        lock.SetGeneration(generation_);
-        fileId_ = StatFile(MachineFile(kStoreFile));
+        generation_ = file.Generation();
+        fileId_ = StatFile(file.Path());
         return ERROR_SUCCESS;
     }
 
@@ -116,27 +74,25 @@ public:
     }
 
 private:
-    void Refresh(const FileLock& lock) {
+    // Reads the file again when another process replaced it (the lock file counts the
+    // replacements) or someone edited it by hand (its identity moved).
+    void Refresh(const LockedFile& file) {
         std::string dir = MachineDir();
-        std::string path = dir + "/" + kStoreFile;
-        unsigned long long generation = lock.Generation();
-        FileId id = StatFile(path);
+        unsigned long long generation = file.Generation();
+        FileId id = StatFile(file.Path());
         if (loaded_ && dir == dir_ && generation == generation_ && id == fileId_) return;
         tree_ = RegTree();
         corrupt_ = false;
         corruptMessage_.clear();
-        if (id.exists) {
-            std::ifstream in(path, std::ios::binary);
-            std::ostringstream text;
-            text << in.rdbuf();
-            try {
-                if (!in) throw Exception("cannot read " + path);
-                ParseRegistrySeed(text.str(), tree_);
-            } catch (const Exception& e) {
-                corrupt_ = true;
-                corruptMessage_ = e.Message;
-                tree_ = RegTree();
-            }
+        std::string text;
+        FileRead read = file.Read(text);
+        try {
+            if (read == FileRead::Refused) throw Exception("cannot read " + file.Path());
+            ParseRegistrySeed(text, tree_);
+        } catch (const Exception& e) {
+            corrupt_ = true;
+            corruptMessage_ = e.Message;
+            tree_ = RegTree();
         }
         dir_ = dir;
         generation_ = generation;

@@ -1,5 +1,7 @@
 #include "SysUtils.h"
 
+#include "LockedFile.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdarg>
@@ -161,27 +163,8 @@ std::string ReadWholeFile(const AnsiString& path) {
 }
 
 void WriteWholeFile(const AnsiString& path, std::string_view data) {
-    std::string target = NativePath(path);
-    std::string tmp = target + ".tmp-XXXXXX";
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) throw EFCreateError("Cannot create file \"" + path + "\". " + errnoText());
-    bool ok = true;
-    std::size_t done = 0;
-    while (ok && done < data.size()) {
-        ssize_t w = write(fd, data.data() + done, data.size() - done);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) ok = false; else done += static_cast<std::size_t>(w);
-    }
-    fchmod(fd, 0644);
-    if (close(fd) != 0) ok = false;
-    struct stat st {};
-    if (ok && stat(target.c_str(), &st) == 0 && !S_ISREG(st.st_mode)) { errno = EISDIR; ok = false; }
-    if (ok && std::rename(tmp.c_str(), target.c_str()) != 0) ok = false;
-    if (!ok) {
-        AnsiString why = errnoText();
-        unlink(tmp.c_str());
-        throw EFCreateError("Cannot create file \"" + path + "\". " + why);
-    }
+    if (!ReplaceFileContents(NativePath(path), data, FileSync::Renamed))
+        throw EFCreateError("Cannot create file \"" + path + "\". " + errnoText());
 }
 
 void AppendToFile(const AnsiString& path, std::string_view data) {

@@ -1,7 +1,9 @@
 #include "AutodialTable.h"
 
-#include "MachineStore.h"
 #include "Phonebook.h"
+
+#include "platform/LockedFile.h"
+#include "platform/Machine.h"
 
 #include <sstream>
 
@@ -57,7 +59,7 @@ std::string format(const std::vector<Line>& lines) {
 bool ReadAutodialAddress(const AnsiString& address, std::vector<AutodialRecord>& records) {
     records.clear();
     bool found = false;
-    for (auto& l : parse(ReadMachineStore(kFile)))
+    for (auto& l : parse(ReadLockedFile(MachineFile(kFile))))
         if (SameEntryName(l.address, address)) {
             records.push_back(l.record);
             found = true;
@@ -66,7 +68,7 @@ bool ReadAutodialAddress(const AnsiString& address, std::vector<AutodialRecord>&
 }
 
 bool SetAutodialAddress(const AnsiString& address, const std::vector<AutodialRecord>& records) {
-    return UpdateMachineStore(kFile, [&](std::string& text) {
+    return UpdateLockedFile(MachineFile(kFile), [&](std::string& text) {
         auto lines = parse(text);
         for (auto& r : records) {
             bool replaced = false;
@@ -90,7 +92,7 @@ bool SetAutodialAddress(const AnsiString& address, const std::vector<AutodialRec
 
 bool DeleteAutodialAddress(const AnsiString& address, bool& found) {
     found = false;
-    return UpdateMachineStore(kFile, [&](std::string& text) {
+    return UpdateLockedFile(MachineFile(kFile), [&](std::string& text) {
         auto lines = parse(text);
         found = std::erase_if(lines, [&](const Line& l) { return SameEntryName(l.address, address); }) > 0;
         if (!found) return false;

@@ -1,8 +1,8 @@
 #include "DialService.h"
 
-#include "MachineStore.h"
 #include "PerfStats.h"
 
+#include "platform/LockedFile.h"
 #include "platform/Machine.h"
 
 #include <algorithm>
@@ -109,7 +109,7 @@ void DialService::PublishLineSpeed() {
     DWORD speed = LineSpeed();
     if (speedWritten_ == static_cast<int64_t>(speed)) return;
     speedWritten_ = speed;
-    UpdateMachineStore("line-speed.txt", [&](std::string& text) {
+    UpdateLockedFile(MachineFile("line-speed.txt"), [&](std::string& text) {
         text = std::to_string(speed) + "\n";
         return true;
     });

@@ -1,8 +1,9 @@
 #include "Phonebook.h"
 
 #include "Hex.h"
-#include "MachineStore.h"
 
+#include "platform/LockedFile.h"
+#include "platform/Machine.h"
 #include "platform/RasApi.h"
 
 #include <sstream>
@@ -59,7 +60,7 @@ bool ValidEntryName(const AnsiString& name) {
     return true;
 }
 
-std::vector<PhonebookEntry> ReadPhonebook() { return parse(ReadMachineStore(kFile)); }
+std::vector<PhonebookEntry> ReadPhonebook() { return parse(ReadLockedFile(MachineFile(kFile))); }
 
 bool FindPhonebookEntry(const AnsiString& name, PhonebookEntry& entry) {
     for (auto& e : ReadPhonebook())
@@ -71,7 +72,7 @@ bool FindPhonebookEntry(const AnsiString& name, PhonebookEntry& entry) {
 }
 
 bool StorePhonebookEntry(const AnsiString& name, const std::string& bytes) {
-    return UpdateMachineStore(kFile, [&](std::string& text) {
+    return UpdateLockedFile(MachineFile(kFile), [&](std::string& text) {
         auto entries = parse(text);
         bool found = false;
         for (auto& e : entries)
@@ -87,7 +88,7 @@ bool StorePhonebookEntry(const AnsiString& name, const std::string& bytes) {
 
 unsigned DeletePhonebookEntry(const AnsiString& name) {
     bool found = false;
-    bool written = UpdateMachineStore(kFile, [&](std::string& text) {
+    bool written = UpdateLockedFile(MachineFile(kFile), [&](std::string& text) {
         auto entries = parse(text);
         std::erase_if(entries, [&](const PhonebookEntry& e) {
             bool same = SameEntryName(e.name, name);
