@@ -1,12 +1,12 @@
 #include "Dialogs.h"
 
 #include "Machine.h"
+#include "MachineLog.h"
 #include "SysUtils.h"
 
 #include <atomic>
 #include <fstream>
 #include <mutex>
-#include <sstream>
 
 namespace {
 std::mutex gMutex;
@@ -14,31 +14,10 @@ MessageBoxHandler gResponder;
 MessageBoxHandler gPresenter;
 std::atomic<bool> gSuppressed{false};
 
-std::string escape(const AnsiString& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\\') out += "\\\\";
-        else if (c == '\n') out += "\\n";
-        else if (c == '\r') out += "\\r";
-        else if (c == '\t') out += "\\t";
-        else out += c;
-    }
-    return out;
-}
-
-AnsiString unescape(const std::string& s) {
-    AnsiString out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        if (s[i] != '\\' || i + 1 == s.size()) { out += s[i]; continue; }
-        char c = s[++i];
-        out += c == 'n' ? '\n' : c == 'r' ? '\r' : c == 't' ? '\t' : c;
-    }
-    return out;
-}
+constexpr MachineLog kLog{"messages.log", LogEscape::Backslash};
 
 void record(const MessageBoxRequest& r, int answer) {
-    std::ofstream f(MachineFile("messages.log"), std::ios::app | std::ios::binary);
-    f << r.flags << '\t' << escape(r.caption) << '\t' << escape(r.text) << '\t' << answer << '\n';
+    kLog.Append({std::to_string(r.flags), r.caption, r.text, std::to_string(answer)});
 }
 
 // Pops the first answer of "message-answers.txt" ("6", "7", "1", "2"); false when none.
@@ -106,15 +85,7 @@ void SetMessageBoxesSuppressed(bool s) { gSuppressed.store(s); }
 std::vector<MessageBoxRequest> RecordedMessageBoxes() {
     std::lock_guard lock(gMutex);
     std::vector<MessageBoxRequest> out;
-    std::ifstream in(MachineFile("messages.log"), std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream ls(line);
-        std::string flags, caption, text;
-        std::getline(ls, flags, '\t');
-        std::getline(ls, caption, '\t');
-        std::getline(ls, text, '\t');
-        out.push_back({unescape(text), unescape(caption), static_cast<unsigned>(StrToIntDef(flags, 0))});
-    }
+    for (const auto& f : kLog.Records(3))
+        out.push_back({f[2], f[1], static_cast<unsigned>(StrToIntDef(f[0], 0))});
     return out;
 }

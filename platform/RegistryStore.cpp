@@ -2,6 +2,7 @@
 
 #include "LockedFile.h"
 #include "Machine.h"
+#include "MachineLog.h"
 #include "RegistrySeed.h"
 #include "SysUtils.h"
 
@@ -16,6 +17,8 @@ namespace {
 const char kStoreFile[] = "registry.txt";
 const char kLockFile[] = "registry.lock";
 const char kDynLogFile[] = "registry-dyn-reads.txt";
+// Names quoted as in the seed form, separated by TAB (which the quoting escapes).
+constexpr MachineLog kDynLog{kDynLogFile, LogEscape::None};
 
 // What tells one version of the file from another besides the change counter: a file
 // replaced or edited by hand.
@@ -190,29 +193,17 @@ bool GetMachineRegistryValue(RegRoot root, const AnsiString& keyPath, const Ansi
 }
 
 void LogDynDataRead(const DynDataRead& read) {
-    std::string line = QuoteRegText(read.key) + "\t" + QuoteRegText(read.value) + "\t" + std::to_string(read.bytes) + "\n";
-    try {
-        AppendToFile(Utf8ToAnsi(MachineFile(kDynLogFile)), line);
-    } catch (const Exception&) {
-        // The log serves the tests; a read goes on without it.
-    }
+    kDynLog.Append({QuoteRegText(read.key), QuoteRegText(read.value), std::to_string(read.bytes)});
 }
 
 std::vector<DynDataRead> DynDataReads() {
     std::vector<DynDataRead> reads;
-    std::ifstream in(MachineFile(kDynLogFile), std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
+    for (const auto& f : kDynLog.Records(3)) {
         DynDataRead r;
-        std::string_view rest(line);
-        std::size_t n = UnquoteRegText(rest, r.key);
-        if (n == std::string_view::npos) continue;
-        rest.remove_prefix(n);
-        n = UnquoteRegText(rest, r.value);
-        if (n == std::string_view::npos) continue;
-        rest.remove_prefix(n);
-        long long bytes = StrToIntDef(AnsiString(rest), -1);
-        if (bytes < 0) continue;
+        long long bytes = StrToIntDef(f[2], -1);
+        if (UnquoteRegText(f[0], r.key) == std::string_view::npos ||
+            UnquoteRegText(f[1], r.value) == std::string_view::npos || bytes < 0)
+            continue;
         r.bytes = static_cast<std::size_t>(bytes);
         reads.push_back(std::move(r));
     }

@@ -1,6 +1,7 @@
 #include "ShellApi.h"
 
 #include "Machine.h"
+#include "MachineLog.h"
 #include "SysUtils.h"
 
 #include <cerrno>
@@ -22,39 +23,14 @@ namespace {
 std::mutex gLogMutex;
 constexpr intptr_t kOpened = 42;
 
-// Only the bytes that would break the line apart, and the escape's own "%", are written as
-// "%XX"; everything else (backslashes of paths, 1252 letters) is kept as it is.
-std::string escape(const AnsiString& s) {
-    std::string out;
-    for (char c : s) {
-        if (c == '\t') out += "%09";
-        else if (c == '\n') out += "%0A";
-        else if (c == '\r') out += "%0D";
-        else if (c == '%') out += "%25";
-        else out += c;
-    }
-    return out;
-}
-
-AnsiString unescape(const std::string& s) {
-    AnsiString out;
-    for (std::size_t i = 0; i < s.size(); ++i) {
-        std::string code = s.substr(i, 3);
-        if (code == "%09") out += '\t';
-        else if (code == "%0A") out += '\n';
-        else if (code == "%0D") out += '\r';
-        else if (code == "%25") out += '%';
-        else { out += s[i]; continue; }
-        i += 2;
-    }
-    return out;
-}
+// Only the bytes that would break the line apart, and the escape's own "%", are escaped;
+// backslashes of paths and 1252 letters are kept as they are.
+constexpr MachineLog kLog{"shell.log", LogEscape::Percent};
 
 void record(const ShellCall& call) {
     std::lock_guard lock(gLogMutex);
-    std::ofstream f(MachineFile("shell.log"), std::ios::app | std::ios::binary);
-    f << escape(call.operation) << '\t' << escape(call.file) << '\t' << escape(call.parameters) << '\t'
-      << escape(call.directory) << '\t' << call.showCmd << '\t' << call.result << '\n';
+    kLog.Append({call.operation, call.file, call.parameters, call.directory, std::to_string(call.showCmd),
+                 std::to_string(call.result)});
 }
 
 bool hasDesktop() {
@@ -233,14 +209,8 @@ intptr_t ShellExecuteA(void*, const AnsiString& operation, const AnsiString& fil
 std::vector<ShellCall> RecordedShellCalls() {
     std::lock_guard lock(gLogMutex);
     std::vector<ShellCall> out;
-    std::ifstream in(MachineFile("shell.log"), std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream ls(line);
-        std::string f[6];
-        for (auto& field : f) std::getline(ls, field, '\t');
-        out.push_back({unescape(f[0]), unescape(f[1]), unescape(f[2]), unescape(f[3]),
-                       static_cast<int>(StrToIntDef(f[4], 0)), static_cast<intptr_t>(StrToIntDef(f[5], 0))});
-    }
+    for (const auto& f : kLog.Records(6))
+        out.push_back({f[0], f[1], f[2], f[3], static_cast<int>(StrToIntDef(f[4], 0)),
+                       static_cast<intptr_t>(StrToIntDef(f[5], 0))});
     return out;
 }

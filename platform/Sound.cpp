@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Machine.h"
+#include "MachineLog.h"
 #include "Resources.h"
 #include "SysUtils.h"
 
@@ -94,10 +95,12 @@ bool playOnMachine(const AnsiString& name, std::string_view wave) {
     return startPlayer(path);
 }
 
+// Resource names are written as they are: they hold no TAB or line end.
+constexpr MachineLog kLog{"sound.log", LogEscape::None};
+
 void record(const AnsiString& name, const char* outcome) {
     std::lock_guard lock(gMutex);
-    std::ofstream f(MachineFile("sound.log"), std::ios::app | std::ios::binary);
-    f << FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()) << '\t' << name << '\t' << outcome << '\n';
+    kLog.Append({FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()), name, outcome});
 }
 } // namespace
 
@@ -120,16 +123,7 @@ bool PlaySoundResource(const AnsiString& name) {
 std::vector<SoundCall> RecordedSounds() {
     std::lock_guard lock(gMutex);
     std::vector<SoundCall> out;
-    std::ifstream in(MachineFile("sound.log"), std::ios::binary);
-    std::string line;
-    while (std::getline(in, line)) {
-        std::istringstream ls(line);
-        std::string when, name, outcome;
-        std::getline(ls, when, '\t');
-        std::getline(ls, name, '\t');
-        std::getline(ls, outcome, '\t');
-        out.push_back({when, name, outcome});
-    }
+    for (const auto& f : kLog.Records(3)) out.push_back({f[0], f[1], f[2]});
     return out;
 }
 

@@ -3,43 +3,14 @@
 #include "Hex.h"
 
 #include "platform/Clock.h"
-#include "platform/Machine.h"
+#include "platform/MachineLog.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
-std::string quote(const std::string& ansi) {
-    std::string out = "\"";
-    for (unsigned char c : ansi) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20 || c == 0x7F) {
-            static const char digits[] = "0123456789abcdef";
-            out += "\\x";
-            out += digits[c >> 4];
-            out += digits[c & 15];
-        } else {
-            out += AnsiToUtf8(std::string(1, static_cast<char>(c)));
-        }
-    }
-    return out + "\"";
-}
-
-void appendLine(const std::string& line) {
-    int fd = ::open(MachineFile("ras-calls.log").c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) return;
-    std::size_t done = 0;
-    while (done < line.size()) {
-        ssize_t w = ::write(fd, line.data() + done, line.size() - done);
-        if (w <= 0) break;
-        done += static_cast<std::size_t>(w);
-    }
-    ::close(fd);
-}
+constexpr MachineLog kLog{"ras-calls.log", LogEscape::Quoted};
 } // namespace
 
 uint64_t CurrentThreadId() { return static_cast<uint64_t>(::syscall(SYS_gettid)); }
@@ -60,12 +31,12 @@ void CallLog::Add(RasCall call, const std::vector<std::size_t>& textArgs) {
                " " + call.function;
         for (std::size_t i = 0; i < call.args.size(); ++i) {
             bool text = std::find(textArgs.begin(), textArgs.end(), i) != textArgs.end();
-            line += " " + call.args[i].first + "=" + (text ? quote(call.args[i].second) : call.args[i].second);
+            line += " " + call.args[i].first + "=" + (text ? kLog.Escape(call.args[i].second) : call.args[i].second);
         }
         for (auto& [name, bytes] : call.buffers) line += " " + name + "=hex:" + ToHex(bytes);
-        line += " -> " + std::to_string(call.result) + "\n";
+        line += " -> " + std::to_string(call.result);
         // Written under the lock so the file keeps the order of the sequence numbers.
-        appendLine(line);
+        kLog.AppendLine(line);
         calls_.push_back(std::move(call));
     }
 }
