@@ -3,7 +3,7 @@
 #include "settings/Conf.h"
 
 #include "platform/Classes.h"
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include <algorithm>
 #include <cstring>

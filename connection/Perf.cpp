@@ -3,7 +3,7 @@
 #include "Perf2K.h"
 #include "Perf95.h"
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 #include "platform/SysUtils.h"
 #include "platform/WinVersion.h"
 

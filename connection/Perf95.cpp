@@ -1,7 +1,7 @@
 #include "Perf95.h"
 
-#include "platform/Registry.h"
-#include "platform/RegistryTree.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryTree.h"
 
 #include <vector>
 

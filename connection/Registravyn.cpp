@@ -1,7 +1,7 @@
 #include "Registravyn.h"
 
 #include "platform/Application.h"
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 void RegisterDialerPath(const AnsiString& programFileName) {
     AnsiString path = ExtractFilePath(Application->ExeName()) + programFileName;

@@ -1,6 +1,6 @@
 #include "Registravyn.h"
 
-#include "platform/Registry.h"
+#include "platform/registry/Registry.h"
 
 #include <memory>
 

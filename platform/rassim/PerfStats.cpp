@@ -1,6 +1,6 @@
 #include "PerfStats.h"
 
-#include "platform/RegistryStore.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/SysUtils.h"
 #include "platform/WinVersion.h"
 

@@ -7,9 +7,8 @@
 #include "connection/Ieconnection.h"
 #include "platform/Application.h"
 #include "platform/qt/ClassLibrary.h"
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
-#include "platform/WinReg.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
 #include "settings/Checamail.h"
 #include "settings/Conf.h"
 #include "settings/Erros.h"
@@ -153,8 +152,8 @@ TEST_F(LifeCycleCase, TheFirstShowingSwitchesTheChosenModemToBlindDialling) {
     EXPECT_FALSE(IEConnection->GetWaitDialTone());
     TRegistry reg(KEY_READ);
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKeyReadOnly(
-        "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000"));
+    ASSERT_TRUE(reg.OpenKey(
+        "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000", false));
     EXPECT_EQ(reg.ReadString("UserInit"), "ATX3");
 }
 

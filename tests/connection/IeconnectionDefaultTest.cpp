@@ -1,8 +1,8 @@
 // The default Internet connection by the registry values of the older systems.
 #include "connection/Ieconnection.h"
 
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>

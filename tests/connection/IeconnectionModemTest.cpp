@@ -2,8 +2,8 @@
 #include "connection/Ieconnection.h"
 #include "settings/Conf.h"
 
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>

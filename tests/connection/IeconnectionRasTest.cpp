@@ -2,7 +2,7 @@
 // not: a table larger than the size asked, a name that fills szEntry without its zero.
 #include "connection/Ieconnection.h"
 
-#include "platform/RegistryStore.h"
+#include "platform/registry/RegistryStore.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>

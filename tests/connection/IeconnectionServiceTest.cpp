@@ -3,7 +3,7 @@
 #include "connection/Ieconnection.h"
 
 #include "platform/Library.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/rassim/RasSimControl.h"
 #include "support/TempMachine.h"
 

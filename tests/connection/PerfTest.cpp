@@ -2,7 +2,7 @@
 #include "settings/Log.h"
 
 #include "platform/Library.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/rassim/RasSimControl.h"
 #include "support/TempMachine.h"
 

@@ -1,7 +1,7 @@
 #include "connection/Registravyn.h"
 
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>

@@ -1,7 +1,7 @@
 #include "HookFixture.h"
 
 #include "platform/Dialogs.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/RegistryStore.h"
 
 #include <cstdio>
 #include <sys/wait.h>

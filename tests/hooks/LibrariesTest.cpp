@@ -1,7 +1,7 @@
 #include "HookFixture.h"
 
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/Thread.h"
 #include "support/TestFiles.h"
 

@@ -1,8 +1,8 @@
 #include "HookFixture.h"
 
 #include "platform/Machine.h"
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
 #include "platform/Thread.h"
 
 #include <algorithm>
@@ -27,7 +27,7 @@ std::string sz(const AnsiString& text) { return text + std::string(1, '\0'); }
 bool keyExists() {
     TRegistry reg(KEY_READ);
     reg.SetRootKey(HKEY_CURRENT_USER);
-    return reg.KeyExists(kKey);
+    return reg.OpenKey(kKey, false);
 }
 
 class Olvaret : public HookTest {

@@ -1,7 +1,7 @@
 #include "RegistryAccess.h"
 
-#include "Machine.h"
-#include "SysUtils.h"
+#include "platform/Machine.h"
+#include "platform/SysUtils.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,10 +1,11 @@
 #include "RegistryStore.h"
 
-#include "LockedFile.h"
-#include "Machine.h"
-#include "MachineLog.h"
 #include "RegistrySeed.h"
-#include "SysUtils.h"
+
+#include "platform/LockedFile.h"
+#include "platform/Machine.h"
+#include "platform/MachineLog.h"
+#include "platform/SysUtils.h"
 
 #include <cstdio>
 #include <fstream>

@@ -1,9 +1,11 @@
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
+#include "StoredKeys.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 
 namespace {
@@ -41,14 +43,23 @@ TEST(Registry, KeysIgnoreCaseKeepTheirSpellingAndListInOrderOfCreation) {
     TStringList names;
     reg.GetKeyNames(&names);
     EXPECT_EQ(Lines(names), (std::vector<AnsiString>{"Zeta", "alpha", "Mid", "Ação"_a}));
-    EXPECT_TRUE(reg.KeyExists("zeta\\SUB"));
-    EXPECT_TRUE(reg.KeyExists("AÇÃO"_a));  // accented letters compare without case too
-    EXPECT_FALSE(reg.KeyExists("Zeta\\Other"));
+    struct { const char* path; bool opens; } opens[] = {
+        {"\\SOFTWARE\\zeta\\SUB", true},
+        {"\\Software\\AÇÃO", true},  // accented letters compare without case too
+        {"\\Software\\Zeta\\Other", false},
+    };
+    for (const auto& o : opens) {
+        TRegistry probe;
+        EXPECT_EQ(probe.OpenKey(Utf8ToAnsi(o.path), false), o.opens) << o.path;
+    }
     // Relative to the open key, or from the root with a leading "\".
     ASSERT_TRUE(reg.OpenKey("zeta", false));
-    EXPECT_EQ(reg.CurrentPath(), "SOFTWARE\\zeta");
+    reg.GetKeyNames(&names);
+    EXPECT_EQ(Lines(names), std::vector<AnsiString>{"Sub"});
     ASSERT_TRUE(reg.OpenKey("\\Software\\Mid", false));
-    EXPECT_EQ(reg.CurrentPath(), "Software\\Mid");
+    reg.GetKeyNames(&names);
+    EXPECT_EQ(names.Count(), 0);
+    EXPECT_FALSE(reg.OpenKey("zeta", false));  // Software\Mid\zeta
 }
 
 TEST(Registry, WritesStoreTheClassLibrarysTypesAndExactSizes) {
@@ -58,26 +69,21 @@ TEST(Registry, WritesStoreTheClassLibrarysTypesAndExactSizes) {
     const char bytes[] = {1, 0, 0, 0};
     reg.WriteString("text", "Não"_a);
     reg.WriteString("empty", "");
-    reg.WriteExpandString("expand", "%TEMP%");
     reg.WriteInteger("number", -2);
-    reg.WriteBool("flag", true);
     reg.WriteBinaryData("block", bytes, 4);
     reg.WriteBinaryData("no bytes", bytes, 0);
     struct { const char* name; long type; TRegDataType regData; int size; std::string data; } cases[] = {
         {"text", REG_SZ, rdString, 4, "N\xE3o" + std::string(1, '\0')},
         {"empty", REG_SZ, rdString, 1, std::string(1, '\0')},
-        {"expand", REG_EXPAND_SZ, rdExpandString, 7, std::string("%TEMP%", 7)},
         {"number", REG_DWORD, rdInteger, 4, "\xFE\xFF\xFF\xFF"},
-        {"flag", REG_DWORD, rdInteger, 4, std::string("\x01\0\0\0", 4)},
         {"block", REG_BINARY, rdBinary, 4, std::string(bytes, 4)},
         {"no bytes", REG_BINARY, rdBinary, 0, ""},
     };
-    TStringList valueNames;
-    reg.GetValueNames(&valueNames);
-    ASSERT_EQ(valueNames.Count(), static_cast<int>(std::size(cases)));
+    std::vector<AnsiString> valueNames = StoredValueNames(RegRoot::CurrentUser, "Software\\Vyn\\Ruvozava");
+    ASSERT_EQ(valueNames.size(), std::size(cases));
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         const auto& c = cases[i];
-        EXPECT_EQ(valueNames[static_cast<int>(i)], c.name);
+        EXPECT_EQ(valueNames[i], c.name);
         TRegDataInfo info;
         ASSERT_TRUE(reg.GetDataInfo(c.name, info)) << c.name;
         EXPECT_EQ(info.RegData, c.regData) << c.name;
@@ -89,7 +95,6 @@ TEST(Registry, WritesStoreTheClassLibrarysTypesAndExactSizes) {
     }
     EXPECT_EQ(reg.ReadString("text"), "Não"_a);
     EXPECT_EQ(reg.ReadInteger("number"), -2);
-    EXPECT_TRUE(reg.ReadBool("flag"));
     TRegDataInfo missing{rdString, 9};
     EXPECT_FALSE(reg.GetDataInfo("missing", missing));
     EXPECT_EQ(missing.RegData, rdUnknown);
@@ -97,14 +102,12 @@ TEST(Registry, WritesStoreTheClassLibrarysTypesAndExactSizes) {
     EXPECT_EQ(reg.GetDataSize("missing"), -1);
     EXPECT_EQ(reg.GetValueType("missing"), -1);
     EXPECT_FALSE(reg.ValueExists("missing"));
-    // Overwriting keeps the value's place; deleting removes it.
+    // Overwriting keeps the value's place and its name's case.
     reg.WriteInteger("TEXT", 5);
-    reg.GetValueNames(&valueNames);
-    EXPECT_EQ(valueNames[0], "text");
-    EXPECT_EQ(reg.GetDataType("text"), rdInteger);
-    EXPECT_TRUE(reg.DeleteValue("Text"));
-    EXPECT_FALSE(reg.DeleteValue("text"));
-    EXPECT_FALSE(reg.ValueExists("text"));
+    EXPECT_EQ(StoredValueNames(RegRoot::CurrentUser, "Software\\Vyn\\Ruvozava")[0], "text");
+    TRegDataInfo info;
+    ASSERT_TRUE(reg.GetDataInfo("text", info));
+    EXPECT_EQ(info.RegData, rdInteger);
 }
 
 TEST(Registry, ReadsGiveTheDataOrRaiseForAnotherType) {
@@ -115,7 +118,9 @@ TEST(Registry, ReadsGiveTheDataOrRaiseForAnotherType) {
     // A string of no data and an empty string both read as "", but their sizes differ.
     EXPECT_EQ(reg.GetDataSize("sz no data"), 0);
     EXPECT_EQ(reg.GetDataSize("sz empty"), 1);
-    EXPECT_EQ(reg.GetDataType("sz no data"), rdString);
+    TRegDataInfo info;
+    ASSERT_TRUE(reg.GetDataInfo("sz no data", info));
+    EXPECT_EQ(info.RegData, rdString);
 
     using Read = std::function<void(TRegistry&)>;
     char buf[8] = {};
@@ -152,7 +157,9 @@ TEST(Registry, ReadsGiveTheDataOrRaiseForAnotherType) {
             EXPECT_NO_THROW(c.read(reg)) << c.what;
     }
     // The value name with "\" made no subkey.
-    EXPECT_FALSE(reg.HasSubKeys());
+    TStringList subkeys;
+    reg.GetKeyNames(&subkeys);
+    EXPECT_EQ(subkeys.Count(), 0);
 }
 
 TEST(Registry, RefusedWritesRaiseAndLeaveTheRegistryWhole) {
@@ -165,18 +172,15 @@ TEST(Registry, RefusedWritesRaiseAndLeaveTheRegistryWhole) {
     EXPECT_FALSE(reg.OpenKey("Software\\Vyn\\Ruvozava", false));  // asks for full access
     EXPECT_FALSE(reg.OpenKey("Software\\Vyn\\New", true));
     EXPECT_THROW(reg.WriteString("sz", "x"), ERegistryException);  // no key open
-    EXPECT_THROW(reg.CreateKey("Software\\Other"), ERegistryException);
 
-    ASSERT_TRUE(reg.OpenKeyReadOnly("Software\\Vyn\\Ruvozava"));
-    EXPECT_EQ(reg.ReadString("sz"), "abc");
-    EXPECT_THROW(reg.WriteString("sz", "x"), ERegistryException);
-    EXPECT_THROW(reg.WriteInteger("dword", 1), ERegistryException);
-    EXPECT_THROW(reg.WriteBinaryData("binary", "x", 1), ERegistryException);
-    EXPECT_FALSE(reg.DeleteValue("sz"));
-    EXPECT_FALSE(reg.DeleteKey("\\Software\\Vyn\\Ruvozava"));
-    // The read access stays with the object, as in the class library.
-    EXPECT_EQ(reg.Access(), KEY_READ);
-    EXPECT_TRUE(reg.OpenKey("\\Software\\Vyn", false));
+    TRegistry reader(KEY_READ);
+    ASSERT_TRUE(reader.OpenKey("Software\\Vyn\\Ruvozava", false));
+    EXPECT_EQ(reader.ReadString("sz"), "abc");
+    EXPECT_THROW(reader.WriteString("sz", "x"), ERegistryException);
+    EXPECT_THROW(reader.WriteInteger("dword", 1), ERegistryException);
+    EXPECT_THROW(reader.WriteBinaryData("binary", "x", 1), ERegistryException);
+    EXPECT_FALSE(reader.OpenKey("\\Software\\Vyn\\Other", true));
+    EXPECT_TRUE(reader.OpenKey("\\Software\\Vyn", false));
 
     EXPECT_EQ(RegistrySnapshot(), before);
     // A key opened with full access before the rule changed keeps its rights.
@@ -203,14 +207,13 @@ TEST(Registry, MachineWhereHklmCanBeReadButNotWritten) {
     EXPECT_FALSE(machine.OpenKey("SOFTWARE\\Microsoft\\RAS AutoDial\\Default", false));
     EXPECT_FALSE(machine.OpenKey("SOFTWARE\\Microsoft\\RAS AutoDial\\Default", true));
     EXPECT_THROW(machine.WriteString("DefaultInternet", "x"), ERegistryException);
-    ASSERT_TRUE(machine.OpenKeyReadOnly("SOFTWARE\\Microsoft\\RAS AutoDial\\Default"));
-    EXPECT_EQ(machine.ReadString("DefaultInternet"), "Vyn");
 
     TRegistry reader(KEY_READ);
     reader.SetRootKey(HKEY_LOCAL_MACHINE);
-    EXPECT_TRUE(reader.OpenKey("SOFTWARE\\Microsoft\\RAS AutoDial\\Default", false));
-    EXPECT_FALSE(reader.KeyExists("\\SAM\\Domains"));
-    EXPECT_TRUE(reader.KeyExists("\\Software"));
+    ASSERT_TRUE(reader.OpenKey("SOFTWARE\\Microsoft\\RAS AutoDial\\Default", false));
+    EXPECT_EQ(reader.ReadString("DefaultInternet"), "Vyn");
+    EXPECT_FALSE(reader.OpenKey("\\SAM\\Domains", false));
+    EXPECT_TRUE(reader.OpenKey("\\Software", false));
 
     TRegistry own;
     own.SetRootKey(HKEY_LOCAL_MACHINE);
@@ -260,15 +263,118 @@ TEST(Registry, DynDataIsReadOnlyAndEveryReadOfDataIsLogged) {
     EXPECT_EQ(speed, 10000);
 }
 
-TEST(Registry, DeleteKeyTakesEverythingBelowIt) {
-    TempMachine m;
-    SeedRegistry("[HKCU\\A\\B\\C]\n\"v\" = REG_DWORD 1\n[HKCU\\A\\D]\n[HKCU\\Keep]\n");
+
+// The platform's rules under the object: path syntax, sizes, order, rights and keys that go.
+class RegistryRules : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SeedRegistry("[HKLM\\System\\CurrentControlSet\\Services\\Class\\Net\\0000]\n"
+                     "\"AdapterName\" = REG_SZ \"MS$PPP\"\n"
+                     "\"Bytes\" = REG_BINARY 01 02 03 04 05 06\n");
+    }
+    TempMachine machine_;
+};
+
+TEST_F(RegistryRules, SizesAreToldAndOnlyABufferThatFitsIsFilled) {
+    TRegistry reg(KEY_READ);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reg.OpenKey("system\\currentcontrolset\\services\\class\\net\\0000\\", false));  // a trailing "\" is allowed
+    EXPECT_EQ(reg.GetValueType("Bytes"), REG_BINARY);
+    EXPECT_EQ(reg.GetDataSize("Bytes"), 6);
+    unsigned char buf[8];
+    std::memset(buf, 0xAA, sizeof buf);
+    EXPECT_THROW(reg.ReadBinaryData("Bytes", buf, 4), ERegistryException);
+    EXPECT_EQ(buf[0], 0xAA);
+    EXPECT_EQ(reg.ReadBinaryData("Bytes", buf, 8), 6);
+    EXPECT_EQ(buf[5], 6);
+    EXPECT_EQ(buf[6], 0xAA);
+    EXPECT_EQ(reg.ReadBinaryData("Missing", buf, 8), 0);
+}
+
+TEST_F(RegistryRules, PathsThePlatformRefusesDoNotOpen) {
+    struct { HKEY root; const char* path; bool opens, creates; } opens[] = {
+        {HKEY_LOCAL_MACHINE, "System\\Missing", false, true},
+        {HKEY_LOCAL_MACHINE, "\\\\System", false, false},  // "\" from the root, then an empty name
+        {HKEY_LOCAL_MACHINE, "System\\\\CurrentControlSet", false, false},
+        {HKEY_LOCAL_MACHINE, "System\\Current\x01Set", false, false},
+        {reinterpret_cast<HKEY>(std::uintptr_t{0x80000000u}), "x", false, false},  // HKEY_CLASSES_ROOT
+        {HKEY_LOCAL_MACHINE, "", true, true},
+    };
+    for (const auto& o : opens) {
+        TRegistry reg(KEY_READ);
+        reg.SetRootKey(o.root);
+        EXPECT_EQ(reg.OpenKey(o.path, false), o.opens) << o.path;
+        EXPECT_EQ(reg.OpenKey(o.path, true), o.creates) << o.path;
+    }
+    EXPECT_EQ(StoredSubkeyNames(RegRoot::LocalMachine, "System"),
+              (std::vector<AnsiString>{"CurrentControlSet", "Missing"}));
+    // A key created again keeps its first spelling; a relative one goes below the open key.
     TRegistry reg;
-    ASSERT_TRUE(reg.OpenKey("A", false));
-    EXPECT_TRUE(reg.DeleteKey("\\A"));
-    EXPECT_FALSE(reg.KeyExists("\\A"));
-    EXPECT_TRUE(reg.KeyExists("\\Keep"));
-    // The open key has gone: its handle reports it.
-    EXPECT_FALSE(reg.ValueExists("x"));
+    ASSERT_TRUE(reg.OpenKey("A\\B", true));
+    ASSERT_TRUE(reg.OpenKey("\\a\\b", true));
+    ASSERT_TRUE(reg.OpenKey("C", true));
+    EXPECT_EQ(StoredSubkeyNames(RegRoot::CurrentUser, ""), std::vector<AnsiString>{"A"});
+    EXPECT_EQ(StoredSubkeyNames(RegRoot::CurrentUser, "a"), std::vector<AnsiString>{"B"});
+    EXPECT_EQ(StoredSubkeyNames(RegRoot::CurrentUser, "a\\b"), std::vector<AnsiString>{"C"});
+}
+
+TEST_F(RegistryRules, AKeyDeletedWhileOpenHasNoValuesAndTakesNoWrites) {
+    SeedRegistry("[HKCU\\A\\B\\C]\n\"v\" = REG_DWORD 1\n[HKCU\\A\\D]\n[HKCU\\Keep]\n@ = REG_SZ \"x\"\n");
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("A\\B\\C", false));
+    ASSERT_TRUE(reg.ValueExists("v"));
+    ASSERT_TRUE(RemoveStoredKey(RegRoot::CurrentUser, "A"));
+    EXPECT_FALSE(reg.ValueExists("v"));
+    EXPECT_EQ(reg.GetValueType("v"), -1);
     EXPECT_THROW(reg.WriteString("x", "y"), ERegistryException);
+    EXPECT_THROW(reg.ReadInteger("v"), ERegistryException);
+    EXPECT_FALSE(reg.OpenKey("D", true));  // nor a key below it
+    EXPECT_EQ(StoredSubkeyNames(RegRoot::CurrentUser, ""), std::vector<AnsiString>{"Keep"});
+    EXPECT_TRUE(reg.OpenKey("\\Keep", false));
+    EXPECT_EQ(reg.ReadString(""), "x");
+}
+
+TEST_F(RegistryRules, SubkeysAndValuesListInTheOrderTheyWereAdded) {
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("E", true));
+    for (const char* name : {"Long name", "b", "A"}) {
+        TRegistry sub;
+        ASSERT_TRUE(sub.OpenKey(AnsiString("E\\") + name, true));
+        reg.WriteBinaryData(name, name, static_cast<int>(std::strlen(name)));
+    }
+    TStringList keys;
+    reg.GetKeyNames(&keys);
+    std::vector<AnsiString> expected = {"Long name", "b", "A"};
+    EXPECT_EQ(Lines(keys), expected);
+    EXPECT_EQ(StoredValueNames(RegRoot::CurrentUser, "E"), expected);
+    char data[16];
+    for (const auto& name : expected)
+        EXPECT_EQ(std::string(data, static_cast<std::size_t>(reg.ReadBinaryData(name, data, sizeof data))), name);
+}
+
+TEST_F(RegistryRules, TheRightsAKeyWasOpenedWithAreChecked) {
+    const AnsiString net = "System\\CurrentControlSet\\Services\\Class\\Net";
+    TRegistry reader(KEY_QUERY_VALUE);
+    reader.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(reader.OpenKey(net + "\\0000", false));
+    EXPECT_EQ(reader.ReadString("AdapterName"), "MS$PPP");
+    EXPECT_THROW(reader.WriteBinaryData("x", nullptr, 0), ERegistryException);
+    // Subkeys are counted but not named without the right to enumerate them.
+    ASSERT_TRUE(reader.OpenKey("\\" + net, false));
+    TStringList names;
+    reader.GetKeyNames(&names);
+    EXPECT_EQ(Lines(names), std::vector<AnsiString>{""});
+    TRegistry lister(KEY_READ);
+    lister.SetRootKey(HKEY_LOCAL_MACHINE);
+    ASSERT_TRUE(lister.OpenKey(net, false));
+    lister.GetKeyNames(&names);
+    EXPECT_EQ(Lines(names), std::vector<AnsiString>{"0000"});
+
+    machine_.writeMachineFile("registry-access.txt", "none HKLM\\System\n");
+    EXPECT_FALSE(lister.OpenKey("\\System", false));
+    lister.GetKeyNames(&names);  // the key opened before keeps its rights
+    EXPECT_EQ(names.Count(), 1);
+    machine_.writeMachineFile("registry-access.txt", "bogus HKLM\n");  // a broken rules file denies all
+    TRegistry user(KEY_READ);
+    EXPECT_FALSE(user.OpenKey("", false));
 }

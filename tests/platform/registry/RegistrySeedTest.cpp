@@ -1,4 +1,4 @@
-#include "platform/RegistrySeed.h"
+#include "platform/registry/RegistrySeed.h"
 #include "platform/SysUtils.h"
 
 #include <gtest/gtest.h>

@@ -5,10 +5,10 @@
 // exclusive one; a write replaces the file whole, so a failed write leaves it as it was. Each
 // process keeps the content in memory and reads the file again when another process changed
 // it (the lock file's count of replacements, and the file's identity for edits by hand).
-// The locking and the replacement are LockedFile.h's.
+// The locking and the replacement are platform/LockedFile.h's.
 //
 // This unit is the machine's side: no access rules apply here. Programs reach the registry
-// through WinReg.h and Registry.h.
+// through Registry.h.
 #include "RegistryTree.h"
 
 #include <functional>

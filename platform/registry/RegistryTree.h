@@ -2,8 +2,8 @@
 // The registry's content in memory: three roots; keys found without regard to case but kept
 // with the case they were created with; subkeys and values listed in the order they were
 // added; every value kept as its type and its exact bytes.
-#include "AnsiString.h"
-#include "WinTypes.h"
+#include "platform/AnsiString.h"
+#include "platform/WinTypes.h"
 
 #include <memory>
 #include <string>

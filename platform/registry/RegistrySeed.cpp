@@ -1,6 +1,6 @@
 #include "RegistrySeed.h"
 
-#include "SysUtils.h"
+#include "platform/SysUtils.h"
 
 #include <cctype>
 #include <cstdio>

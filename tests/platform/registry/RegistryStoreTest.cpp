@@ -1,5 +1,6 @@
-#include "platform/Registry.h"
-#include "platform/RegistryStore.h"
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistryStore.h"
+#include "StoredKeys.h"
 #include "support/TempMachine.h"
 
 #include <gtest/gtest.h>
@@ -53,11 +54,10 @@ constexpr int kWrites = 60;
 void ExpectAllWritten(const std::vector<AnsiString>& writers) {
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("Software\\Shared", false));
-    TStringList keys, values;
+    TStringList keys;
     reg.GetKeyNames(&keys);
-    reg.GetValueNames(&values);
     EXPECT_EQ(keys.Count(), static_cast<int>(writers.size()));
-    EXPECT_EQ(values.Count(), static_cast<int>(writers.size()) * kWrites);
+    EXPECT_EQ(StoredValueNames(RegRoot::CurrentUser, "Software\\Shared").size(), writers.size() * kWrites);
     for (const auto& writer : writers) {
         TRegistry own;
         ASSERT_TRUE(own.OpenKey("Software\\Shared\\" + writer, false)) << writer;
@@ -122,23 +122,23 @@ TEST(RegistryStore, ASaveThatFailsRaisesAndDropsTheChange) {
 
 TEST(RegistryStore, AChangeByAnotherProcessIsSeen) {
     TempMachine m;
-    SeedRegistry("[HKCU\\Software\\Vyn\\Ruvozava]\n\"discadorbinary\" = REG_SZ \"C:\\\\A\\\\Mirvane.exe\"\n[HKCU\\Old]\n");
+    SeedRegistry("[HKCU\\Software\\Vyn\\Ruvozava]\n\"discadorbinary\" = REG_SZ \"C:\\\\A\\\\Mirvane.exe\"\n"
+                 "[HKCU\\Old]\n@ = REG_SZ \"x\"\n");
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("Software\\Vyn\\Ruvozava", false));
     EXPECT_EQ(reg.ReadString("discadorbinary"), "C:\\A\\Mirvane.exe");
-    HKEY old = nullptr;
-    ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Old", 0, KEY_READ, &old), ERROR_SUCCESS);
+    TRegistry old(KEY_READ);
+    ASSERT_TRUE(old.OpenKey("Old", false));
+    ASSERT_TRUE(old.ValueExists(""));
     EXPECT_EQ(Wait(Child([] {
                   TRegistry other;
                   if (!other.OpenKey("Software\\Vyn\\Ruvozava", false)) throw Exception("open");
                   other.WriteString("discadorbinary", "C:\\B\\MirvaneRoaming.exe");
-                  if (!other.DeleteKey("\\Old")) throw Exception("delete");
+                  if (!RemoveStoredKey(RegRoot::CurrentUser, "Old")) throw Exception("delete");
               })),
               0);
     EXPECT_EQ(reg.ReadString("discadorbinary"), "C:\\B\\MirvaneRoaming.exe");
-    DWORD size = 0;
-    EXPECT_EQ(RegQueryValueExA(old, "", nullptr, nullptr, nullptr, &size), ERROR_KEY_DELETED);
-    RegCloseKey(old);
+    EXPECT_FALSE(old.ValueExists(""));  // its key has gone
 }
 
 TEST(RegistryStore, TheFileIsTheSeedFormAndEditsByHandAreSeen) {
@@ -157,9 +157,15 @@ TEST(RegistryStore, AFileThatDoesNotParseFailsEveryCallAndIsNotOverwritten) {
     TempMachine m;
     const std::string broken = "[HKEY_CURRENT_USER\\Software]\n\"v\" = REG_DWORD nonsense\n";
     m.writeMachineFile("registry.txt", broken);
-    HKEY k = nullptr;
-    EXPECT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, "Software", 0, KEY_READ, &k), ERROR_BADDB);
-    EXPECT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, "X", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k, nullptr), ERROR_BADDB);
+    EXPECT_EQ(RegistryStore::Read([](const RegTree&) { return ERROR_SUCCESS; }), ERROR_BADDB);
+    EXPECT_EQ(RegistryStore::Write([](RegTree&, bool& changed) {
+                  changed = true;
+                  return ERROR_SUCCESS;
+              }),
+              ERROR_BADDB);
+    TRegistry reg(KEY_READ);
+    EXPECT_FALSE(reg.OpenKey("Software", false));
+    EXPECT_FALSE(reg.OpenKey("X", true));
     try {
         SeedRegistry("[HKCU\\X]\n");
         ADD_FAILURE() << "seeded a broken registry";
