@@ -91,23 +91,13 @@ TFormConfig::~TFormConfig() = default;
 void TFormConfig::FormCreate(TObject*) {
     SetCaption("Configurar ");
     SetCaption(Caption() + kProgramTitle);
-    rasLibrary_ = LoadLibraryA("RASAPI32.DLL");
-    if (rasLibrary_)
-        gRasEditPhonebookEntry =
-            reinterpret_cast<PFN_RasEditPhonebookEntryA>(GetProcAddress(rasLibrary_, "RasEditPhonebookEntryA"));
-    if (!rasLibrary_ || !gRasEditPhonebookEntry) {
-        ShowMessage("Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede Dial-Up "
-                    "esteja instalado e atualizado."_a);
-        if (rasLibrary_) FreeLibrary(rasLibrary_);
-        rasLibrary_ = nullptr;
-        gRasEditPhonebookEntry = nullptr;
-        Application->Terminate();
-    }
+    // The form stays made without the editor; the program ends once back in its loop.
+    rasLibrary_ = std::make_unique<TRasLibrary>();
+    rasLibrary_->Need(gRasEditPhonebookEntry, "RasEditPhonebookEntryA").BoundOrQuit();
 }
 
 void TFormConfig::FormDestroy(TObject*) {
-    if (rasLibrary_) FreeLibrary(rasLibrary_);
-    rasLibrary_ = nullptr;
+    rasLibrary_.reset();
     gRasEditPhonebookEntry = nullptr;
 }
 

@@ -8,12 +8,14 @@
 // connection without asking, and writes the current access number and the modem into the
 // entry. The conventional-line edition's dialog builds on this one: the handlers are
 // virtual.
-#include "platform/Library.h"
 #include "platform/RasApi.h"
 #include "platform/qt/ComboBox.h"
 #include "platform/qt/ExtCtrls.h"
 #include "platform/qt/Forms.h"
 #include "platform/qt/StdCtrls.h"
+#include "settings/RasLibrary.h"
+
+#include <memory>
 
 class TFormConfig : public TForm {
 public:
@@ -46,7 +48,7 @@ protected:
     bool ReadOutsideLine(int& value);
 
 private:
-    HMODULE rasLibrary_ = nullptr;
+    std::unique_ptr<TRasLibrary> rasLibrary_;  // from FormCreate to FormDestroy
 };
 
 extern TFormConfig* FormConfig;

@@ -61,6 +61,9 @@ TMenuItem* item(TMainForm* form, TPopupMenu* menu, const char* name, const AnsiS
     return i;
 }
 
+// The service objects made so far, as the next one is handed them.
+TServices globalServices() { return {Logger, XMLvyn, Conf, ChecaMail, Erros, LogCon}; }
+
 template <class T>
 void remove(T*& object) {
     delete object;
@@ -182,15 +185,16 @@ void TMainForm::FormCreate(TObject*) {
     WindowLink = this;
     Logger = new TLogger;
     Logger->SetView(Memo1->Lines());
-    XMLvyn = new TXMLvyn;
+    XMLvyn = new TXMLvyn(globalServices());
     XMLvyn->Load("tels");
-    Conf = new TConf;
+    Conf = new TConf(globalServices());
     configured = Conf->Load();
-    ChecaMail = new TChecaMail(this);
-    Erros = new TErros;
-    LogCon = new TLogCon;
-    Dialer = new TDialer;
-    IEConnection = new TIEConnection(Dialer->GetAutodialAddressEntry(), Dialer->SetAutodialAddressEntry());
+    ChecaMail = new TChecaMail(globalServices(), this);
+    Erros = new TErros(globalServices());
+    LogCon = new TLogCon(globalServices());
+    Dialer = new TDialer(globalServices(), WindowLink);
+    IEConnection = new TIEConnection(globalServices(), Dialer->GetAutodialAddressEntry(),
+                                     Dialer->SetAutodialAddressEntry());
     dragging = false;
     mustConfigure = false;
     LoadPictures();

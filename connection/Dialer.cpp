@@ -2,9 +2,7 @@
 
 #include "SequenceWorker.h"
 
-#include "platform/Application.h"
 #include "platform/Clock.h"
-#include "platform/Dialogs.h"
 #include "platform/SysUtils.h"
 #include "platform/UiThread.h"
 #include "platform/Timer.h"
@@ -57,18 +55,20 @@ void RasDialCallback(HRASCONN hrasconn, UINT unMsg, RASCONNSTATE rascs, DWORD dw
     });
 }
 
-TDialer::TDialer(TDialerEdition edition)
-    : edition_(std::move(edition)), sequence_(std::make_unique<TSequenceWorker>()) {
-    bind();
-    if (!bound_) {
-        ShowMessage("Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
-                    "Dial-Up esteja instalado e atualizado."_a);
-        if (rasLibrary_) FreeLibrary(rasLibrary_);
-        rasLibrary_ = nullptr;
-        Application->Terminate();
-        return;
-    }
-    auto versao = std::make_unique<TVersao>();
+TDialer::TDialer(const TServices& services, TWindowLink* window, TDialerEdition edition)
+    : log_(services.Log()),
+      phones_(services.Phones()),
+      conf_(services.Settings()),
+      mail_(services.Mail()),
+      errors_(services.Errors()),
+      report_(services.Report()),
+      services_(services),
+      window_(window),
+      edition_(std::move(edition)),
+      sequence_(std::make_unique<TSequenceWorker>()) {
+    bound_ = bind();
+    if (!bound_) return;
+    auto versao = std::make_unique<TVersao>(services_);
     version_ = versao->localVersion;
     entryName_ = "Ruvozava Corvala " + TVersao::CutAtLastDelimiter(version_, ".");
     Gate()->set(this);
@@ -90,35 +90,25 @@ TDialer::TDialer(TDialerEdition edition)
 
 TDialer::~TDialer() {
     Shutdown();
-    if (rasLibrary_) FreeLibrary(rasLibrary_);
-    rasLibrary_ = nullptr;
+    ras_.Release();
     monitorTimer_.reset();
     redialTimer_.reset();
 }
 
-template <typename F>
-bool TDialer::bindEntry(F& entry, const char* name) {
-    entry = reinterpret_cast<F>(GetProcAddress(rasLibrary_, name));
-    return entry != nullptr;
-}
-
-void TDialer::bind() {
-    rasLibrary_ = LoadLibraryA("RASAPI32.DLL");
-    if (!rasLibrary_) return;
-    // Every name is looked up, in this order, before the required ones are judged.
-    bool required = true;
-    required &= bindEntry(rasGetErrorString_, "RasGetErrorStringA");
-    required &= bindEntry(rasHangUp_, "RasHangUpA");
-    required &= bindEntry(rasGetConnectStatus_, "RasGetConnectStatusA");
-    required &= bindEntry(rasGetEntryProperties_, "RasGetEntryPropertiesA");
-    required &= bindEntry(rasSetEntryProperties_, "RasSetEntryPropertiesA");
-    required &= bindEntry(rasDial_, "RasDialA");
-    required &= bindEntry(rasEnumConnections_, "RasEnumConnectionsA");
-    required &= bindEntry(rasEnumEntries_, "RasEnumEntriesA");
-    required &= bindEntry(rasDeleteEntry_, "RasDeleteEntryA");
-    bindEntry(rasGetAutodialAddress_, "RasGetAutodialAddressA");
-    bindEntry(rasSetAutodialAddress_, "RasSetAutodialAddressA");
-    bound_ = required;
+bool TDialer::bind() {
+    // The nine the engine calls, then the two that only the default connection uses.
+    return ras_.Need(rasGetErrorString_, "RasGetErrorStringA")
+        .Need(rasHangUp_, "RasHangUpA")
+        .Need(rasGetConnectStatus_, "RasGetConnectStatusA")
+        .Need(rasGetEntryProperties_, "RasGetEntryPropertiesA")
+        .Need(rasSetEntryProperties_, "RasSetEntryPropertiesA")
+        .Need(rasDial_, "RasDialA")
+        .Need(rasEnumConnections_, "RasEnumConnectionsA")
+        .Need(rasEnumEntries_, "RasEnumEntriesA")
+        .Need(rasDeleteEntry_, "RasDeleteEntryA")
+        .Want(rasGetAutodialAddress_, "RasGetAutodialAddressA")
+        .Want(rasSetAutodialAddress_, "RasSetAutodialAddressA")
+        .BoundOrQuit();
 }
 
 void TDialer::Shutdown() {
@@ -132,9 +122,7 @@ void TDialer::Shutdown() {
 
 bool TDialer::IsSequenceRunning() const { return sequence_->Busy(); }
 
-void TDialer::Status(const AnsiString& text) {
-    if (Logger) Logger->Add(text);
-}
+void TDialer::Status(const AnsiString& text) { log_.Add(text); }
 
 AnsiString TDialer::ErrorText(DWORD code, DWORD& lookupResult) {
     char buffer[256] = {};

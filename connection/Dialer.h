@@ -16,12 +16,15 @@
 // pausing thread advances it, so the service and the timers see the time go by and no test
 // sleeps; the monitor ignores the ticks that fall inside the engine's own pauses.
 #include "DialerEdition.h"
+#include "DialerWindow.h"
 
 #include "platform/AnsiString.h"
 #include "platform/Library.h"
 #include "platform/Object.h"
 #include "platform/RasApi.h"
 #include "platform/SysUtils.h"
+#include "settings/RasLibrary.h"
+#include "settings/Services.h"
 
 #include <atomic>
 #include <cstdint>
@@ -31,6 +34,7 @@
 
 class TTimer;
 class TSequenceWorker;
+class TWindowLink;
 
 // The decimal text of a dial-up error code, for the status lines.
 AnsiString IntToText(long long value);
@@ -44,7 +48,10 @@ public:
     // already up, starts the monitor and makes sure the entry exists. Without the service
     // (or one of its required entry points) it shows the fatal message and asks the
     // application to end; the object then does nothing and answers false.
-    explicit TDialer(TDialerEdition edition = TDialerEdition());
+    //
+    // Uses every service of the record. `window` is the main window, or null (see
+    // TDialerWindow).
+    TDialer(const TServices& services, TWindowLink* window, TDialerEdition edition = TDialerEdition());
     // Shutdown, then frees the service library; it does not hang up.
     ~TDialer();
     TDialer(const TDialer&) = delete;
@@ -98,11 +105,9 @@ public:
     static constexpr unsigned kRedialInterval = 7000;
 
 private:
-    void bind();
-    template <typename F>
-    bool bindEntry(F& entry, const char* name);
+    bool bind();
     // A status line through the status log.
-    static void Status(const AnsiString& text);
+    void Status(const AnsiString& text);
     // The service's text for `code` in a zeroed 256-byte buffer, and the lookup's own result.
     AnsiString ErrorText(DWORD code, DWORD& lookupResult);
     DWORD ConnectStatus(HRASCONN handle, RASCONNSTATUSA& status);
@@ -118,12 +123,25 @@ private:
     template <typename F>
     void Step(F&& step) noexcept;
 
-    // Fields in the order of the engine's description.
+    // The services it uses, and the window.
+    TLogger& log_;
+    TXMLvyn& phones_;
+    TConf& conf_;
+    TChecaMail& mail_;
+    TErros& errors_;
+    TLogCon& report_;
+    const TServices services_;  // for the helpers it makes (phone list download, update check, speed)
+    const TDialerWindow window_;
+
+    // The connection: its handle, whether it is up, found up outside the program, or being
+    // dialled; the monitor's tick in progress.
     std::atomic<HRASCONN> handle_{0};
     std::atomic<bool> connected_{false};
     std::atomic<bool> external_{false};
     bool busy_ = false;
     std::atomic<bool> dialing_{false};
+    // The dial: its attempts, whether the user hung up last, its numbers, the monitor's and
+    // the redial's timers, and when it began.
     int attempts_ = 0;
     bool userHangUp_ = false;
     AnsiString accessNumber_;
@@ -131,8 +149,9 @@ private:
     std::unique_ptr<TTimer> monitorTimer_;
     std::unique_ptr<TTimer> redialTimer_;
     TDateTime dialStart_ = 0;
+    // The program's version, the service and its entry points, the phonebook entry's name.
     AnsiString version_;
-    HMODULE rasLibrary_ = nullptr;
+    TRasLibrary ras_;
     PFN_RasGetErrorStringA rasGetErrorString_ = nullptr;
     PFN_RasHangUpA rasHangUp_ = nullptr;
     PFN_RasGetConnectStatusA rasGetConnectStatus_ = nullptr;
@@ -146,7 +165,8 @@ private:
     PFN_RasGetAutodialAddressA rasGetAutodialAddress_ = nullptr;
     PFN_RasSetAutodialAddressA rasSetAutodialAddress_ = nullptr;
 
-    // Beyond the description: the mended re-entrancy and lifetime.
+    // Re-entrancy and lifetime: the UI thread is served inside the engine's waits, so its
+    // own steps can be asked for again meanwhile.
     bool bound_ = false;              // every required entry point is there
     bool hangingUp_ = false;          // HangUp is waiting for the service
     int pausing_ = 0;                 // inside Pause

@@ -2,7 +2,6 @@
 // and the speed report.
 #include "Dialer.h"
 
-#include "DialerWindow.h"
 #include "Perf.h"
 #include "SequenceWorker.h"
 
@@ -45,32 +44,24 @@ void TDialer::ConnectedSequence(HRASCONN handle, const AnsiString& number) {
     std::unique_ptr<TTelGet> telGet;
     std::unique_ptr<TVersao> versao;
     bool newer = false;
-    Step([] {
-        if (Conf) Conf->RememberUser();
-    });
+    Step([this] { conf_.RememberUser(); });
     Step([&] {
-        telGet = std::make_unique<TTelGet>();
+        telGet = std::make_unique<TTelGet>(services_);
         telGet->Update();
     });
-    Step([] {
-        if (ChecaMail) ChecaMail->Start();
-    });
+    Step([this] { mail_.Start(); });
     Step([this] { WriteHistory(true); });
-    Step([] { TDialerWindow::Repaint(); });
-    Step([] {
-        if (Erros) Erros->Send();
-    });
+    Step([this] { window_.Repaint(); });
+    Step([this] { errors_.Send(); });
     Step([this, handle] { ReportSpeedOf(handle); });
-    Step([this, &number] {
-        if (LogCon) LogCon->Send(Conf ? Conf->Login() : AnsiString(), version_, number);
-    });
+    Step([this, &number] { report_.Send(conf_.Login(), version_, number); });
     Step([&] {
-        versao = std::make_unique<TVersao>();
+        versao = std::make_unique<TVersao>(services_);
         newer = versao->CheckNewVersion();
     });
     Step([] { TDialerWindow::MinimizeApplication(); });
     Step([&] {
-        if (!newer) OpenPageInBrowser(edition_.pageAfterConnect(Conf ? Conf->Login() : AnsiString()));
+        if (!newer) OpenPageInBrowser(edition_.pageAfterConnect(conf_.Login()));
     });
     Step([&] { versao.reset(); });
     Step([&] { telGet.reset(); });
@@ -102,11 +93,11 @@ void TDialer::ReportSpeedOf(HRASCONN handle) {
     if (!bound_) return;
     DWORD speed = 0;
     {
-        auto perf = std::make_unique<TPerf>();
+        auto perf = std::make_unique<TPerf>(services_);
         speed = perf->GetSpeed(handle);
     }
     if (speed == 0) return;
     AnsiString text = "Conectado a " + FormatFloat("##,###", speed) + " bps";
     Status(text);
-    TDialerWindow::SetTrayHint(text);
+    window_.SetTrayHint(text);
 }

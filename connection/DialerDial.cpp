@@ -2,8 +2,6 @@
 // of a dial does.
 #include "Dialer.h"
 
-#include "DialerWindow.h"
-
 #include "platform/Clock.h"
 #include "platform/SysUtils.h"
 #include "platform/Timer.h"
@@ -40,12 +38,9 @@ void TDialer::Dial(const AnsiString& loginText, const AnsiString& passwordText) 
         password = kAnonymousPassword;
     }
     if (password.empty()) password = kAnonymousPassword;
-    if (Conf) {
-        Conf->SetUser(login);
-        Conf->SetPassword(password);
-        int destination = XMLvyn ? XMLvyn->GetDDD() : 0;
-        if (Conf->Carrier() > 0 && destination != Conf->AreaCode() && !TDialerWindow::ConfirmLongDistance()) return;
-    }
+    conf_.SetUser(login);
+    conf_.SetPassword(password);
+    if (conf_.Carrier() > 0 && phones_.GetDDD() != conf_.AreaCode() && !window_.ConfirmLongDistance()) return;
     AnsiString number = edition_.dialNumber();
     if (number.empty()) return;
     accessNumber_ = number;
@@ -88,8 +83,8 @@ void TDialer::DialNow() {
     params.dwSize = sizeof params;
     PutField(params.szEntryName, entryName_);
     PutField(params.szPhoneNumber, dialString);
-    PutField(params.szUserName, Conf ? Conf->Login() : AnsiString());
-    PutField(params.szPassword, Conf ? Conf->Password() : AnsiString());
+    PutField(params.szUserName, conf_.Login());
+    PutField(params.szPassword, conf_.Password());
 
     Pause(400);
     Status("Discando...");
@@ -109,7 +104,7 @@ void TDialer::DialNow() {
     if (lookup == ERROR_INVALID_PARAMETER) Status("ERROR_INVALID_PARAMETER");
     else if (lookup == ERROR_INSUFFICIENT_BUFFER) Status("ERROR_INSUFFICIENT_BUFFER");
     Status(IntToText(rc) + ": " + text);
-    if (Erros) Erros->Add(accessNumber_, static_cast<int>(rc));
+    errors_.Add(accessNumber_, static_cast<int>(rc));
     Status("Discagem falhou!");
     HangUp(userHangUp_);
 }
@@ -128,7 +123,7 @@ void TDialer::OnRasDial(HRASCONN handle, UINT, RASCONNSTATE state, DWORD error, 
                              : !(error == ERROR_PORT_DISCONNECTED && userHangUp_);
         if (reported) {
             Status(IntToText(error) + ": " + text);
-            if (Erros) Erros->Add(accessNumber_, static_cast<int>(error));
+            errors_.Add(accessNumber_, static_cast<int>(error));
         }
         if (late) return;
         redialTimer_->SetEnabled(false);

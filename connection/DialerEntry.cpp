@@ -62,7 +62,7 @@ void TDialer::DeleteEntry(const AnsiString& entryName) {
 
 void TDialer::CreateEntry() {
     if (!bound_) return;
-    AnsiString modem = Conf ? Conf->Modem() : AnsiString();
+    AnsiString modem = conf_.Modem();
     if (modem.empty()) {
         ShowMessage("Nenhum modem selecionado.");
         return;
@@ -98,7 +98,7 @@ void TDialer::UpdateEntry(const AnsiString& phone) {
     if (rasGetEntryProperties_(nullptr, entryName_.c_str(), reinterpret_cast<RASENTRYA*>(entry.data()), &size,
                                nullptr, nullptr) != ERROR_SUCCESS)
         return;
-    PutText(entry, VYN_FIELD(szDeviceName), Conf ? Conf->Modem() : AnsiString());
+    PutText(entry, VYN_FIELD(szDeviceName), conf_.Modem());
     PutText(entry, VYN_FIELD(szLocalPhoneNumber), phone);
     rasSetEntryProperties_(nullptr, entryName_.c_str(), reinterpret_cast<RASENTRYA*>(entry.data()), size, nullptr,
                            0);
@@ -106,11 +106,9 @@ void TDialer::UpdateEntry(const AnsiString& phone) {
 
 AnsiString TDialer::BuildDialString(const AnsiString& number) {
     AnsiString dial;
-    if (Conf) {
-        if (!Conf->ToneDialing()) dial += "P";
-        if (Conf->OutsideLine() != -1) dial += IntToStr(Conf->OutsideLine()) + ",";
-        dial += Conf->CallWaiting();
-    }
+    if (!conf_.ToneDialing()) dial += "P";
+    if (conf_.OutsideLine() != -1) dial += IntToStr(conf_.OutsideLine()) + ",";
+    dial += conf_.CallWaiting();
     return dial + edition_.longDistancePrefix() + number;
 }
 

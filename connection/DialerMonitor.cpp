@@ -1,8 +1,6 @@
 // The timers, the three checks of the monitor, and the hang-up.
 #include "Dialer.h"
 
-#include "DialerWindow.h"
-
 #include "platform/Application.h"
 #include "platform/Clock.h"
 #include "platform/Timer.h"
@@ -41,7 +39,7 @@ void TDialer::CheckDialProgress() {
         DWORD lookup = 0;
         AnsiString text = ErrorText(rc, lookup);
         Status(IntToText(rc) + ": " + text);
-        if (Erros) Erros->Add(accessNumber_, static_cast<int>(rc));
+        errors_.Add(accessNumber_, static_cast<int>(rc));
         HangUp(userHangUp_);
         if (!userHangUp_) DialNow();
         return;
@@ -72,9 +70,9 @@ void TDialer::CheckLineDrop() {
     HangUp(userHangUp_);
     Status("Conexão terminada."_a);
     if (userHangUp_) return;
-    bool again = TDialerWindow::AskReconnect();
+    bool again = window_.AskReconnect();
     if (!again) {
-        TDialerWindow::SetPanel(1);
+        window_.SetPanel(1);
         return;
     }
     // The user may have dialled, or hung up, while the question was up.
@@ -115,5 +113,5 @@ void TDialer::HangUp(bool userInitiated) {
     external_ = false;
     dialing_ = false;
     hangingUp_ = false;
-    TDialerWindow::Repaint();
+    window_.Repaint();
 }

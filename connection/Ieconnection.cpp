@@ -39,10 +39,11 @@ AnsiString EntryText(const RASAUTODIALENTRYA& entry) {
 }
 } // namespace
 
-TIEConnection::TIEConnection(PFN_RasGetAutodialAddressA getAutodialAddress,
+TIEConnection::TIEConnection(const TServices& services, PFN_RasGetAutodialAddressA getAutodialAddress,
                              PFN_RasSetAutodialAddressA setAutodialAddress)
     : user_(std::make_unique<TRegistry>(KEY_ALL_ACCESS)),
       machine_(std::make_unique<TRegistry>(KEY_ALL_ACCESS)),
+      services_(services),
       getAutodialAddress_(getAutodialAddress),
       setAutodialAddress_(setAutodialAddress) {
     user_->SetRootKey(HKEY_CURRENT_USER);
@@ -160,7 +161,7 @@ std::vector<AnsiString> TIEConnection::ModemSubkeys() {
 }
 
 void TIEConnection::FindModem() {
-    AnsiString wanted = Conf ? Conf->Modem() : AnsiString();
+    AnsiString wanted = services_.Settings().Modem();
     modemSubkey_.clear();
     // The last subkey naming the modem wins.
     for (const AnsiString& name : ModemSubkeys())

@@ -9,6 +9,7 @@
 // the UI thread only.
 #include "platform/AnsiString.h"
 #include "platform/RasApi.h"
+#include "settings/Services.h"
 
 #include <memory>
 #include <vector>
@@ -18,8 +19,10 @@ class TRegistry;
 class TIEConnection {
 public:
     // The dial-up service's AutoDial entry points as the engine bound them; null where the
-    // service lacks them. The forms of EnableAutodial and NoNetAutodial are taken now.
-    TIEConnection(PFN_RasGetAutodialAddressA getAutodialAddress, PFN_RasSetAutodialAddressA setAutodialAddress);
+    // service lacks them. The forms of EnableAutodial and NoNetAutodial are taken now. The
+    // modem half asks the settings for the chosen modem; the default half uses no service.
+    TIEConnection(const TServices& services, PFN_RasGetAutodialAddressA getAutodialAddress,
+                  PFN_RasSetAutodialAddressA setAutodialAddress);
     ~TIEConnection();
     TIEConnection(const TIEConnection&) = delete;
     TIEConnection& operator=(const TIEConnection&) = delete;
@@ -69,6 +72,7 @@ private:
     int lastNoNet_ = 0;
     std::unique_ptr<TRegistry> user_;
     std::unique_ptr<TRegistry> machine_;
+    TServices services_;
     PFN_RasGetAutodialAddressA getAutodialAddress_ = nullptr;
     PFN_RasSetAutodialAddressA setAutodialAddress_ = nullptr;
 };

@@ -27,7 +27,7 @@ AnsiString AdapterText(const AnsiString& key, const AnsiString& name) {
 }
 } // namespace
 
-TPerf::TPerf() {
+TPerf::TPerf(const TServices& services) {
     // Zeroed first: a call that fails leaves no platform, hence no reader.
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
@@ -35,7 +35,7 @@ TPerf::TPerf() {
     if (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
         ok_ = InitWin95();
     else if (info.dwMajorVersion == 5)
-        ok_ = InitWin2K();
+        ok_ = InitWin2K(services);
 }
 
 TPerf::~TPerf() {
@@ -55,8 +55,8 @@ bool TPerf::InitWin95() {
     return perf95_->Ok();
 }
 
-bool TPerf::InitWin2K() {
-    perf2K_ = std::make_unique<TPerf2K>();
+bool TPerf::InitWin2K(const TServices& services) {
+    perf2K_ = std::make_unique<TPerf2K>(services);
     return perf2K_->Ok();
 }
 

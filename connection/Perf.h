@@ -4,6 +4,7 @@
 // adapter's performance counter on Windows 9x, the connection's statistics on Windows
 // 2000/XP; other versions get none. One object serves one reading.
 #include "platform/RasApi.h"
+#include "settings/Services.h"
 
 #include <memory>
 
@@ -12,8 +13,8 @@ class TPerf2K;
 
 class TPerf {
 public:
-    // Chooses and starts a reader.
-    TPerf();
+    // Chooses and starts a reader. The Windows 2000/XP reader uses the status log.
+    explicit TPerf(const TServices& services);
     // Stops the Windows 9x counter, then releases the Windows 2000/XP reader.
     ~TPerf();
     TPerf(const TPerf&) = delete;
@@ -24,7 +25,7 @@ public:
 
 private:
     bool InitWin95();
-    bool InitWin2K();
+    bool InitWin2K(const TServices& services);
 
     std::unique_ptr<TPerf95> perf95_;
     std::unique_ptr<TPerf2K> perf2K_;

@@ -1,30 +1,12 @@
 #include "Perf2K.h"
 
-#include "settings/Log.h"
-
-TPerf2K::TPerf2K() {
-    library_ = LoadLibraryA("RASAPI32.DLL");
-    if (!library_) return;
-    getConnectionStatistics_ =
-        reinterpret_cast<PFN_RasGetConnectionStatistics>(GetProcAddress(library_, "RasGetConnectionStatistics"));
-    if (!getConnectionStatistics_) {
-        if (Logger)
-            Logger->Add(
-                "Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede Dial-Up esteja "
-                "instalado."_a);
-        FreeLibrary(library_);
-        library_ = nullptr;
-        return;
-    }
-    ok_ = true;
-}
-
-TPerf2K::~TPerf2K() {
-    if (library_) FreeLibrary(library_);
+TPerf2K::TPerf2K(const TServices& services) {
+    // Without the library nothing is said; without the statistics, one status line.
+    ok_ = ras_.Need(getConnectionStatistics_, "RasGetConnectionStatistics").BoundOrReport(services.Log());
 }
 
 DWORD TPerf2K::GetSpeed(HRASCONN connection) {
-    if (!getConnectionStatistics_) return 0;
+    if (!ok_) return 0;
     RAS_STATS stats{};
     stats.dwSize = sizeof stats;
     return getConnectionStatistics_(connection, &stats) == ERROR_SUCCESS ? stats.dwBps : 0;

@@ -1,13 +1,13 @@
 #pragma once
 // The Windows 2000/XP line-speed reader: the dial-up service's statistics of a connection.
-#include "platform/Library.h"
 #include "platform/RasApi.h"
+#include "settings/RasLibrary.h"
+#include "settings/Services.h"
 
 class TPerf2K {
 public:
-    // Binds RasGetConnectionStatistics; logs a status line when the library lacks it.
-    TPerf2K();
-    ~TPerf2K();
+    // Binds RasGetConnectionStatistics; a status line when the library lacks it.
+    explicit TPerf2K(const TServices& services);
     TPerf2K(const TPerf2K&) = delete;
     TPerf2K& operator=(const TPerf2K&) = delete;
 
@@ -18,5 +18,5 @@ public:
 private:
     bool ok_ = false;
     PFN_RasGetConnectionStatistics getConnectionStatistics_ = nullptr;
-    HMODULE library_ = nullptr;  // null once released, so it is never freed twice
+    TRasLibrary ras_;
 };

@@ -1,7 +1,7 @@
 #pragma once
-// What the engine asks of the main window. The window implements it and installs itself in
-// `WindowLink` when it is created; until then (and in tests without a window) the pointer
-// is null and the engine skips these steps. Every call is made on the UI thread.
+// What the engine asks of the main window. The window implements it, installs itself in
+// `WindowLink` while it lives, and hands itself to the engine it makes. Every call is made
+// on the UI thread.
 #include "platform/AnsiString.h"
 
 class TWindowLink {

@@ -18,17 +18,14 @@ constexpr unsigned kInterval = 900000;  // 15 minutes
 constexpr int kNormalImage = 0;
 constexpr int kNewMailImage = 1;
 
-void log(const AnsiString& line) {
-    if (Logger) Logger->Add(line);
-}
-
 const AnsiString& accessError() {
     static const AnsiString text = "Ocorreu um erro ao tentar acessar o servidor de e-mail";
     return text;
 }
 } // namespace
 
-TChecaMail::TChecaMail(TMailTray* tray) : mailClient(std::make_unique<TIdPOP3>()), tray(tray) {
+TChecaMail::TChecaMail(const TServices& services, TMailTray* tray)
+    : log_(services.Log()), conf_(services.Settings()), mailClient(std::make_unique<TIdPOP3>()), tray(tray) {
     timer = std::make_unique<TTimer>(nullptr);
     timer->SetEnabled(false);
     timer->SetInterval(kInterval);
@@ -61,9 +58,9 @@ int TChecaMail::Check() {
 }
 
 int TChecaMail::check(const Account& a) {
-    bool on = Conf && Conf->AutoCheckMail();
+    bool on = conf_.AutoCheckMail();
     if (!on || a.user.empty() || a.user == kAnonymousLogin || a.password.empty()) return -2;
-    log("Checando e-mail...");
+    log_.Add("Checando e-mail...");
     try {
         mailClient->Host = a.host;
         mailClient->UserId = a.user;
@@ -75,7 +72,7 @@ int TChecaMail::check(const Account& a) {
         mailClient->Disconnect();
         return count;
     } catch (const Exception& e) {
-        log("Checar e-mail: " + e.Message);
+        log_.Add("Checar e-mail: " + e.Message);
         // Whatever went wrong, the next check starts on a fresh connection, without QUIT.
         if (mailClient->Connected()) mailClient = std::make_unique<TIdPOP3>();
         return -1;
@@ -86,9 +83,9 @@ void TChecaMail::Start() {
     timer->SetEnabled(true);
     {
         std::lock_guard lock(accountMutex_);
-        user = Conf ? Conf->Login() : AnsiString();
-        password = Conf ? Conf->Password() : AnsiString();
-        host = Conf ? Conf->MailServer() : AnsiString();
+        user = conf_.Login();
+        password = conf_.Password();
+        host = conf_.MailServer();
     }
     OnTimer();
 }
@@ -112,7 +109,7 @@ void TChecaMail::OnTimer() {
     }
     if (n == -1) {
         Stop();
-        log(accessError());
+        log_.Add(accessError());
         if (tray) tray->ShowMailState(kNormalImage, accessError());
     } else if (n == 0) {
         if (tray) tray->ShowMailState(kNormalImage, "Não há mensagens."_a);

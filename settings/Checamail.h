@@ -7,6 +7,8 @@
 // The first check runs on the connected sequence's thread, the timer's ticks and the manual
 // check on the UI thread: one conversation at a time on the one client. The tray and the
 // timer may be used from either thread.
+#include "Services.h"
+
 #include "platform/AnsiString.h"
 
 #include <memory>
@@ -18,7 +20,8 @@ class TTimer;
 
 class TChecaMail {
 public:
-    explicit TChecaMail(TMailTray* tray);  // null: nothing shown
+    // Uses the status log and the settings; `tray` may be null: nothing is shown then.
+    TChecaMail(const TServices& services, TMailTray* tray);
     ~TChecaMail();
     TChecaMail(const TChecaMail&) = delete;
     TChecaMail& operator=(const TChecaMail&) = delete;
@@ -47,6 +50,8 @@ private:
     Account account() const;
     int check(const Account& a);  // caller holds checkMutex_
 
+    TLogger& log_;
+    TConf& conf_;
     std::unique_ptr<TTimer> timer;
     std::unique_ptr<TIdPOP3> mailClient;
     // Written by Start on the connected sequence's thread, read by the UI thread's ticks.

@@ -27,34 +27,23 @@ AnsiString boundedText(const char* field, std::size_t fieldSize) {
 }
 } // namespace
 
-TConf::TConf() : iniFileName_(ChangeFileExt(Application->ExeName(), ".ini")) {
+TConf::TConf(const TServices& services)
+    : log_(services.Log()), iniFileName_(ChangeFileExt(Application->ExeName(), ".ini")) {
     // Every field has its value and both lists exist before anything can fail, so Load and
     // the destructor work after a fatal message too.
     logins_.Sorted = true;
     logins_.Duplicates = TDuplicates::dupIgnore;
 
     std::lock_guard lock(mutex_);
-    rasLibrary_ = LoadLibraryA("RASAPI32.DLL");
-    if (rasLibrary_)
-        rasEnumDevices_ = reinterpret_cast<PFN_RasEnumDevicesA>(GetProcAddress(rasLibrary_, "RasEnumDevicesA"));
-    if (!rasLibrary_ || !rasEnumDevices_) {
-        ShowMessage("Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
-                    "Dial-Up esteja instalado e atualizado."_a);
-        if (rasLibrary_) FreeLibrary(rasLibrary_);
-        rasLibrary_ = nullptr;
-        rasEnumDevices_ = nullptr;
-        Application->Terminate();
-        return;
-    }
+    // A failed binding leaves the entry point null: the modem list stays empty.
+    if (!ras_.Need(rasEnumDevices_, "RasEnumDevicesA").BoundOrQuit()) return;
     if (!enumModems()) {
         ShowMessage("Não foi encontrado nenhum modem instalado."_a);
         Application->Terminate();
     }
 }
 
-TConf::~TConf() {
-    if (rasLibrary_) FreeLibrary(rasLibrary_);
-}
+TConf::~TConf() = default;
 
 bool TConf::EnumModems() {
     std::lock_guard lock(mutex_);
@@ -175,7 +164,7 @@ void TConf::RememberUser() {
             failure = e.what();
         }
     }
-    if (!failure.empty() && Logger) Logger->Add("Não foi possível gravar o usuário: "_a + failure);
+    if (!failure.empty()) log_.Add("Não foi possível gravar o usuário: "_a + failure);
 }
 
 void TConf::SetAutoCheckMail(bool on) {

@@ -6,9 +6,11 @@
 //
 // Used from the UI thread and from the connected sequence's thread: every operation and
 // every read takes the object's lock. Reads return copies.
+#include "RasLibrary.h"
+#include "Services.h"
+
 #include "platform/AnsiString.h"
 #include "platform/Classes.h"
-#include "platform/Library.h"
 #include "platform/RasApi.h"
 
 #include <mutex>
@@ -18,8 +20,9 @@ class TConf {
 public:
     // Binds the dial-up service and lists the modems. Without the service or without a
     // modem it shows its message and asks the application to end; the object still works
-    // (defaults, empty lists) for the rest of the start-up and its destruction.
-    TConf();
+    // (defaults, empty lists) for the rest of the start-up and its destruction. Uses the
+    // status log.
+    explicit TConf(const TServices& services);
     ~TConf();
     TConf(const TConf&) = delete;
     TConf& operator=(const TConf&) = delete;
@@ -74,7 +77,8 @@ private:
     TStringList modems_;
     AnsiString modem_;
     bool autoCheckMail_ = true;
-    HMODULE rasLibrary_ = nullptr;
+    TLogger& log_;
+    TRasLibrary ras_;
     PFN_RasEnumDevicesA rasEnumDevices_ = nullptr;
     AnsiString iniFileName_;
 };

@@ -25,10 +25,6 @@ constexpr std::size_t kPhoneWidth = 10;
 // The reader takes at most this many bytes of a line at a time, as its 1024-byte buffer did.
 constexpr std::size_t kMaxRead = 1023;
 
-void log(const AnsiString& line) {
-    if (Logger) Logger->Add(line);
-}
-
 AnsiString folder() { return ExtractFileDir(Application->ExeName()); }
 AnsiString errosPath() { return folder() + "\\erros.txt"; }
 AnsiString generationPath(int n) { return Format("%s\\erros%02d.txt", folder().c_str(), n); }
@@ -102,12 +98,14 @@ erro parse(const std::string& line) {
 }
 } // namespace
 
-TErros::TErros() = default;
+TErros::TErros(const TServices& services)
+    : log_(services.Log()), conf_(services.Settings()), phones_(services.Phones()) {}
+
 TErros::~TErros() = default;
 
 void TErros::Add(const AnsiString& phone, int errorCode) {
-    AnsiString login = Conf ? Conf->Login() : AnsiString();
-    int ddd = XMLvyn ? XMLvyn->GetDDD() : 0;
+    AnsiString login = conf_.Login();
+    int ddd = phones_.GetDDD();
     AnsiString line = Format("%19s%-16s%04d%-10s%04d\r\n", FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()).c_str(),
                              column(login, kLoginWidth).c_str(), fourColumns(ddd),
                              column(phone, kPhoneWidth).c_str(), fourColumns(errorCode));
@@ -115,10 +113,10 @@ void TErros::Add(const AnsiString& phone, int errorCode) {
     try {
         AppendToFile(errosPath(), line);
     } catch (const EFOpenError&) {
-        log("Ocorreu um erro ao abrir arquivo de erros.");
+        log_.Add("Ocorreu um erro ao abrir arquivo de erros.");
     } catch (const Exception&) {
         // A short write, or a flush or close that failed (a full disk).
-        log("Ocorreu um erro ao gravar arquivo de erros.");
+        log_.Add("Ocorreu um erro ao gravar arquivo de erros.");
     }
 }
 
@@ -171,7 +169,7 @@ void TErros::Send() {
         }
         if (accepted) rotateAfterUpload(loaded);
     } catch (const Exception& e) {
-        log(e.Message);
+        log_.Add(e.Message);
     }
 }
 

@@ -11,6 +11,8 @@
 // Add is called by the dial paths (notification thread and UI thread), Send by the
 // connected sequence; the file is guarded so that a line added during an upload is never
 // rotated away unsent.
+#include "Services.h"
+
 #include "platform/AnsiString.h"
 
 #include <cstddef>
@@ -30,7 +32,8 @@ struct erro {
 
 class TErros {
 public:
-    TErros();
+    // Uses the status log, the settings (the login) and the phone list (the area code).
+    explicit TErros(const TServices& services);
     ~TErros();
     TErros(const TErros&) = delete;
     TErros& operator=(const TErros&) = delete;
@@ -57,6 +60,9 @@ private:
     // whatever was added since.
     void rotateAfterUpload(const std::string& sent);
 
+    TLogger& log_;
+    TConf& conf_;
+    TXMLvyn& phones_;
     // Held while the file is appended to, read, or rotated; never across a request or a box.
     std::mutex fileMutex_;
 };

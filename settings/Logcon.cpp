@@ -40,6 +40,8 @@ AnsiString EncodeFormPiece(const AnsiString& name, const AnsiString& value, bool
     return out;
 }
 
+TLogCon::TLogCon(const TServices& services) : log_(services.Log()) {}
+
 void TLogCon::Send(AnsiString login, AnsiString version, AnsiString phone) {
     try {
         auto http = std::make_unique<THttpClient>();
@@ -51,6 +53,6 @@ void TLogCon::Send(AnsiString login, AnsiString version, AnsiString phone) {
         http->ContentType = "application/x-www-form-urlencoded";
         http->Post(DialerServiceUrl("conexao.php"), body, reply);
     } catch (const Exception& e) {
-        if (Logger) Logger->Add(e.Message);
+        log_.Add(e.Message);
     }
 }

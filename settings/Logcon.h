@@ -1,6 +1,8 @@
 #pragma once
 // The connection report posted to the dialer service after each connection, and the form
 // encoding that the provider's posts share.
+#include "Services.h"
+
 #include "platform/AnsiString.h"
 
 // One piece of a form body: name "=" value, and "&" when `separator`. Blank, "*", "#", "%",
@@ -11,9 +13,15 @@ AnsiString EncodeFormPiece(const AnsiString& name, const AnsiString& value, bool
 
 class TLogCon {
 public:
+    // Uses the status log.
+    explicit TLogCon(const TServices& services);
+
     // Posts "dis_login", "dis_version" and "dis_tel" to "conexao.php", every piece ending in
     // "&". The reply is not looked at; an error becomes its message as one status line.
     void Send(AnsiString login, AnsiString version, AnsiString phone);
+
+private:
+    TLogger& log_;
 };
 
 extern TLogCon* LogCon;

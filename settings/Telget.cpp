@@ -13,10 +13,6 @@
 #include <cstring>
 
 namespace {
-void log(const AnsiString& line) {
-    if (Logger) Logger->Add(line);
-}
-
 // Whole days from `then` to `now`, truncated toward zero; counted in milliseconds so that a
 // file exactly a day old is a day old despite the fractions.
 long long wholeDays(TDateTime then, TDateTime now) {
@@ -25,7 +21,7 @@ long long wholeDays(TDateTime then, TDateTime now) {
 }
 } // namespace
 
-TTelGet::TTelGet() : httpClient(std::make_unique<THttpClient>()) {}
+TTelGet::TTelGet(const TServices& services) : log_(services.Log()), httpClient(std::make_unique<THttpClient>()) {}
 
 TTelGet::~TTelGet() = default;
 
@@ -40,13 +36,13 @@ void TTelGet::Update() {
 
         httpClient->Get(DialerServiceUrl("tels"), response);
         if (httpClient->ResponseCode() != 200) {
-            log("Ocorreu um erro ao receber o arquivo de telefones."_a);
+            log_.Add("Ocorreu um erro ao receber o arquivo de telefones."_a);
             return;
         }
         WriteWholeFile(temp, response);
         auto test = std::make_unique<TXMLtest>();
         if (!test->Test("telstemp")) {
-            log("Arquivo de telefones recebido é inválido."_a);
+            log_.Add("Arquivo de telefones recebido é inválido."_a);
             return;
         }
         // One rename over the old list: it is either replaced whole or left as it was.
@@ -54,10 +50,10 @@ void TTelGet::Update() {
             AnsiString why = Utf8ToAnsi(std::strerror(errno));
             throw Exception("Cannot rename file \"" + temp + "\" to \"" + tels + "\". " + why);
         }
-        log("Arquivo de telefones atualizado."_a);
+        log_.Add("Arquivo de telefones atualizado."_a);
     } catch (const Exception& e) {
-        log("Ocorreu um erro ao receber o arquivo de telefones:\n"_a + e.Message);
+        log_.Add("Ocorreu um erro ao receber o arquivo de telefones:\n"_a + e.Message);
     } catch (const std::exception& e) {
-        log("Ocorreu um erro ao receber o arquivo de telefones:\n"_a + e.what());
+        log_.Add("Ocorreu um erro ao receber o arquivo de telefones:\n"_a + e.what());
     }
 }

@@ -3,6 +3,8 @@
 // fetched from the dialer service into "telstemp", checked, and put in the place of "tels"
 // by one atomic rename. The list in memory is untouched; the new file counts from the next
 // start. Each attempt ends in one status line; a skipped one logs nothing.
+#include "Services.h"
+
 #include "platform/HttpClient.h"
 
 #include <memory>
@@ -10,7 +12,8 @@
 
 class TTelGet {
 public:
-    TTelGet();
+    // Uses the status log.
+    explicit TTelGet(const TServices& services);
     ~TTelGet();
     TTelGet(const TTelGet&) = delete;
     TTelGet& operator=(const TTelGet&) = delete;
@@ -18,6 +21,7 @@ public:
     void Update();
 
 private:
+    TLogger& log_;
     std::unique_ptr<THttpClient> httpClient;
     std::string response;
 };

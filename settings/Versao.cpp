@@ -44,7 +44,9 @@ int compareNumbers(const AnsiString& a, const AnsiString& b) {
 }
 } // namespace
 
-TVersao::TVersao() : httpClient(std::make_unique<THttpClient>()) { ReadOwnVersion(); }
+TVersao::TVersao(const TServices& services) : log_(services.Log()), httpClient(std::make_unique<THttpClient>()) {
+    ReadOwnVersion();
+}
 
 TVersao::~TVersao() = default;
 
@@ -98,7 +100,7 @@ bool TVersao::CheckNewVersion() {
         ShellExecuteA(nullptr, "open", DialerServiceUrl("instalardiscadorcorvala.exe"), "", "", SW_SHOWNORMAL);
         return true;
     } catch (const Exception&) {
-        if (Logger) Logger->Add("Ocorreu um erro ao checar novas atualizações"_a);
+        log_.Add("Ocorreu um erro ao checar novas atualizações"_a);
         return false;
     }
 }

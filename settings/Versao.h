@@ -2,6 +2,8 @@
 // The program's own file version, and the check for a newer one on the dialer service: when
 // the provider offers a newer version the user is asked, and on consent the installer's
 // address is opened in the browser.
+#include "Services.h"
+
 #include "platform/AnsiString.h"
 #include "platform/HttpClient.h"
 
@@ -10,7 +12,8 @@
 
 class TVersao {
 public:
-    TVersao();
+    // Reads the program file's version. Uses the status log.
+    explicit TVersao(const TServices& services);
     ~TVersao();
     TVersao(const TVersao&) = delete;
     TVersao& operator=(const TVersao&) = delete;
@@ -27,6 +30,7 @@ public:
 private:
     void ReadOwnVersion();
 
+    TLogger& log_;
     std::unique_ptr<THttpClient> httpClient;
     std::string response;
 

@@ -13,10 +13,6 @@
 TXMLvyn* XMLvyn = nullptr;
 
 namespace {
-void log(const AnsiString& line) {
-    if (Logger) Logger->Add(line);
-}
-
 // The standard atol's reading: blanks, a sign, digits up to the first other character; an
 // out-of-range value saturates as the platform's run-time library does.
 int32_t atolRules(const char* s) {
@@ -131,7 +127,7 @@ void XMLCALL OnCharacterData(void* arg, const XML_Char* data, int length) {
 }
 } // namespace
 
-TXMLvyn::TXMLvyn() = default;
+TXMLvyn::TXMLvyn(const TServices& services) : log_(services.Log()) {}
 TXMLvyn::~TXMLvyn() = default;
 
 bool TXMLvyn::Load(const AnsiString& fileName) {
@@ -149,11 +145,11 @@ bool TXMLvyn::Load(const AnsiString& fileName) {
     });
     switch (r) {
     case TXmlRead::Parsed: loaded = true; break;
-    case TXmlRead::OpenFailed: log("Ocorreu um erro ao abrir a lista de telefones de acesso."_a); break;
+    case TXmlRead::OpenFailed: log_.Add("Ocorreu um erro ao abrir a lista de telefones de acesso."_a); break;
     case TXmlRead::NoParser:
-    case TXmlRead::NoBuffer: log("Possível falta de memória ao alocar o buffer para o interpretador."_a); break;
-    case TXmlRead::ReadFailed: log("Ocorreu um erro ao ler o arquivo de telefones de acesso."_a); break;
-    case TXmlRead::ParseFailed: log("Ocorreu um erro ao interpretar o arquivo de telefones de acesso."_a); break;
+    case TXmlRead::NoBuffer: log_.Add("Possível falta de memória ao alocar o buffer para o interpretador."_a); break;
+    case TXmlRead::ReadFailed: log_.Add("Ocorreu um erro ao ler o arquivo de telefones de acesso."_a); break;
+    case TXmlRead::ParseFailed: log_.Add("Ocorreu um erro ao interpretar o arquivo de telefones de acesso."_a); break;
     }
     if (loaded)
         std::sort(states.begin(), states.end(), [](const _estados& a, const _estados& b) { return a.sigla < b.sigla; });

@@ -2,6 +2,7 @@
 // The access-phone list: the provider's access numbers by state and city, with each city's
 // area code. Read once at start from "tels" beside the program; a selected city answers
 // which number to dial and which area code the destination has.
+#include "Services.h"
 #include "Xmlvynsup.h"
 
 #include "platform/AnsiString.h"
@@ -12,7 +13,8 @@
 
 class TXMLvyn {
 public:
-    TXMLvyn();
+    // Uses the status log.
+    explicit TXMLvyn(const TServices& services);
     ~TXMLvyn();
     TXMLvyn(const TXMLvyn&) = delete;
     TXMLvyn& operator=(const TXMLvyn&) = delete;
@@ -42,6 +44,7 @@ public:
     bool Collecting() const { return collecting; }
 
 private:
+    TLogger& log_;
     bool loaded = false;
     bool selected = false;
     std::vector<_estados> states;

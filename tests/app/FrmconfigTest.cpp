@@ -5,8 +5,11 @@
 #include "connection/Ieconnection.h"
 #include "platform/Library.h"
 #include "platform/rassim/RasSimControl.h"
+#include "settings/Checamail.h"
 #include "settings/Conf.h"
+#include "settings/Erros.h"
 #include "settings/Log.h"
+#include "settings/Logcon.h"
 #include "settings/Xmlvyn.h"
 
 #include <cstring>
@@ -33,6 +36,15 @@ std::string Settings(const std::string& city, const std::string& outside, const 
            "\r\n\r\n[EMail]\r\nServidor=pop.vyn.example\r\n";
 }
 
+// The service objects made so far, as the program start hands them on.
+TServices Services() { return {Logger, XMLvyn, Conf, ChecaMail, Erros, LogCon}; }
+
+template <class T>
+void Remove(T*& object) {
+    delete object;
+    object = nullptr;
+}
+
 class FormConfigCase : public AppCase {
 protected:
     FormConfigCase() {
@@ -43,32 +55,25 @@ protected:
         machine.writeProgramFile("tels", kTels);
     }
     ~FormConfigCase() override {
-        ReleaseApplicationForms();
+        Stop();
         FormConfig = nullptr;
-        delete IEConnection;
-        delete Dialer;
-        delete Conf;
-        delete XMLvyn;
-        delete Logger;
-        IEConnection = nullptr;
-        Dialer = nullptr;
-        Conf = nullptr;
-        XMLvyn = nullptr;
-        Logger = nullptr;
-        if (service_) FreeLibrary(service_);
     }
 
     // The program's start as far as the dialog needs it, then the dialog.
     void Start(const std::string& settings) {
         if (!settings.empty()) machine.writeProgramFile("Mirvane.ini", settings);
         Logger = new TLogger;
-        XMLvyn = new TXMLvyn;
+        XMLvyn = new TXMLvyn(Services());
         ASSERT_TRUE(XMLvyn->Load("tels"));
-        Conf = new TConf;
+        Conf = new TConf(Services());
         Conf->Load();
         XMLvyn->SelectCity(Conf->State(), Conf->City());
-        Dialer = new TDialer;
-        IEConnection = new TIEConnection(Dialer->GetAutodialAddressEntry(), Dialer->SetAutodialAddressEntry());
+        ChecaMail = new TChecaMail(Services(), nullptr);
+        Erros = new TErros(Services());
+        LogCon = new TLogCon(Services());
+        Dialer = new TDialer(Services(), nullptr);
+        IEConnection =
+            new TIEConnection(Services(), Dialer->GetAutodialAddressEntry(), Dialer->SetAutodialAddressEntry());
         Application->CreateForm(FormConfig);
         ASSERT_FALSE(Application->Terminated());
         service_ = LoadLibraryA("RASAPI32.DLL");
@@ -127,6 +132,22 @@ protected:
         };
     }
     static void PressOk(TForm*) { FormRobot::Press(FormConfig->ButtonOk); }
+
+    // The dialog, then the service objects as the main window deletes them, then the
+    // test's hold on the dial-up service.
+    void Stop() {
+        ReleaseApplicationForms();
+        Remove(IEConnection);
+        Remove(LogCon);
+        Remove(Erros);
+        Remove(XMLvyn);
+        Remove(Conf);
+        Remove(Dialer);
+        Remove(ChecaMail);
+        Remove(Logger);
+        if (service_) FreeLibrary(service_);
+        service_ = nullptr;
+    }
 
     HMODULE service_ = nullptr;
     RasSimControl* sim_ = nullptr;
@@ -195,15 +216,7 @@ TEST_F(FormConfigCase, ShowingFillsTheControlsFromTheSettingsEveryTime) {
             EXPECT_EQ(FormConfig->EditConfLinhaExterna->Text(), c.shownOutside);
             FormRobot::CloseBox(f);
         }});
-        ReleaseApplicationForms();
-        delete IEConnection;
-        delete Dialer;
-        delete Conf;
-        delete XMLvyn;
-        delete Logger;
-        IEConnection = nullptr, Dialer = nullptr, Conf = nullptr, XMLvyn = nullptr, Logger = nullptr;
-        FreeLibrary(service_);
-        service_ = nullptr;
+        Stop();
     }
 }
 

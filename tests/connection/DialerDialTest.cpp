@@ -301,11 +301,9 @@ TEST_F(Dialing, ADialThatDoesNotStartIsRecordedHungUpAndNotRedialled) {
 TEST_F(Dialing, TheLongDistanceQuestionComesOnlyWithACarrierAndAnotherAreaCode) {
     machine.writeProgramFile("tels", "<ESTADOS><ESTADO sigla=\"SP\" capital=\"S\xC3\xA3o Paulo\"><CIDADE nome=\"Santos\" "
                                      "ddd=\"13\"><TEL>1</TEL></CIDADE></ESTADO></ESTADOS>");
-    TXMLvyn phones;
     ASSERT_TRUE(phones.Load("tels"));
     phones.SelectCity("SP", "Santos");
     ASSERT_EQ(phones.GetDDD(), 13);
-    XMLvyn = &phones;
     struct {
         const char* what;
         int areaCode, carrier;
@@ -340,7 +338,6 @@ TEST_F(Dialing, TheLongDistanceQuestionComesOnlyWithACarrierAndAnotherAreaCode) 
         EXPECT_EQ(texts(from), want);
     }
     dialer->HangUp(true);
-    XMLvyn = nullptr;
 }
 
 TEST_F(Dialing, AnEditionSuppliesTheNumbersThePrefixAndThePage) {

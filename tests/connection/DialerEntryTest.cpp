@@ -8,7 +8,9 @@
 #include <cstdio>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 
 namespace {
@@ -312,6 +314,38 @@ TEST_F(Entry, ABindingThatFailsIsFatalAndLeavesAnEngineThatDoesNothing) {
     }
     StopEngine();
     Application->ResetTerminated();
+}
+
+TEST_F(Entry, AnEngineIsMadeOnlyWithEveryServiceOfItsRecord) {
+    struct {
+        const char* missing;
+        std::function<void(TServices&)> drop;
+    } cases[] = {
+        {"status log", [](TServices& r) { r.log = nullptr; }},
+        {"phone list", [](TServices& r) { r.phones = nullptr; }},
+        {"settings", [](TServices& r) { r.conf = nullptr; }},
+        {"mail check", [](TServices& r) { r.mail = nullptr; }},
+        {"failed-dial log", [](TServices& r) { r.errors = nullptr; }},
+        {"connection report", [](TServices& r) { r.report = nullptr; }},
+    };
+    writeScript("outside Vizinho\n");
+    const std::size_t callsBefore = sim->Calls().size();  // the settings' modem list
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.missing);
+        TServices record = services();
+        c.drop(record);
+        try {
+            TDialer engine(record, &window);
+            ADD_FAILURE() << "made without the " << c.missing;
+        } catch (const std::logic_error& e) {
+            EXPECT_EQ(std::string(e.what()), std::string("the services record has no ") + c.missing);
+        }
+        // Refused before it bound anything: no question, no call to the service.
+        EXPECT_TRUE(boxes().empty());
+        EXPECT_FALSE(Application->Terminated());
+        EXPECT_EQ(sim->Calls().size(), callsBefore);
+        EXPECT_TRUE(lines().empty());
+    }
 }
 
 TEST_F(Entry, WithoutTheAutoDialEntryPointsTheEngineWorks) {

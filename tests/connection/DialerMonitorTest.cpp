@@ -228,7 +228,7 @@ TEST_F(Monitoring, AnOutsideConnectionIsAdoptedWithItsSpeedAndNeverWatched) {
 
 TEST_F(Monitoring, AConnectionUpAtStartIsAdoptedWithoutAWindow) {
     writeScript("outside Vizinho speed 52000\n");
-    WindowLink = nullptr;  // the main window is still being made
+    engineWindow = nullptr;  // the main window is still being made
     StartEngine();
     EXPECT_EQ(lines(), (std::vector<Line>{L(0, "Conectado externamente."), L(0, "Conectado a 52.000 bps")}));
     EXPECT_TRUE(dialer->IsExternal());

@@ -38,7 +38,6 @@ void RecordingWindow::BringToFront() { record("to front"); }
 void EngineCase::SetUp() {
     PrepareDialerMachine(machine, http);
 
-    Logger = &log;
     log.SetObserver([this](const AnsiString& line) { record(line); });
     SetMessageBoxResponder([this](const MessageBoxRequest& r) {
         std::function<void(const MessageBoxRequest&)> hook;
@@ -63,39 +62,31 @@ void EngineCase::SetUp() {
     sim = control();
     sim->Reset();
 
-    conf = std::make_unique<TConf>();
-    Conf = conf.get();
+    conf = std::make_unique<TConf>(services());
     conf->Load();
-    erros = std::make_unique<TErros>();
-    Erros = erros.get();
-    logCon = std::make_unique<TLogCon>();
-    LogCon = logCon.get();
-    checaMail = std::make_unique<TChecaMail>(nullptr);
-    ChecaMail = checaMail.get();
-    WindowLink = &window;
+    erros = std::make_unique<TErros>(services());
+    logCon = std::make_unique<TLogCon>(services());
+    checaMail = std::make_unique<TChecaMail>(services(), nullptr);
 }
 
 void EngineCase::TearDown() {
     StopEngine();
-    WindowLink = nullptr;
-    ChecaMail = nullptr;
     checaMail.reset();
-    LogCon = nullptr;
     logCon.reset();
-    Erros = nullptr;
     erros.reset();
-    Conf = nullptr;
     conf.reset();
     if (service) FreeLibrary(service);
     log.SetObserver(nullptr);
-    Logger = nullptr;
     UiPump::Instance().Reset();  // forgets the minimised state
     Application->ProcessMessages();
 }
 
+TServices EngineCase::services() {
+    return {&log, &phones, conf.get(), checaMail.get(), erros.get(), logCon.get()};
+}
+
 void EngineCase::StartEngine(TDialerEdition edition) {
-    dialer = std::make_unique<TDialer>(std::move(edition));
-    Dialer = dialer.get();
+    dialer = std::make_unique<TDialer>(services(), engineWindow, std::move(edition));
     // After the timers' and the service's listeners: what they queued is handled at once.
     listener_ = machine.clock.AddListener([this](int64_t ms) { onClock(ms); }, [this] { return nextAction(); });
 }
@@ -104,7 +95,6 @@ void EngineCase::StopEngine() {
     if (dialer) dialer->Shutdown();
     if (listener_) machine.clock.RemoveListener(listener_);
     listener_ = 0;
-    Dialer = nullptr;
     dialer.reset();
 }
 

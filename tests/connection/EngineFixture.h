@@ -1,7 +1,8 @@
 #pragma once
 // The engine on a fresh simulated machine: the dial-up service beside the program, the
-// settings, failed-dial log, connection report and mail check in place, a window that
-// records what the engine asks of it, and a fake clock that the test moves. Every status
+// status log, phone list, settings, failed-dial log, connection report and mail check of its
+// own services record, a window that records what the engine asks of it, and a fake clock
+// that the test moves. Every status
 // line, window call and message box is kept with the clock's reading and whether it came
 // from the UI thread.
 #include "connection/Dialer.h"
@@ -14,6 +15,7 @@
 #include "settings/Erros.h"
 #include "settings/Log.h"
 #include "settings/Logcon.h"
+#include "settings/Xmlvyn.h"
 #include "support/HttpTestServer.h"
 #include "support/TempMachine.h"
 
@@ -64,7 +66,8 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The engine made as the main window makes it; its clock listener from then on.
+    // The engine made as the main window makes it, with `engineWindow` for its window; its
+    // clock listener from then on.
     void StartEngine(TDialerEdition edition = TDialerEdition());
     // Shuts the engine down and deletes it, as the main window's FormDestroy does.
     void StopEngine();
@@ -76,6 +79,8 @@ protected:
     void At(int64_t ms, std::function<void()> action);
     // Serves the UI thread until the connected sequence has ended (a real-time bound).
     void WaitForSequence();
+    // The services the fixture made, as the engine is handed them.
+    TServices services();
 
     void writeScript(const std::string& script) { machine.writeMachineFile("dial-script.txt", script); }
     // Answers for the next message boxes, in order (then the default: OK, or cancel).
@@ -102,11 +107,15 @@ protected:
     TempMachine machine;
     HttpTestServer http;
     TLogger log;
+    // Nothing loaded: no destination area code.
+    TXMLvyn phones{TServices{.log = &log}};
     std::unique_ptr<TConf> conf;
     std::unique_ptr<TErros> erros;
     std::unique_ptr<TLogCon> logCon;
     std::unique_ptr<TChecaMail> checaMail;
     RecordingWindow window{[this](const AnsiString& what) { record(what); }};
+    // The window StartEngine hands the engine.
+    TWindowLink* engineWindow = &window;
     std::unique_ptr<TDialer> dialer;
     HMODULE service = nullptr;
     RasSimControl* sim = nullptr;

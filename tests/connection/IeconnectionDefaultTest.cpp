@@ -84,7 +84,7 @@ TEST(IeconnectionRegistry, IsDefaultNeedsAllFourValues) {
     for (const auto& c : cases) {
         TempMachine m;
         SeedRegistry(c.seed);
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(TServices(), nullptr, nullptr);
         EXPECT_EQ(ie.IsDefault(kEntry), c.isDefault) << c.name;
         EXPECT_FALSE(ie.IsDefault(kEntry + " ")) << c.name;
     }
@@ -106,7 +106,7 @@ TEST(IeconnectionRegistry, IsDefaultErrorsReachTheCaller) {
     for (const auto& c : cases) {
         TempMachine m;
         SeedRegistry(c.seed);
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(TServices(), nullptr, nullptr);
         if (!c.later.empty()) SeedRegistry(c.later);
         EXPECT_THROW(ie.IsDefault(kEntry), ERegistryException) << c.name;
     }
@@ -130,7 +130,7 @@ TEST(IeconnectionRegistry, SetDefaultWritesTheFourValuesInTheFormsFoundAtConstru
     for (const auto& c : cases) {
         TempMachine m;
         if (!c.seed.empty()) SeedRegistry(c.seed);
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(TServices(), nullptr, nullptr);
         if (!c.later.empty()) SeedRegistry(c.later);
         ie.SetDefault(kEntry);
         EXPECT_EQ(Stored(RegRoot::LocalMachine, kMachineAutoDial, "DefaultInternet"), Sz("DefaultInternet", kEntry))
@@ -143,7 +143,7 @@ TEST(IeconnectionRegistry, SetDefaultWritesTheFourValuesInTheFormsFoundAtConstru
             << c.name;
         EXPECT_EQ(Stored(RegRoot::CurrentUser, kUserAutoDial, "DefaultInternet"), kMissing) << c.name;
         // A new object finds the forms just written.
-        TIEConnection again(nullptr, nullptr);
+        TIEConnection again(TServices(), nullptr, nullptr);
         EXPECT_TRUE(again.IsDefault(kEntry)) << c.name;
     }
 }
@@ -153,7 +153,7 @@ TEST(IeconnectionRegistry, WithoutRightsOnHklmTheDefaultLandsPerUserAndIsNeverSe
         TempMachine m;
         if (machineValue) SeedRegistry(kAllSet);
         m.writeMachineFile("registry-access.txt", "read HKEY_LOCAL_MACHINE\n");
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(TServices(), nullptr, nullptr);
         // Full access is asked for to read too, so even a machine-wide value that names the
         // entry is not seen.
         EXPECT_FALSE(ie.IsDefault(kEntry)) << machineValue;
@@ -172,7 +172,7 @@ TEST(IeconnectionRegistry, WithoutRightsOnHklmTheDefaultLandsPerUserAndIsNeverSe
 TEST(IeconnectionRegistry, AUserWriteThatFailsReachesTheCaller) {
     TempMachine m;
     m.writeMachineFile("registry-access.txt", "read HKEY_CURRENT_USER\n");
-    TIEConnection ie(nullptr, nullptr);
+    TIEConnection ie(TServices(), nullptr, nullptr);
     EXPECT_THROW(ie.SetDefault(kEntry), ERegistryException);
     // The machine-wide value came first and stays.
     EXPECT_EQ(Stored(RegRoot::LocalMachine, kMachineAutoDial, "DefaultInternet"), Sz("DefaultInternet", kEntry));

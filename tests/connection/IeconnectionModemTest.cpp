@@ -1,6 +1,7 @@
 // The chosen modem's dial-tone setting in the modem device class.
 #include "connection/Ieconnection.h"
 #include "settings/Conf.h"
+#include "settings/Log.h"
 
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryStore.h"
@@ -18,15 +19,15 @@ const AnsiString kModel = "USR 56K";
 // A machine with the dial-up service, one modem, and the settings choosing `chosen`.
 struct ModemMachine {
     TempMachine m;
+    TLogger log;
     std::unique_ptr<TConf> conf;
     explicit ModemMachine(const AnsiString& chosen = kModel) {
         m.installDialUpService();
         m.writeMachineFile("devices.txt", "modem\tUSR 56K\n");
-        conf = std::make_unique<TConf>();
+        conf = std::make_unique<TConf>(TServices{.log = &log});
         conf->SetModem(chosen);
-        Conf = conf.get();
     }
-    ~ModemMachine() { Conf = nullptr; }
+    TServices services() { return {.log = &log, .conf = conf.get()}; }
 };
 
 // A "Default" block of `size` bytes with byte 17 = `byte17` when it fits. Byte 16 has the
@@ -83,7 +84,7 @@ TEST(IeconnectionModem, WaitForDialToneTruthTable) {
         ModemMachine mm;
         std::string block = Block(c.blockSize, c.byte17);
         SeedRegistry(Modem(kClass9x, "0000", "USR 56K", c.blockSize < 0 ? nullptr : &block, c.userInit));
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(mm.services(), nullptr, nullptr);
         EXPECT_EQ(ie.GetWaitDialTone(), c.waits) << c.name;
     }
 }
@@ -111,7 +112,7 @@ TEST(IeconnectionModem, SetWaitDialToneChangesOneBitAndTheCommand) {
         ModemMachine mm;
         std::string block = Block(std::max(c.blockSize, 0), c.byte17);
         SeedRegistry(Modem(kClass9x, "0000", "USR 56K", c.blockSize < 0 ? nullptr : &block, c.userInit));
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(mm.services(), nullptr, nullptr);
         ie.SetWaitDialTone(c.wait);
         std::string after = c.blockSize < 0 ? std::string() : block;
         if (c.byte17After >= 0) after[17] = char(c.byte17After);
@@ -150,7 +151,7 @@ TEST(IeconnectionModem, TheModemIsFoundByModelUnderEitherClassKey) {
         ModemMachine mm;
         SeedRegistry(c.seed);
         RegValue untouchedBefore = c.untouched.empty() ? RegValue{} : Stored(c.untouched, "Default");
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(mm.services(), nullptr, nullptr);
         EXPECT_TRUE(ie.GetWaitDialTone()) << c.name;
         ie.SetWaitDialTone(false);
         EXPECT_EQ(Stored(c.changed, "Default"), Binary("Default", blind)) << c.name;
@@ -180,7 +181,7 @@ TEST(IeconnectionModem, WhenNoSubkeyMatchesEveryModemIsJudgedAndSwitched) {
     for (const auto& c : cases) {
         ModemMachine mm("Gone Modem");
         SeedRegistry(c.seed);
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(mm.services(), nullptr, nullptr);
         EXPECT_EQ(ie.GetWaitDialTone(), c.waits) << c.name;
         // What the main window does at every start.
         if (ie.GetWaitDialTone()) ie.SetWaitDialTone(false);
@@ -191,7 +192,7 @@ TEST(IeconnectionModem, WhenNoSubkeyMatchesEveryModemIsJudgedAndSwitched) {
             EXPECT_EQ(Stored(kClass9x + "\\" + subkey, "Default"), Binary("Default", blind)) << c.name << subkey;
         }
         // The next start finds nothing to change.
-        TIEConnection next(nullptr, nullptr);
+        TIEConnection next(mm.services(), nullptr, nullptr);
         if (next.GetWaitDialTone()) next.SetWaitDialTone(false);
         EXPECT_EQ(RegistrySnapshot(), after) << c.name;
     }
@@ -214,7 +215,7 @@ TEST(IeconnectionModem, NoClassKeyOrNoRightsOnHklmChangesNothing) {
         SeedRegistry(c.seed);
         if (c.access) mm.m.writeMachineFile("registry-access.txt", c.access);
         std::string before = RegistrySnapshot();
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(mm.services(), nullptr, nullptr);
         EXPECT_FALSE(ie.GetWaitDialTone()) << c.name;
         ie.SetWaitDialTone(false);
         ie.SetWaitDialTone(true);
@@ -242,7 +243,7 @@ TEST(IeconnectionModem, RegistryErrorsReachTheCaller) {
         ModemMachine mm;
         SeedRegistry(c.seed);
         std::string before = RegistrySnapshot();
-        TIEConnection ie(nullptr, nullptr);
+        TIEConnection ie(mm.services(), nullptr, nullptr);
         EXPECT_THROW(ie.GetWaitDialTone(), ERegistryException) << c.name;
         if (c.setRaises) {
             EXPECT_THROW(ie.SetWaitDialTone(false), ERegistryException) << c.name;

@@ -91,7 +91,7 @@ TEST(IeconnectionRas, IsDefaultComparesTheFirstRecordWithinItsArray) {
         gTable.bytes = c.bytes;
         gTable.fillResult = c.fillResult;
         std::string before = RegistrySnapshot();
-        TIEConnection ie(FakeGet, FakeSet);
+        TIEConnection ie(TServices(), FakeGet, FakeSet);
         EXPECT_EQ(ie.IsDefault(c.asked), c.isDefault) << c.name;
         ASSERT_EQ(gTable.calls.size(), 2u) << c.name;
         // The size query: no address, no array, size and count starting at 0.

@@ -83,7 +83,7 @@ TEST(IeconnectionService, IsDefaultAsksTheTableForTheDefaultConnection) {
         Service s(c.table);
         ASSERT_TRUE(s.get && s.set) << c.name;
         std::string before = RegistrySnapshot();
-        TIEConnection ie(s.get, s.set);
+        TIEConnection ie(TServices(), s.get, s.set);
         EXPECT_EQ(ie.IsDefault(kEntry), c.isDefault) << c.name;
         auto calls = s.sim->Calls("RasGetAutodialAddressA");
         ASSERT_EQ(calls.size(), c.calls) << c.name;
@@ -116,7 +116,7 @@ TEST(IeconnectionService, SetDefaultPutsTheEntryAtDialingLocationOne) {
     for (const auto& c : cases) {
         Service s(c.table);
         std::string before = RegistrySnapshot();
-        TIEConnection ie(s.get, s.set);
+        TIEConnection ie(TServices(), s.get, s.set);
         ie.SetDefault(c.entry);
         auto sets = s.sim->Calls("RasSetAutodialAddressA");
         ASSERT_EQ(sets.size(), 1u) << c.name;
@@ -138,7 +138,7 @@ TEST(IeconnectionService, AServiceWithoutTheWriterKeepsItsTable) {
     ASSERT_NE(s.get, nullptr);
     ASSERT_EQ(s.set, nullptr);
     std::string before = RegistrySnapshot();
-    TIEConnection ie(s.get, s.set);
+    TIEConnection ie(TServices(), s.get, s.set);
     ie.SetDefault(kEntry);
     EXPECT_EQ(s.table(), table);
     EXPECT_EQ(RegistrySnapshot(), before);

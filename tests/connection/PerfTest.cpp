@@ -19,10 +19,10 @@ const AnsiString kNoStatistics =
     "instalado."_a;
 const AnsiString kCounter = "Dial-Up Adapter\\ConnectSpeed";
 
+// A status log of its own for one case, as the engine hands it on.
 struct LoggerScope {
     TLogger log;
-    LoggerScope() { Logger = &log; }
-    ~LoggerScope() { Logger = nullptr; }
+    TServices services() { return {.log = &log}; }
 };
 
 // One network adapter class key of Windows 9x.
@@ -116,7 +116,7 @@ TEST(Perf, Windows9xReadsTheDialUpAdaptersCounterStartReadStop) {
         SeedRegistry(c.seed);
         DWORD speed;
         {
-            TPerf perf;
+            TPerf perf(log.services());
             speed = perf.GetSpeed(77);
         }
         EXPECT_EQ(speed, c.speed) << c.name;
@@ -130,7 +130,7 @@ TEST(Perf, AFailedCounterReadTurnsTheReaderOffForGood) {
     m.writeMachineFile("windows.txt", "98");
     SeedRegistry(Adapter("0000", "MS$PPP", "Dial-Up Adapter") +
                  Counters("Dial-Up Adapter\\\\ConnectSpeed", "REG_BINARY 00", "", "REG_BINARY 00"));
-    TPerf perf;
+    TPerf perf{TServices()};  // the 9x reader uses no service
     EXPECT_EQ(perf.GetSpeed(0), 0u);
     SetMachineRegistryValue(RegRoot::DynData, "PerfStats\\StatData", kCounter, REG_BINARY,
                             std::string("\x10\x27\0\0", 4));
@@ -160,7 +160,7 @@ TEST(Perf, Windows2000AndXpWithoutTheStatisticsEntryPoint) {
         // A reference of our own shows whether the reader gave back only its own.
         HMODULE held = c.service ? LoadLibraryA("RASAPI32.DLL") : nullptr;
         {
-            TPerf perf;
+            TPerf perf(log.services());
             EXPECT_EQ(perf.GetSpeed(1), 0u) << c.name;
         }
         EXPECT_EQ(log.log.Lines(), c.lines) << c.name;
@@ -212,7 +212,7 @@ TEST(Perf, Windows2000AndXpAskTheServiceForTheConnectionsStatistics) {
         HRASCONN handle = c.bogusHandle ? conns[0].hrasconn + 100 : conns[0].hrasconn;
         m.clock.Advance(c.advance - 1);
         {
-            TPerf perf;
+            TPerf perf(log.services());
             EXPECT_EQ(perf.GetSpeed(handle), c.speed) << c.name;
         }
         // One call, with the 60-byte record.
@@ -247,7 +247,7 @@ TEST(Perf, Windows98ReadsTheSpeedTheServicePublishes) {
     ASSERT_EQ(enumConnections(conns, &size, &count), ERROR_SUCCESS);
     ASSERT_EQ(count, 1u);
     {
-        TPerf perf;
+        TPerf perf(log.services());
         EXPECT_EQ(perf.GetSpeed(conns[0].hrasconn), 33600u);
     }
     EXPECT_EQ(DynDataReads(), (std::vector<DynDataRead>{Start(kCounter), Data(kCounter), Stop(kCounter)}));

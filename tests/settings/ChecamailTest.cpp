@@ -75,20 +75,13 @@ struct Mailbox : LoggedMachine {
         machine.installDialUpService();
         machine.writeMachineFile("devices.txt", "modem\tModem A\n");
         machine.writeMachineFile("hosts.txt", server.hostsLine(kMailHost));
-        conf = std::make_unique<TConf>();
+        conf = std::make_unique<TConf>(services());
         conf->Load();
         conf->SetUser(user);
         conf->SetPassword(password);
-        Conf = conf.get();
         tray.shownImage = 1;
         tray.shownHint = "antes";
-        mail = std::make_unique<TChecaMail>(&tray);
-        ChecaMail = mail.get();
-    }
-    ~Mailbox() {
-        ChecaMail = nullptr;
-        mail.reset();
-        Conf = nullptr;
+        mail = std::make_unique<TChecaMail>(TServices{.log = &log, .conf = conf.get()}, &tray);
     }
     int sounds() const {
         int n = 0;
@@ -324,7 +317,6 @@ TEST(MailCheck, ChecksFromTwoThreadsTakeTurns) {
 TEST(MailCheck, FreedWhileACheckRunsOnAnotherThread) {
     Mailbox m(Pop3Script::Silent());
     TChecaMail* mail = m.mail.release();
-    ChecaMail = nullptr;
     AdvanceUntilDone(m.machine.clock, [&] {
         // The connected sequence's check waits for a greeting that never comes...
         std::thread sequence([mail] { mail->Start(); });

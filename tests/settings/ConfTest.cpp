@@ -47,11 +47,10 @@ void prepare(TempMachine& m, const std::string& devices) {
     if (!devices.empty()) m.writeMachineFile("devices.txt", devices);
 }
 
-// Uses a status log of its own for one test.
+// A status log of its own for one test, as the settings are handed it.
 struct LoggerScope {
     TLogger log;
-    LoggerScope() { Logger = &log; }
-    ~LoggerScope() { Logger = nullptr; }
+    TServices services() { return {.log = &log}; }
 };
 } // namespace
 
@@ -75,7 +74,8 @@ TEST(Conf, FirstStartChoosesTheModemAsTheMachineHasThem) {
         TempMachine m;
         prepare(m, c.devices);
         if (!c.ini.empty()) m.writeProgramFile("Mirvane.ini", c.ini);
-        TConf conf;
+        LoggerScope logger;
+        TConf conf(logger.services());
         EXPECT_TRUE(m.boxes().empty()) << c.name;
         EXPECT_FALSE(Application->Terminated()) << c.name;
         EXPECT_EQ(conf.Modem(), "") << c.name;  // nothing chosen before Load
@@ -90,7 +90,8 @@ TEST(Conf, FirstStartChoosesTheModemAsTheMachineHasThem) {
 TEST(Conf, NoFileGivesEveryDefault) {
     TempMachine m;
     prepare(m, kTwoModems);
-    TConf conf;
+    LoggerScope logger;
+    TConf conf(logger.services());
     conf.Load();
     expectDefaults(conf);
     EXPECT_EQ(NativePath(conf.IniFileName()), m.path("Mirvane.ini"));
@@ -118,7 +119,8 @@ TEST(Conf, FatalStartsShowOneMessageAndLeaveAWorkingObject) {
         if (!c.devices.empty()) m.writeMachineFile("devices.txt", c.devices);
         m.writeProgramFile("Mirvane.ini", "[Principal]\r\nEstado=SP\r\nDDD=11\r\n");
         {
-            TConf conf;
+            LoggerScope logger;
+            TConf conf(logger.services());
             auto boxes = m.boxes();
             ASSERT_EQ(boxes.size(), 1u) << c.name;
             EXPECT_EQ(boxes[0].text, c.message) << c.name;
@@ -166,7 +168,8 @@ TEST(Conf, NumbersAndBooleansReadAsTheWrapperReadsThem) {
         TempMachine m;
         prepare(m, kTwoModems);
         m.writeProgramFile("Mirvane.ini", std::string("[Principal]\r\n") + c.line + "\r\n");
-        TConf conf;
+        LoggerScope logger;
+        TConf conf(logger.services());
         conf.Load();
         EXPECT_EQ(c.field(conf), c.expected) << c.line;
     }
@@ -180,7 +183,8 @@ TEST(Conf, LoadReadsEveryKeyAndTheLoginsInLocaleOrder) {
                        "Modem=Modem B\r\n[EMail]\r\nServidor=pop.outro.example\r\n"
                        "[Usuarios]\r\nx=bruno\r\nUsuario05=\xC1lvaro\r\nfoo=alberto\r\nbar=ALBERTO\r\n"
                        "Usuario00=Alvaro\r\n");
-    TConf conf;
+    LoggerScope logger;
+    TConf conf(logger.services());
     EXPECT_TRUE(conf.Load());
     EXPECT_EQ(conf.State(), "RJ");
     EXPECT_EQ(conf.City(), "Niterói"_a);
@@ -213,7 +217,8 @@ TEST(Conf, SaveWritesTheEightDialingKeysOnly) {
         TempMachine m;
         prepare(m, kTwoModems);
         if (!c.before.empty()) m.writeProgramFile("Mirvane.ini", c.before);
-        TConf conf;
+        LoggerScope logger;
+        TConf conf(logger.services());
         conf.Load();
         conf.SetDialing(21, 15, 9, false, "*70");
         conf.SetModem("Modem B");
@@ -245,7 +250,8 @@ TEST(Conf, RememberUserKeepsTheSectionSortedAndSkipsWhatIsKnown) {
         TempMachine m;
         prepare(m, kTwoModems);
         if (!c.before.empty()) m.writeProgramFile("Mirvane.ini", c.before);
-        TConf conf;
+        LoggerScope logger;
+        TConf conf(logger.services());
         conf.Load();
         conf.SetUser(c.login);
         conf.RememberUser();
@@ -263,7 +269,8 @@ TEST(Conf, AtMost101LoginsAreStored) {
     for (int i = 119; i >= 0; --i)
         if (i != 50) ini += Format("k%d=%s\r\n", i, names[static_cast<std::size_t>(i)].c_str());
     m.writeProgramFile("Mirvane.ini", ini);
-    TConf conf;
+    LoggerScope logger;
+    TConf conf(logger.services());
     conf.Load();
     conf.SetUser("USER050");
     conf.RememberUser();
@@ -280,7 +287,7 @@ TEST(Conf, RefusedWrites) {
     prepare(m, kTwoModems);
     LoggerScope logger;
     std::filesystem::create_directory(m.path("Mirvane.ini"));
-    TConf conf;
+    TConf conf(logger.services());
     conf.Load();
 
     // In the connected sequence: contained, reported once, the login kept for this run.
@@ -302,7 +309,8 @@ TEST(Conf, SetAutoCheckMailWritesAtOnce) {
     TempMachine m;
     prepare(m, kTwoModems);
     m.writeProgramFile("Mirvane.ini", "[Principal]\r\nChecagemAutomaticaEmails=1\r\nModem=Modem A\r\n");
-    TConf conf;
+    LoggerScope logger;
+    TConf conf(logger.services());
     conf.Load();
     conf.SetAutoCheckMail(false);
     EXPECT_EQ(m.readProgramFile("Mirvane.ini"), "[Principal]\r\nChecagemAutomaticaEmails=0\r\nModem=Modem A\r\n");

@@ -22,25 +22,20 @@ const std::string kExampleLine = "05/11/2004 14:03:09abc             00110      
 // answering on a local port.
 struct FailedDials : LoggedMachine {
     HttpTestServer server;
-    std::unique_ptr<TConf> conf;
-    TXMLvyn phones;
-    TErros erros;
+    std::unique_ptr<TConf> conf = settings();
+    TXMLvyn phones{services()};
+    TErros erros{TServices{.log = &log, .phones = &phones, .conf = conf.get()}};
 
     FailedDials() {
-        machine.installDialUpService();
-        machine.writeMachineFile("devices.txt", "modem\tModem A\n");
-        machine.writeMachineFile("hosts.txt", server.hostsLine(kDialerServiceHost));
-        conf = std::make_unique<TConf>();
-        Conf = conf.get();
-        XMLvyn = &phones;
-        Erros = &erros;
         conf->SetUser("abc");
         areaCode(11);
     }
-    ~FailedDials() {
-        Erros = nullptr;
-        XMLvyn = nullptr;
-        Conf = nullptr;
+    // The settings over the machine's dial-up service with one modem, the dialer service here.
+    std::unique_ptr<TConf> settings() {
+        machine.installDialUpService();
+        machine.writeMachineFile("devices.txt", "modem\tModem A\n");
+        machine.writeMachineFile("hosts.txt", server.hostsLine(kDialerServiceHost));
+        return std::make_unique<TConf>(services());
     }
     void areaCode(int ddd) {
         phones.BeginStates();

@@ -37,7 +37,7 @@ struct Report : LoggedMachine {
 TEST(ConnectionReport, PostsTheThreeFieldsAndIgnoresTheReply) {
     Report r;
     r.server.script(HttpScript::Reply(200, "OK", "qualquer coisa"));
-    TLogCon().Send("abc", "1.3.0.28", "0");
+    TLogCon(r.services()).Send("abc", "1.3.0.28", "0");
     ASSERT_EQ(r.server.requests().size(), 1u);
     EXPECT_EQ(r.server.requests()[0],
               "POST /private/corvala/conexao.php HTTP/1.1\r\n"
@@ -54,7 +54,7 @@ TEST(ConnectionReport, PostsTheThreeFieldsAndIgnoresTheReply) {
 TEST(ConnectionReport, AccentedLoginsAreEscaped) {
     Report r;
     r.server.script(HttpScript::Reply(200, "OK"));
-    TLogCon().Send("joão"_a, "1.3.0.28", "01133334444");
+    TLogCon(r.services()).Send("joão"_a, "1.3.0.28", "01133334444");
     ASSERT_EQ(r.server.requests().size(), 1u);
     std::string request = r.server.requests()[0];
     EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4), "dis_login=jo%E3o&dis_version=1.3.0.28&dis_tel=01133334444&");
@@ -70,7 +70,7 @@ TEST(ConnectionReport, EveryFailureIsOneLineWithTheErrorsText) {
     for (auto& c : cases) {
         Report r;
         r.server.script(c.reply);
-        TLogCon().Send("abc", "1.3.0.28", "0");
+        TLogCon(r.services()).Send("abc", "1.3.0.28", "0");
         EXPECT_EQ(r.server.requests().size(), 1u) << c.what << ": never sent again";
         EXPECT_EQ(r.lines(), c.line ? std::vector<AnsiString>{c.line} : std::vector<AnsiString>{}) << c.what;
     }
@@ -79,7 +79,7 @@ TEST(ConnectionReport, EveryFailureIsOneLineWithTheErrorsText) {
 TEST(ConnectionReport, NoNetworkIsOneLine) {
     LoggedMachine m;
     m.machine.writeMachineFile("hosts.txt", "discador.vyn.example 127.0.0.1:1\n");
-    TLogCon().Send("abc", "1.3.0.28", "0");
+    TLogCon(m.services()).Send("abc", "1.3.0.28", "0");
     auto lines = m.lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_FALSE(lines[0].empty());

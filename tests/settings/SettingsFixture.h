@@ -1,6 +1,7 @@
 #pragma once
-// What the settings tests share: a fresh machine with the status log in place, and gzip.
+// What the settings tests share: a fresh machine with a status log, and gzip.
 #include "settings/Log.h"
+#include "settings/Services.h"
 #include "support/TestFiles.h"
 #include "support/TempMachine.h"
 
@@ -11,8 +12,8 @@
 struct LoggedMachine {
     TempMachine machine;
     TLogger log;
-    LoggedMachine() { Logger = &log; }
-    ~LoggedMachine() { Logger = nullptr; }
+    // The record of a service that uses the status log only.
+    TServices services() { return {.log = &log}; }
     std::vector<AnsiString> lines() const { return log.Lines(); }
 };
 

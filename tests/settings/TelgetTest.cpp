@@ -28,7 +28,7 @@ struct Download : LoggedMachine {
         machine.writeProgramFile("tels", content);
         SetFileModified(machine.path("tels"), Now() - age);
     }
-    void update() { TTelGet().Update(); }
+    void update() { TTelGet(services()).Update(); }
     bool hasTemp() const { return fs::exists(machine.path("telstemp")); }
 };
 } // namespace

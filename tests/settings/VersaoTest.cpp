@@ -29,11 +29,11 @@ struct Check : LoggedMachine {
 TEST(UpdateCheck, TheOwnVersionComesFromTheProgramFile) {
     {
         Check c;
-        EXPECT_EQ(TVersao().localVersion, "1.3.0.28");
+        EXPECT_EQ(TVersao(c.services()).localVersion, "1.3.0.28");
     }
     LoggedMachine bare;
     bare.machine.writeProgramFile("Mirvane.exe", "not a program");
-    EXPECT_EQ(TVersao().localVersion, "");
+    EXPECT_EQ(TVersao(bare.services()).localVersion, "");
 }
 
 TEST(UpdateCheck, CutAtLastDelimiter) {
@@ -89,7 +89,7 @@ TEST(UpdateCheck, RepliesAnswersAndTheInstaller) {
         Check k;
         k.server.script(HttpScript::Reply(200, "OK", c.body));
         k.machine.answerBoxes(c.answers);
-        EXPECT_EQ(TVersao().CheckNewVersion(), c.result) << c.what;
+        EXPECT_EQ(TVersao(k.services()).CheckNewVersion(), c.result) << c.what;
         auto boxes = k.machine.boxes();
         ASSERT_EQ(boxes.size(), c.asked ? 1u : 0u) << c.what;
         if (c.asked) {
@@ -122,7 +122,7 @@ TEST(UpdateCheck, FailedRequestsAreOneLine) {
     for (auto& c : cases) {
         Check k;
         k.server.script(c.reply);
-        EXPECT_FALSE(TVersao().CheckNewVersion()) << c.what;
+        EXPECT_FALSE(TVersao(k.services()).CheckNewVersion()) << c.what;
         EXPECT_EQ(k.lines(), c.logged ? std::vector<AnsiString>{kFailed} : std::vector<AnsiString>{}) << c.what;
         EXPECT_TRUE(k.machine.boxes().empty());
     }
@@ -134,7 +134,7 @@ TEST(UpdateCheck, AnUnreadableOwnVersionTakesAnyOffer) {
     m.machine.writeMachineFile("hosts.txt", server.hostsLine(kDialerServiceHost));
     server.script(HttpScript::Reply(200, "OK", "*0.0.1.0*"));
     m.machine.answerBoxes({IDNO});
-    TVersao v;
+    TVersao v(m.services());
     EXPECT_EQ(v.localVersion, "");
     EXPECT_FALSE(v.CheckNewVersion());
     EXPECT_EQ(m.machine.boxes().size(), 1u);

@@ -36,7 +36,7 @@ const std::string kSorted =
     "AC(Rio Branco){Rio Branco/68:32231000 } SP(S\xE3o Paulo){Campinas/19:37751000,37752000 Santos/13:32191000 } ";
 
 struct PhoneList : LoggedMachine {
-    TXMLvyn list;
+    TXMLvyn list{services()};
     bool load(const std::string& content, const std::string& name = "tels") {
         machine.writeProgramFile(name, content);
         return list.Load(Utf8ToAnsi(name));
