@@ -66,8 +66,8 @@ TDialer::TDialer(const TServices& services, TWindowLink* window, TDialerEdition 
       window_(window),
       edition_(std::move(edition)),
       sequence_(std::make_unique<TSequenceWorker>()) {
-    bound_ = bind();
-    if (!bound_) return;
+    if (!bind()) return;
+    life_ = Life::Running;
     auto versao = std::make_unique<TVersao>(services_);
     version_ = versao->localVersion;
     entryName_ = "Ruvozava Corvala " + TVersao::CutAtLastDelimiter(version_, ".");
@@ -112,8 +112,9 @@ bool TDialer::bind() {
 }
 
 void TDialer::Shutdown() {
-    if (shutDown_) return;
-    shutDown_ = true;
+    // An engine whose binding failed has nothing running to stop.
+    if (!running()) return;
+    life_ = Life::ShutDown;
     Gate()->clearIf(this);
     if (monitorTimer_) monitorTimer_->SetEnabled(false);
     if (redialTimer_) redialTimer_->SetEnabled(false);
@@ -137,9 +138,10 @@ DWORD TDialer::ConnectStatus(HRASCONN handle, RASCONNSTATUSA& status) {
 }
 
 void TDialer::Pause(unsigned ms) {
-    ++pausing_;
+    Wait outer = wait_;
+    if (outer == Wait::None) wait_ = Wait::Pause;
     CurrentClock().Sleep(ms);
-    --pausing_;
+    wait_ = outer;
 }
 
 void TDialer::RememberHungUp(HRASCONN handle) {

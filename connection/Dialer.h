@@ -105,6 +105,19 @@ public:
     static constexpr unsigned kRedialInterval = 7000;
 
 private:
+    // Where the engine is in its life: its binding failed (it does nothing and answers
+    // false), it runs, or it has shut down (no notification, timer or sequence reaches it).
+    enum class Life { Unbound, Running, ShutDown };
+    // What the engine waits for on the UI thread, if anything: its own pause, or the service
+    // ending a hang-up (a pause inside a hang-up is the hang-up's). The monitor stays out of
+    // both; a dial is refused until a hang-up has ended.
+    enum class Wait { None, Pause, HangUp };
+
+    bool bound() const { return life_ != Life::Unbound; }
+    bool running() const { return life_ == Life::Running; }
+    // Running, with no dial, connection or hang-up under way (a hang-up still waiting for
+    // the service finishes first).
+    bool readyToDial() const { return running() && !dialing_ && !connected_ && wait_ != Wait::HangUp; }
     bool bind();
     // A status line through the status log.
     void Status(const AnsiString& text);
@@ -165,17 +178,16 @@ private:
     PFN_RasGetAutodialAddressA rasGetAutodialAddress_ = nullptr;
     PFN_RasSetAutodialAddressA rasSetAutodialAddress_ = nullptr;
 
-    // Re-entrancy and lifetime: the UI thread is served inside the engine's waits, so its
+    // Its life, and what it waits for: the UI thread is served inside those waits, so its
     // own steps can be asked for again meanwhile.
-    bool bound_ = false;              // every required entry point is there
-    bool hangingUp_ = false;          // HangUp is waiting for the service
-    int pausing_ = 0;                 // inside Pause
+    Life life_ = Life::Unbound;
+    Wait wait_ = Wait::None;
+
     int64_t dialStartMs_ = 0;         // the monotonic clock at the dial's start
     std::deque<HRASCONN> hungUp_;     // the latest handles the engine hung up
     TDialerEdition edition_;
     std::mutex historyMutex_;         // "logs.txt" is appended from both threads
     std::unique_ptr<TSequenceWorker> sequence_;
-    bool shutDown_ = false;
 };
 
 extern TDialer* Dialer;

@@ -21,7 +21,7 @@
 #include <memory>
 
 void TDialer::OnConnected() {
-    if (!bound_ || shutDown_) return;
+    if (!running()) return;
     // What the sequence needs of the engine's fields is taken now, on the UI thread.
     HRASCONN handle = handle_;
     AnsiString number = areaPrefix_ + accessNumber_;
@@ -90,7 +90,7 @@ void TDialer::WriteHistory(bool start) {
 void TDialer::ReportSpeed() { ReportSpeedOf(handle_); }
 
 void TDialer::ReportSpeedOf(HRASCONN handle) {
-    if (!bound_) return;
+    if (!bound()) return;
     DWORD speed = 0;
     {
         auto perf = std::make_unique<TPerf>(services_);

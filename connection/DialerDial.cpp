@@ -29,9 +29,7 @@ void PutField(CHAR (&field)[N], const AnsiString& text) {
 } // namespace
 
 void TDialer::Dial(const AnsiString& loginText, const AnsiString& passwordText) {
-    if (!bound_ || shutDown_) return;
-    // A hang-up that is still waiting for the service finishes first.
-    if (dialing_ || connected_ || hangingUp_) return;
+    if (!readyToDial()) return;
     AnsiString login = loginText, password = passwordText;
     if (login.empty()) {
         login = kAnonymousLogin;
@@ -51,7 +49,7 @@ void TDialer::Dial(const AnsiString& loginText, const AnsiString& passwordText) 
 }
 
 void TDialer::DialNow() {
-    if (!bound_ || shutDown_) return;
+    if (!running()) return;
     handle_ = 0;
     if (redialTimer_->Enabled()) {
         // The 7-second wait has ended (or the user dialled during it): no attempt counted.
@@ -110,7 +108,7 @@ void TDialer::DialNow() {
 }
 
 void TDialer::OnRasDial(HRASCONN handle, UINT, RASCONNSTATE state, DWORD error, DWORD) {
-    if (!bound_) return;
+    if (!bound()) return;
     // A notification for a dial the engine has already hung up is only reported.
     bool late = WasHungUp(handle);
     Status(StateText(state));

@@ -38,7 +38,7 @@ AnsiString FieldText(const CHAR (&field)[N]) {
 } // namespace
 
 void TDialer::SyncPhonebookEntry() {
-    if (!bound_) return;
+    if (!bound()) return;
     std::vector<RASENTRYNAMEA> names(kEnumEntries);  // zero-filled
     names[0].dwSize = sizeof(RASENTRYNAMEA);
     DWORD size = static_cast<DWORD>(names.size() * sizeof(RASENTRYNAMEA));
@@ -56,12 +56,12 @@ void TDialer::SyncPhonebookEntry() {
 }
 
 void TDialer::DeleteEntry(const AnsiString& entryName) {
-    if (!bound_) return;
+    if (!bound()) return;
     rasDeleteEntry_(nullptr, entryName.c_str());
 }
 
 void TDialer::CreateEntry() {
-    if (!bound_) return;
+    if (!bound()) return;
     AnsiString modem = conf_.Modem();
     if (modem.empty()) {
         ShowMessage("Nenhum modem selecionado.");
@@ -89,7 +89,7 @@ void TDialer::CreateEntry() {
 }
 
 void TDialer::UpdateEntry(const AnsiString& phone) {
-    if (!bound_) return;
+    if (!bound()) return;
     DWORD size = 0;
     rasGetEntryProperties_(nullptr, entryName_.c_str(), nullptr, &size, nullptr, nullptr);
     std::vector<unsigned char> entry(std::max<std::size_t>(std::size_t(size) + 2, sizeof(RASENTRYA)), 0);
@@ -113,7 +113,7 @@ AnsiString TDialer::BuildDialString(const AnsiString& number) {
 }
 
 bool TDialer::FindActiveConnection() {
-    if (!bound_) return false;
+    if (!bound()) return false;
     std::vector<RASCONNA> connections(kEnumConnections);  // zero-filled
     connections[0].dwSize = sizeof(RASCONNA);
     DWORD size = static_cast<DWORD>(connections.size() * sizeof(RASCONNA));

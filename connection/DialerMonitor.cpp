@@ -23,7 +23,7 @@ void TDialer::OnRedialTimer(TObject*) {
 void TDialer::OnMonitorTimer(TObject*) {
     // Not inside itself (a question or a hang-up of its own), nor while the engine waits
     // for a hang-up or pauses: those are one step of the engine's.
-    if (!bound_ || busy_ || hangingUp_ || pausing_ > 0) return;
+    if (!bound() || busy_ || wait_ != Wait::None) return;
     busy_ = true;
     if (dialing_) CheckDialProgress();
     else if (!connected_) CheckExternalConnection();
@@ -32,7 +32,7 @@ void TDialer::OnMonitorTimer(TObject*) {
 }
 
 void TDialer::CheckDialProgress() {
-    if (!bound_) return;
+    if (!bound()) return;
     RASCONNSTATUSA status;
     DWORD rc = ConnectStatus(handle_, status);
     if (rc != ERROR_SUCCESS && rc != ERROR_INVALID_HANDLE) {
@@ -63,7 +63,7 @@ void TDialer::CheckExternalConnection() {
 }
 
 void TDialer::CheckLineDrop() {
-    if (!bound_) return;
+    if (!bound()) return;
     RASCONNSTATUSA status;
     DWORD rc = ConnectStatus(handle_, status);
     if (rc != ERROR_INVALID_HANDLE && status.rasconnstate != RASCS_Disconnected) return;
@@ -76,17 +76,19 @@ void TDialer::CheckLineDrop() {
         return;
     }
     // The user may have dialled, or hung up, while the question was up.
-    if (!dialing_ && !connected_ && !hangingUp_ && !userHangUp_ && !shutDown_) DialNow();
+    if (readyToDial() && !userHangUp_) DialNow();
 }
 
 void TDialer::HangUp(bool userInitiated) {
-    if (!bound_) return;
-    if (hangingUp_) {
+    if (!bound()) return;
+    if (wait_ == Wait::HangUp) {
         // A hang-up is already waiting for the service: only the user's wish is kept.
         if (userInitiated) userHangUp_ = true;
         return;
     }
-    hangingUp_ = true;
+    // A hang-up may come inside a pause of the engine's; the pause goes on after it.
+    Wait outer = wait_;
+    wait_ = Wait::HangUp;
     userHangUp_ = userInitiated;
     redialTimer_->SetEnabled(false);
     Status("Desconectando...");
@@ -112,6 +114,6 @@ void TDialer::HangUp(bool userInitiated) {
     connected_ = false;
     external_ = false;
     dialing_ = false;
-    hangingUp_ = false;
+    wait_ = outer;
     window_.Repaint();
 }
