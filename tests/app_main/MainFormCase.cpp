@@ -7,23 +7,13 @@
 #include "platform/Application.h"
 #include "platform/UiThread.h"
 #include "platform/qt/ClassLibrary.h"
-#include "settings/Hosts.h"
 #include "settings/Log.h"
-#include "support/DialerMachine.h"
-#include "support/Pop3TestServer.h"
 
 #include <QCoreApplication>
 #include <QImage>
 #include <QKeyEvent>
 #include <QMouseEvent>
-#include <QTimer>
 #include <QWidget>
-#include <chrono>
-#include <climits>
-#include <filesystem>
-#include <thread>
-
-namespace fs = std::filesystem;
 
 bool TestMainForm::realPictures = false;
 
@@ -48,33 +38,23 @@ AnsiString DefaultQuestion() {
     return "O Ruvozava Corvala não é o discador padrão.\nDeseja torná-lo seu discador padrão?"_a;
 }
 
-MainFormCase::MainFormCase() {
-    PrepareDialerMachine(machine, http);
-    TestMainForm::realPictures = false;
-}
+MainFormCase::MainFormCase() { TestMainForm::realPictures = false; }
 
 MainFormCase::~MainFormCase() {
-    // The forms go first (their destruction deletes the service objects and the engine),
-    // then the test's hold on the dial-up service, then the clock.
+    // The forms go first (their destruction deletes the service objects and the engine);
+    // the bench then gives the test's hold on the dial-up service back, then the clock.
     ReleaseApplicationForms();
     MainForm = nullptr;
     MsgDialog = nullptr;
     frmDiscDDD = nullptr;
     FormConfig = nullptr;
-    if (listener_) machine.clock.RemoveListener(listener_);
-    if (service) FreeLibrary(service);
     SetWindowCallRecorder(nullptr);
     TTrayIcon::SetSystemTrayAvailableForTests(false);
     QCoreApplication::processEvents();
 }
 
 void MainFormCase::StartProgram(bool show) {
-    service = LoadLibraryA("RASAPI32.DLL");
-    ASSERT_NE(service, nullptr);
-    auto control = reinterpret_cast<PFN_VynSimControl>(GetProcAddress(service, "VynSimControl"));
-    ASSERT_NE(control, nullptr);
-    sim = control();
-    sim->Reset();
+    ASSERT_NO_FATAL_FAILURE(OpenService());
     Application->SetTitle(kProgramTitle);
     if (!show) Application->SetShowMainForm(false);
     TestMainForm* main = nullptr;
@@ -83,37 +63,11 @@ void MainFormCase::StartProgram(bool show) {
     Application->CreateForm(MsgDialog);
     Application->CreateForm(frmDiscDDD);
     Application->CreateForm(FormConfig);
-    // What the service and the timers queued for the UI thread is handled at its moment.
-    listener_ = machine.clock.AddListener(
-        [this](int64_t) {
-            if (!IsUiThread()) return;
-            sim->WaitIdle();
-            Application->ProcessMessages();
-        },
-        [] { return INT64_MAX; });
+    FollowClock();
     if (show && Application->ShowMainForm()) MainForm->SetVisible(true);
 }
 
-void MainFormCase::RunTo(int64_t ms) {
-    while (Ms() < ms) machine.clock.Advance(ms - Ms());
-    sim->WaitIdle();
-    Application->ProcessMessages();
-}
-
-void MainFormCase::WaitForSequence() {
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (Dialer->IsSequenceRunning()) {
-        ASSERT_LT(std::chrono::steady_clock::now(), limit) << "the connected sequence did not end";
-        QCoreApplication::processEvents(QEventLoop::AllEvents);
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    Application->ProcessMessages();
-}
-
-void MainFormCase::scriptQuietService() {
-    http.script(HttpScript::Reply(200, "OK"));                // conexao.php
-    http.script(HttpScript::Reply(200, "OK", "*1.3.0.28*"));  // versao.php
-}
+void MainFormCase::WaitForSequence() { EngineBench::WaitForSequence(*Dialer); }
 
 void MainFormCase::ConnectByEnter() {
     writeScript("dial connect after 2s\n");

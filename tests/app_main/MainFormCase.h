@@ -1,18 +1,13 @@
 #pragma once
-// Mirvane's four forms on a fresh simulated machine, made as the program start makes them:
-// one modem, the dial-up service beside the program, the dialer service on a local HTTP
-// server, a fake clock the test moves, every box and modal form answered by the test. The
-// main window's skin pictures are plain colours here, one per picture, so a test reads
-// which one was drawn from a pixel.
+// Mirvane's four forms on the engine's bench (support/engine/EngineBench), made as the
+// program start makes them, every box and modal form answered by the test. The main
+// window's skin pictures are plain colours here, one per picture, so a test reads which one
+// was drawn from a pixel.
 #include "ShellLog.h"
+#include "support/engine/EngineBench.h"
 #include "support/qt/PumpUntil.h"
 
 #include "app/Main.h"
-
-#include "platform/Library.h"
-#include "platform/rassim/RasSimControl.h"
-#include "support/HttpTestServer.h"
-#include "support/TempMachine.h"
 
 #include <QPoint>
 #include <functional>
@@ -38,7 +33,7 @@ protected:
     void LoadPictures() override;
 };
 
-class MainFormCase : public ::testing::Test {
+class MainFormCase : public ::testing::Test, protected EngineBench {
 protected:
     MainFormCase();
     ~MainFormCase() override;
@@ -46,20 +41,11 @@ protected:
     // Makes the four forms in the program's order; with `show` the main form is then shown
     // as the message loop's start shows it ("--minimized" leaves it hidden).
     void StartProgram(bool show = true);
-    // Moves the fake clock to `ms`, handling what the dial-up service notified and what the
-    // timers did at the moment each happened.
-    void RunTo(int64_t ms);
     void Advance(int64_t ms) { RunTo(Ms() + ms); }
-    int64_t Ms() { return machine.clock.MonotonicMs(); }
-    // Serves the UI thread until the connected sequence has ended (a real-time bound: its
-    // requests go to local servers).
+    // Serves the UI thread until the main window's engine has ended its connected sequence.
     void WaitForSequence();
     // Dials from the login state with Enter and lets the dial reach `connected`.
     void ConnectByEnter();
-
-    void writeScript(const std::string& script) { machine.writeMachineFile("dial-script.txt", script); }
-    // The answers of the dialer service to one connected sequence (nothing newer).
-    void scriptQuietService();
 
     QWidget* window() const;
     // Mouse events on the main window at window coordinates, or at screen coordinates.
@@ -78,17 +64,7 @@ protected:
     // Boxes whose text is exactly `text`.
     int boxesSaying(const AnsiString& text) const;
     std::vector<AnsiString> statusLines() const;
-
-    TempMachine machine;
-    HttpTestServer http;
-    HMODULE service = nullptr;
-    RasSimControl* sim = nullptr;
-
-private:
-    int listener_ = 0;
 };
-
-
 
 // The question of the first showing.
 AnsiString DefaultQuestion();

@@ -2,19 +2,11 @@
 
 #include "platform/Application.h"
 #include "platform/UiThread.h"
-#include "settings/Hosts.h"
-#include "support/DialerMachine.h"
-#include "support/Pop3TestServer.h"
 #include "support/UiPump.h"
 
 #include <algorithm>
-#include <chrono>
 #include <climits>
-#include <filesystem>
 #include <sstream>
-#include <thread>
-
-namespace fs = std::filesystem;
 
 std::ostream& operator<<(std::ostream& os, const Line& l) { return os << l.ms << " \"" << AnsiToUtf8(l.text) << "\""; }
 
@@ -36,8 +28,6 @@ bool RecordingWindow::ConfirmLongDistance() {
 void RecordingWindow::BringToFront() { record("to front"); }
 
 void EngineCase::SetUp() {
-    PrepareDialerMachine(machine, http);
-
     log.SetObserver([this](const AnsiString& line) { record(line); });
     SetMessageBoxResponder([this](const MessageBoxRequest& r) {
         std::function<void(const MessageBoxRequest&)> hook;
@@ -55,12 +45,7 @@ void EngineCase::SetUp() {
         return a;
     });
 
-    service = LoadLibraryA("RASAPI32.DLL");
-    ASSERT_NE(service, nullptr);
-    auto control = reinterpret_cast<PFN_VynSimControl>(GetProcAddress(service, "VynSimControl"));
-    ASSERT_NE(control, nullptr);
-    sim = control();
-    sim->Reset();
+    ASSERT_NO_FATAL_FAILURE(OpenService());
 
     conf = std::make_unique<TConf>(services());
     conf->Load();
@@ -75,7 +60,6 @@ void EngineCase::TearDown() {
     logCon.reset();
     erros.reset();
     conf.reset();
-    if (service) FreeLibrary(service);
     log.SetObserver(nullptr);
     UiPump::Instance().Reset();  // forgets the minimised state
     Application->ProcessMessages();
@@ -87,14 +71,12 @@ TServices EngineCase::services() {
 
 void EngineCase::StartEngine(TDialerEdition edition) {
     dialer = std::make_unique<TDialer>(services(), engineWindow, std::move(edition));
-    // After the timers' and the service's listeners: what they queued is handled at once.
-    listener_ = machine.clock.AddListener([this](int64_t ms) { onClock(ms); }, [this] { return nextAction(); });
+    FollowClock([this](int64_t ms) { onClock(ms); }, [this] { return nextAction(); });
 }
 
 void EngineCase::StopEngine() {
     if (dialer) dialer->Shutdown();
-    if (listener_) machine.clock.RemoveListener(listener_);
-    listener_ = 0;
+    StopFollowingClock();
     dialer.reset();
 }
 
@@ -105,16 +87,7 @@ int64_t EngineCase::nextAction() {
     return next;
 }
 
-void EngineCase::handOver() {
-    // A notification due at this moment may still be on its way from the service's thread
-    // (a dial made inside a pause notifies its first state at once).
-    sim->WaitIdle();
-    Application->ProcessMessages();
-}
-
 void EngineCase::onClock(int64_t ms) {
-    if (!IsUiThread()) return;
-    handOver();
     for (;;) {
         std::function<void()> action;
         {
@@ -131,26 +104,9 @@ void EngineCase::onClock(int64_t ms) {
     }
 }
 
-void EngineCase::RunTo(int64_t ms) {
-    while (Ms() < ms) machine.clock.Advance(ms - Ms());
-    handOver();
-}
-
 void EngineCase::At(int64_t ms, std::function<void()> action) {
     std::lock_guard lock(mutex_);
     actions_.emplace_back(ms, std::move(action));
-}
-
-void EngineCase::WaitForSequence() {
-    // The sequence's requests run in real time on local servers; its window steps need the
-    // UI thread served meanwhile.
-    auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
-    while (dialer->IsSequenceRunning()) {
-        ASSERT_LT(std::chrono::steady_clock::now(), limit) << "the connected sequence did not end";
-        Application->ProcessMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    Application->ProcessMessages();
 }
 
 void EngineCase::answerBoxes(std::vector<int> answers) {
@@ -196,11 +152,6 @@ std::vector<std::string> EngineCase::errorRecords() const {
     std::string line;
     while (std::getline(in, line)) out.push_back(line);
     return out;
-}
-
-void EngineCase::scriptQuietService() {
-    http.script(HttpScript::Reply(200, "OK"));                // conexao.php
-    http.script(HttpScript::Reply(200, "OK", "*1.3.0.28*"));  // versao.php
 }
 
 std::vector<std::string> EngineCase::requests() const {

@@ -1,23 +1,19 @@
 #pragma once
-// The engine on a fresh simulated machine: the dial-up service beside the program, the
-// status log, phone list, settings, failed-dial log, connection report and mail check of its
-// own services record, a window that records what the engine asks of it, and a fake clock
-// that the test moves. Every status
-// line, window call and message box is kept with the clock's reading and whether it came
-// from the UI thread.
+// The engine on its bench (support/engine/EngineBench): the status log, phone list,
+// settings, failed-dial log, connection report and mail check of its own services record, a
+// window that records what the engine asks of it, and a fake clock that the test moves.
+// Every status line, window call and message box is kept with the clock's reading and
+// whether it came from the UI thread.
 #include "connection/Dialer.h"
 #include "connection/WindowLink.h"
 
-#include "platform/Library.h"
-#include "platform/rassim/RasSimControl.h"
 #include "settings/Checamail.h"
 #include "settings/Conf.h"
 #include "settings/Erros.h"
 #include "settings/Log.h"
 #include "settings/Logcon.h"
 #include "settings/Xmlvyn.h"
-#include "support/HttpTestServer.h"
-#include "support/TempMachine.h"
+#include "support/engine/EngineBench.h"
 
 #include <deque>
 #include <functional>
@@ -61,28 +57,22 @@ private:
     std::function<void(const AnsiString&)> record_;
 };
 
-class EngineCase : public ::testing::Test {
+class EngineCase : public ::testing::Test, protected EngineBench {
 protected:
     void SetUp() override;
     void TearDown() override;
 
-    // The engine made as the main window makes it, with `engineWindow` for its window; its
-    // clock listener from then on.
+    // The engine made as the main window makes it, with `engineWindow` for its window; the
+    // clock followed from then on.
     void StartEngine(TDialerEdition edition = TDialerEdition());
     // Shuts the engine down and deletes it, as the main window's FormDestroy does.
     void StopEngine();
-    // Moves the clock to `ms` (monotonic), handling what the service notified at the moment
-    // it arrived, and the timers at theirs.
-    void RunTo(int64_t ms);
-    int64_t Ms() { return machine.clock.MonotonicMs(); }
     // Runs `action` on the UI thread when the clock reaches `ms` (inside a wait, too).
     void At(int64_t ms, std::function<void()> action);
-    // Serves the UI thread until the connected sequence has ended (a real-time bound).
-    void WaitForSequence();
+    void WaitForSequence() { EngineBench::WaitForSequence(*dialer); }
     // The services the fixture made, as the engine is handed them.
     TServices services();
 
-    void writeScript(const std::string& script) { machine.writeMachineFile("dial-script.txt", script); }
     // Answers for the next message boxes, in order (then the default: OK, or cancel).
     void answerBoxes(std::vector<int> answers);
     // Runs inside the next boxes (on the asking thread), before the answer is taken.
@@ -98,14 +88,9 @@ protected:
     std::vector<std::string> errorRecords() const;
     std::string history() const { return machine.readProgramFile("logs.txt"); }
     void record(const AnsiString& what);
-    // The dialer service answers the connection report and a version check that finds
-    // nothing newer (no failed dials and no phone list to update: two requests).
-    void scriptQuietService();
     // The paths of the requests the dialer service received, in order ("POST log.php").
     std::vector<std::string> requests() const;
 
-    TempMachine machine;
-    HttpTestServer http;
     TLogger log;
     // Nothing loaded: no destination area code.
     TXMLvyn phones{TServices{.log = &log}};
@@ -117,20 +102,16 @@ protected:
     // The window StartEngine hands the engine.
     TWindowLink* engineWindow = &window;
     std::unique_ptr<TDialer> dialer;
-    HMODULE service = nullptr;
-    RasSimControl* sim = nullptr;
 
 private:
     void onClock(int64_t ms);
     int64_t nextAction();
-    void handOver();
 
     mutable std::mutex mutex_;
     std::vector<Event> events_;
     std::deque<int> answers_;
     std::vector<MessageBoxRequest> boxes_;
     std::vector<std::pair<int64_t, std::function<void()>>> actions_;
-    int listener_ = 0;
 };
 
 // The UTF-8 literal as the 1252 bytes the program writes.
