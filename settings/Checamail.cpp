@@ -18,6 +18,17 @@ constexpr unsigned kInterval = 900000;  // 15 minutes
 constexpr int kNormalImage = 0;
 constexpr int kNewMailImage = 1;
 
+// Stands in for a missing tray.
+class TNoTray : public TMailTray {
+public:
+    void ShowMailState(int, const AnsiString&) override {}
+};
+
+TMailTray& orNoTray(TMailTray* tray) {
+    static TNoTray none;
+    return tray ? *tray : none;
+}
+
 const AnsiString& accessError() {
     static const AnsiString text = "Ocorreu um erro ao tentar acessar o servidor de e-mail";
     return text;
@@ -25,7 +36,7 @@ const AnsiString& accessError() {
 } // namespace
 
 TChecaMail::TChecaMail(const TServices& services, TMailTray* tray)
-    : log_(services.Log()), conf_(services.Settings()), mailClient(std::make_unique<TIdPOP3>()), tray(tray) {
+    : log_(services.Log()), conf_(services.Settings()), mailClient(std::make_unique<TIdPOP3>()), tray(orNoTray(tray)) {
     timer = std::make_unique<TTimer>(nullptr);
     timer->SetEnabled(false);
     timer->SetInterval(kInterval);
@@ -110,13 +121,12 @@ void TChecaMail::OnTimer() {
     if (n == -1) {
         Stop();
         log_.Add(accessError());
-        if (tray) tray->ShowMailState(kNormalImage, accessError());
+        tray.ShowMailState(kNormalImage, accessError());
     } else if (n == 0) {
-        if (tray) tray->ShowMailState(kNormalImage, "Não há mensagens."_a);
+        tray.ShowMailState(kNormalImage, "Não há mensagens."_a);
     } else {
-        if (tray)
-            tray->ShowMailState(kNewMailImage,
-                                n == 1 ? "Você tem uma mensagem."_a : "Você tem "_a + IntToStr(n) + " mensagens.");
+        tray.ShowMailState(kNewMailImage,
+                           n == 1 ? "Você tem uma mensagem."_a : "Você tem "_a + IntToStr(n) + " mensagens.");
         // Starts the sound and goes on; without an audio device nothing is heard.
         PlaySoundResource("SND1");
     }

@@ -59,7 +59,7 @@ private:
     AnsiString host;
     AnsiString user;
     AnsiString password;
-    TMailTray* tray;
+    TMailTray& tray;  // or one that shows nothing
     // One conversation at a time: the client, and what the tray shows with it.
     std::mutex checkMutex_;
     bool closing_ = false;  // under checkMutex_: the object is being freed
