@@ -64,14 +64,16 @@ TComboBox::TComboBox(TComponent* owner)
     b->setInsertPolicy(QComboBox::NoInsert);
     b->setMaxVisibleItems(8);
     QObject::connect(b, &QComboBox::activated, [this] {
+        std::weak_ptr<const void> life = Life();
         Click();
-        if (OnChange) RunHandler([this] { OnChange(this); });
+        if (life.expired()) return;  // OnClick freed the box
+        if (TNotifyEvent h = OnChange) RunHandler([&] { h(this); });
     });
     QObject::connect(b, &QComboBox::editTextChanged, [this] {
         // Only typing: the program's own changes are made with the signals blocked.
         if (box()->lineEdit() && box()->lineEdit()->isModified() && OnChange) {
             box()->lineEdit()->setModified(false);
-            RunHandler([this] { OnChange(this); });
+            if (TNotifyEvent h = OnChange) RunHandler([&] { h(this); });
         }
     });
 }

@@ -1,5 +1,6 @@
 #include "Controls.h"
 
+#include "Internal.h"
 #include "QtText.h"
 #include "platform/Application.h"
 #include "platform/UiThread.h"
@@ -74,7 +75,7 @@ TControl::~TControl() {
     DestroyComponents();
     if (d_->widget) {
         d_->widget->setProperty(kControlProperty, QVariant());
-        delete d_->widget.data();
+        classlib::Dispose(d_->widget.data());
     }
 }
 
@@ -358,5 +359,6 @@ void TControl::SetTabStop(bool stop) {
 QWidget* TControl::Widget() const { return d_->widget.data(); }
 
 void TControl::Click() {
-    if (OnClick) RunHandler([this] { OnClick(this); });
+    // A copy: the handler may free this control, and with it OnClick.
+    if (TNotifyEvent h = OnClick) RunHandler([&] { h(this); });
 }

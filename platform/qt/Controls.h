@@ -84,6 +84,9 @@ public:
     static QWidget* NextTabStop(QWidget* window, QWidget* from, bool forward);
 
 protected:
+    // Expires when the control is freed (a handler may free it while the layer still
+    // has things to do for it).
+    std::weak_ptr<const void> Life() const { return d_; }
     // `widget` becomes the control's; it goes onto the owner's widget when the owner is a
     // control and `topLevel` is false.
     TControl(TComponent* owner, QWidget* widget, bool topLevel = false);

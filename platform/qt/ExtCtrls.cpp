@@ -1,5 +1,6 @@
 #include "ExtCtrls.h"
 
+#include "Internal.h"
 #include "QtText.h"
 #include "platform/Application.h"
 #include "platform/UiThread.h"
@@ -205,7 +206,7 @@ void TRadioGroup::RebuildButtons() {
     RadioGroupWidget* w = groupOf(this);
     for (QAbstractButton* b : w->buttons.buttons()) {
         w->buttons.removeButton(b);
-        delete b;
+        classlib::Dispose(b);  // it may be the button whose click is being handled
     }
     for (int i = 0; i < items_->Count(); ++i) {
         auto* b = new QRadioButton(ToQString(items_->Get(i)), w);

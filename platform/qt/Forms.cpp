@@ -299,7 +299,7 @@ int TForm::ShowModal() {
             }
             if (!visible_) return int(mrCancel);
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            classlib::FreeDeferred();
         }
     });
     modal_ = false;
@@ -327,7 +327,8 @@ void TForm::Close() {
         modalResult_ = mrCancel;
         return;
     }
-    if (!CloseQuery()) return;
+    std::weak_ptr<const void> life = Life();
+    if (!CloseQuery() || life.expired()) return;  // OnCloseQuery may free the form
     bool isMain = Application->MainForm() == this;
     SetVisible(false);
     if (isMain) Application->Terminate();
@@ -359,14 +360,17 @@ void TForm::DoDestroy() {
 }
 
 void TForm::DeliverKey(char& key) {
-    if (OnKeyPress) RunHandler([&] { OnKeyPress(this, key); });
+    if (TKeyPressEvent h = OnKeyPress) RunHandler([&] { h(this, key); });
 }
 
 void TForm::DeliverMouse(int kind, TMouseButton button, TShiftState shift, int x, int y) {
+    // Copies: a handler may free the form.
     RunHandler([&] {
-        if (kind == kMouseDown && OnMouseDown) OnMouseDown(this, button, shift, x, y);
-        else if (kind == kMouseMove && OnMouseMove) OnMouseMove(this, shift, x, y);
-        else if (kind == kMouseUp && OnMouseUp) OnMouseUp(this, button, shift, x, y);
+        if (kind == kMouseMove) {
+            if (TMouseMoveEvent h = OnMouseMove) h(this, shift, x, y);
+        } else if (TMouseEvent h = kind == kMouseDown ? OnMouseDown : OnMouseUp) {
+            h(this, button, shift, x, y);
+        }
     });
 }
 

@@ -7,10 +7,28 @@
 
 struct MessageBoxRequest;
 class QKeyEvent;
+class QObject;
 class QWidget;
 class TForm;
 
 namespace classlib {
+// Delivery.cpp: no Qt object of the layer is freed while an event to it is being delivered,
+// since a handler that frees it (or runs a nested loop) returns into Qt's code for it.
+// Every event passes through a DeliveryScope (the application's notify).
+class DeliveryScope {
+public:
+    explicit DeliveryScope(const QObject* receiver);
+    ~DeliveryScope();
+    DeliveryScope(const DeliveryScope&) = delete;
+    DeliveryScope& operator=(const DeliveryScope&) = delete;
+};
+// Frees `object` now; or, while an event to it, to something it owns or to its window is
+// being delivered, hides it and frees it once the outermost such delivery has returned.
+void Dispose(QObject* object);
+// True while an event is being delivered on this thread: a loop run now is nested in a
+// handler, and must not force Qt's deferred deletes.
+bool Delivering();
+
 // WinUser.cpp: window handles and the cursor.
 HWND NewWindowHandle(TForm* form);
 void FreeWindowHandle(HWND window);
@@ -47,5 +65,6 @@ void CloseInstances();
 
 // QtBackend.cpp
 bool ApplicationMinimised();
+void FreeDeferred();  // what loops call after each round
 void FormGone(TForm* form);  // a form the application held is being freed
 } // namespace classlib

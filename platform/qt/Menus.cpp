@@ -1,5 +1,6 @@
 #include "Menus.h"
 
+#include "Internal.h"
 #include "QtText.h"
 #include "platform/Application.h"
 
@@ -25,7 +26,7 @@ void TMenuItem::detach() {
 }
 
 void TMenuItem::Click() {
-    if (OnClick) RunHandler([this] { OnClick(this); });
+    if (TNotifyEvent h = OnClick) RunHandler([&] { h(this); });  // it may free this item
 }
 
 void TMenuItem::Add(TMenuItem* item) {
@@ -40,9 +41,19 @@ struct TPopupMenu::Impl {
 
 TPopupMenu::TPopupMenu(TComponent* owner) : TComponent(owner), d_(std::make_unique<Impl>()) {}
 
+namespace {
+// A menu no longer shown by its TPopupMenu: its items reach nothing any more, and it goes
+// once no event of its is being delivered (the item's handler returns into its own).
+void retire(QMenu* menu) {
+    if (!menu) return;
+    for (QAction* a : menu->findChildren<QAction*>()) QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
+    classlib::Dispose(menu);
+}
+} // namespace
+
 TPopupMenu::~TPopupMenu() {
     for (TMenuItem* item : items_) item->menu_ = nullptr;
-    delete d_->menu.data();
+    retire(d_->menu);
 }
 
 void TPopupMenu::Add(TMenuItem* item) {
@@ -95,13 +106,14 @@ void fill(QMenu* qmenu, const std::vector<TMenuItem*>& items, const std::functio
 void TPopupMenu::Popup(int x, int y) {
     ++popups_;
     if (OnPopup) RunHandler([this] { OnPopup(this); });
-    delete d_->menu.data();
+    // The menu closed stays this component's until the next one or its end, never freed
+    // by its own closing: an item's handler runs inside the menu's mouse handling, and may
+    // run a nested loop (a question, a bounded wait) before that handling goes on.
+    retire(d_->menu);
     auto* menu = new QMenu;
-    menu->setAttribute(Qt::WA_DeleteOnClose);
-    QPointer<QMenu> guard(menu);
-    fill(menu, items_, [this, guard](TMenuItem* item) {
-        // The item may have gone with its menu while the menu was open.
-        if (guard && d_->menu == guard && reachable(this, item)) item->Click();
+    fill(menu, items_, [this](TMenuItem* item) {
+        // The item may have gone while the menu was open.
+        if (reachable(this, item)) item->Click();
     });
     d_->menu = menu;
     menu->popup(QPoint(x, y));

@@ -24,6 +24,7 @@ class VynApplication : public QApplication {
 public:
     using QApplication::QApplication;
     bool notify(QObject* receiver, QEvent* e) override {
+        classlib::DeliveryScope delivery(receiver);
         try {
             // The receiver first: events posted from other threads go to plain objects,
             // and only keys for widgets are looked at here.
@@ -49,13 +50,13 @@ public:
     void ProcessMessages() override {
         if (!IsUiThread()) return;
         QCoreApplication::processEvents(QEventLoop::AllEvents);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        classlib::FreeDeferred();
     }
 
     void HandleMessage() override {
         if (!IsUiThread()) return;
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        classlib::FreeDeferred();
     }
 
     void Minimize() override { RunOnUiThread([this] { minimize(); }); }
@@ -76,7 +77,7 @@ public:
         if (Application->ShowMainForm()) main->SetVisible(true);
         while (!Application->Terminated()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            classlib::FreeDeferred();
         }
     }
 
@@ -154,6 +155,13 @@ private:
 } // namespace
 
 namespace classlib {
+void FreeDeferred() {
+    // Qt frees a deferred delete only in a loop outside the delivery that asked for it; a
+    // loop run by no handler may also free what was asked outside any delivery. A nested
+    // loop leaves them all to Qt: forcing them there frees a menu under its own handler.
+    if (!Delivering()) QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+}
+
 bool ApplicationMinimised() { return gBackend.Minimised(); }
 void FormGone(TForm* form) { gBackend.FormGone(form); }
 } // namespace classlib
@@ -184,5 +192,6 @@ TClassLibrary::~TClassLibrary() {
     TimerScheduler::Instance().SetWakeup(nullptr);
     d_->timerWakeup.reset();
     QtDispatcher::Instance().Stop();
+    classlib::FreeDeferred();
     d_->app.reset();
 }

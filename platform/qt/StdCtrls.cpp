@@ -152,7 +152,7 @@ void TLabel::update() {
 
 TEdit::TEdit(TComponent* owner) : TControl(owner, new QLineEdit) {
     QObject::connect(editOf(this), &QLineEdit::textChanged, [this] {
-        if (OnChange) RunHandler([this] { OnChange(this); });
+        if (TNotifyEvent h = OnChange) RunHandler([&] { h(this); });
     });
 }
 

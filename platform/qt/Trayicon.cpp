@@ -57,16 +57,24 @@ void sync(const std::shared_ptr<TTrayIcon::Impl>& d) {
     bool want = visible && realTray();
     if (want && !d->qt) {
         d->qt = new QSystemTrayIcon;
-        TTrayIcon* owner = d->owner;
-        QObject::connect(d->qt, &QSystemTrayIcon::activated, [owner](QSystemTrayIcon::ActivationReason why) {
-            if (why == QSystemTrayIcon::DoubleClick) {
-                owner->DoubleClick();
-            } else if (why == QSystemTrayIcon::Context) {
-                QPoint p = QCursor::pos();
-                classlib::NoteCursorPos(p.x(), p.y());
-                owner->RightClickUp();
-            }
-        });
+        std::weak_ptr<TTrayIcon::Impl> weak = d;
+        // Queued: the handlers run once the desktop's event has been handled, as events of
+        // the icon itself, so the icon is never freed under its own handling.
+        QObject::connect(
+            d->qt, &QSystemTrayIcon::activated, d->qt,
+            [weak](QSystemTrayIcon::ActivationReason why) {
+                auto d = weak.lock();
+                TTrayIcon* owner = d ? d->owner : nullptr;
+                if (!owner) return;
+                if (why == QSystemTrayIcon::DoubleClick) {
+                    owner->DoubleClick();
+                } else if (why == QSystemTrayIcon::Context) {
+                    QPoint p = QCursor::pos();
+                    classlib::NoteCursorPos(p.x(), p.y());
+                    owner->RightClickUp();
+                }
+            },
+            Qt::QueuedConnection);
     }
     if (!d->qt) return;
     d->qt->setToolTip(QString::fromStdString(AnsiToUtf8(hint)));
@@ -110,7 +118,8 @@ TTrayIcon::~TTrayIcon() {
     auto d = d_;
     RunOnUiThread([d] {
         d->owner = nullptr;
-        delete d->qt;
+        if (d->qt) d->qt->hide();
+        classlib::Dispose(d->qt);
         d->qt = nullptr;
     });
 }
