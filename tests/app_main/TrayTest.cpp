@@ -12,7 +12,12 @@
 #include "settings/Hosts.h"
 #include "support/Pop3TestServer.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
+#include <QMenu>
+#include <QPointer>
+#include <QTest>
 #include <QWidget>
 
 namespace {
@@ -100,6 +105,79 @@ TEST_F(TrayCase, TheTrayMenuOpensOnARightButtonRelease) {
     MainForm->TrayIcon1->RightClickUp();
     EXPECT_EQ(MainForm->PopupMenu1->PopupCount(), before + 1);
 }
+
+// The tray menu as the user has it: the real menu at the cursor, an item chosen with the
+// mouse. Its handlers hang up (a bounded wait serving the queue) or ask (a dialog's loop).
+struct TrayMenuRow {
+    const char* what;
+    const char* item;
+    bool connect;  // else a dial that never ends is under way
+    int answer;    // to the box, if one comes
+    int asked;
+    std::size_t hangUps;
+    bool connectedAfter, dialingAfter, terminated;
+};
+
+class TrayMenuCase : public MainFormCase, public ::testing::WithParamInterface<TrayMenuRow> {};
+
+TEST_P(TrayMenuCase, TheRealMenuOutlivesItsItemsHandler) {
+    const TrayMenuRow& row = GetParam();
+    TTrayIcon::SetSystemTrayAvailableForTests(true);
+    machine.answerBoxes({IDNO});
+    StartProgram();
+    if (row.connect) {
+        ConnectByEnter();
+        EXPECT_FALSE(window()->isVisible());  // in the tray
+    } else {
+        writeScript("dial hang\n");
+        key(Qt::Key_Return);
+        ASSERT_TRUE(Dialer->IsDialing());
+    }
+    int asked = 0;
+    // A real box runs the dialog's own loop.
+    SetMessageBoxResponder([&](const MessageBoxRequest&) {
+        ++asked;
+        for (int i = 0; i < 3; ++i) Application->ProcessMessages();
+        return row.answer;
+    });
+
+    MainForm->TrayIcon1->RightClickUp();
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    ASSERT_NE(menu, nullptr);
+    QAction* action = menu->findChild<QAction*>(row.item);
+    ASSERT_NE(action, nullptr);
+    bool clicking = true;
+    auto freedWhileClicking = std::make_shared<bool>(false);
+    QObject::connect(menu, &QObject::destroyed, [freedWhileClicking, &clicking] { *freedWhileClicking |= clicking; });
+    QPointer<QMenu> alive(menu);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    clicking = false;
+    SetMessageBoxResponder(nullptr);
+
+    EXPECT_FALSE(*freedWhileClicking);
+    ASSERT_TRUE(alive);  // closed, the tray's until the next one
+    EXPECT_FALSE(menu->isVisible());
+    EXPECT_EQ(asked, row.asked);
+    EXPECT_EQ(MainForm->State(), 1);
+    EXPECT_EQ(sim->Calls("RasHangUpA").size(), row.hangUps);
+    EXPECT_EQ(Dialer->IsConnected(), row.connectedAfter);
+    EXPECT_EQ(Dialer->IsDialing(), row.dialingAfter);
+    EXPECT_EQ(Application->Terminated(), row.terminated);
+    if (std::string(row.item) == "Desconectar2") {
+        EXPECT_TRUE(window()->isVisible());  // restored
+    }
+    QObject::disconnect(menu, &QObject::destroyed, nullptr, nullptr);
+}
+
+const TrayMenuRow kTrayMenuRows[] = {
+    {"DesconectarWhileConnected", "Desconectar2", true, IDYES, 0, 1, false, false, false},
+    {"DesconectarWhileDialing", "Desconectar2", false, IDYES, 0, 1, false, false, false},
+    {"SairAnsweredSimWhileConnected", "Desconectar1", true, IDYES, 1, 1, false, false, true},
+    {"SairAnsweredCancelarWhileConnected", "Desconectar1", true, IDCANCEL, 1, 0, true, false, false},
+    {"SairWhileDialing", "Desconectar1", false, IDOK, 1, 0, false, true, false},
+};
+INSTANTIATE_TEST_SUITE_P(Items, TrayMenuCase, ::testing::ValuesIn(kTrayMenuRows),
+                         [](const auto& info) { return std::string(info.param.what); });
 
 TEST_F(TrayCase, AnActivationBringsTheWindowForwardRestoresItAndAnswersOne) {
     TTrayIcon::SetSystemTrayAvailableForTests(true);
