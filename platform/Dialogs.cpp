@@ -1,5 +1,6 @@
 #include "Dialogs.h"
 
+#include "BoxHelper.h"
 #include "Machine.h"
 #include "MachineLog.h"
 #include "SysUtils.h"
@@ -67,6 +68,12 @@ int MessageBox(const AnsiString& text, const AnsiString& caption, unsigned flags
         std::lock_guard lock(gMutex);
         presenter = gPresenter;
     }
+    // Without a class library (the hook libraries) a desktop still shows the box.
+    if (!presenter && BoxHelperWanted())
+        presenter = [](const MessageBoxRequest& r) {
+            int answer = PresentWithBoxHelper(r);
+            return answer ? answer : defaultAnswer(r.flags);
+        };
     return AskModal({text, caption, flags}, presenter);
 }
 

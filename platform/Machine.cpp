@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <sys/stat.h>
 
 namespace {
 std::mutex gMutex;
@@ -33,4 +34,10 @@ void SetMachineDir(const std::string& dir) {
     gDir = dir;
     std::error_code ec;
     std::filesystem::create_directories(gDir, ec);
+}
+
+bool MachineHasDesktop() {
+    if (const char* env = std::getenv("VYN_NO_DESKTOP"); env && *env) return false;
+    struct stat st {};
+    return stat(MachineFile("no-desktop").c_str(), &st) != 0;
 }

@@ -12,3 +12,7 @@ std::string MachineDir();
 std::string MachineFile(const std::string& name);
 // Switches to another machine directory (tests build a fresh one per case).
 void SetMachineDir(const std::string& dir);
+// False on a machine without a desktop: its file "no-desktop" exists, or VYN_NO_DESKTOP is
+// set and not empty (every test machine). Nothing is then shown or opened outside the
+// program.
+bool MachineHasDesktop();

@@ -33,12 +33,6 @@ void record(const ShellCall& call) {
                  std::to_string(call.result)});
 }
 
-bool hasDesktop() {
-    if (const char* env = std::getenv("VYN_NO_DESKTOP"); env && *env) return false;
-    struct stat st {};
-    return stat(MachineFile("no-desktop").c_str(), &st) != 0;
-}
-
 // "http://...", "mailto:..."; a drive letter ("C:") is not a scheme.
 bool isAddress(const AnsiString& file) {
     auto colon = file.find(':');
@@ -105,7 +99,7 @@ intptr_t spawn(const std::string& program, const std::vector<std::string>& args,
 }
 
 intptr_t openWithDesktop(const std::string& target) {
-    if (!hasDesktop()) return kOpened;
+    if (!MachineHasDesktop()) return kOpened;
     return spawn("xdg-open", {target}, "") == kOpened ? kOpened : intptr_t{SE_ERR_NOASSOC};
 }
 

@@ -57,8 +57,10 @@ bool DialogKey(QWidget* form, char key);
 // Trayicon.cpp: a shown tray icon that hides the application when it is minimised.
 bool TrayTakesMinimisedApplication();
 
-// QtMessageBox.cpp: the real box, on the UI thread, whatever thread asks.
+// QtMessageBox.cpp: the real box, on the UI thread, whatever thread asks; and the box
+// itself, on this thread.
 int PresentMessageBox(const MessageBoxRequest& request);
+int ShowMessageBox(const MessageBoxRequest& request);
 
 // SingleInstance.cpp: gives up the titles this process holds (before Qt goes).
 void CloseInstances();

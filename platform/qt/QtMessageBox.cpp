@@ -1,4 +1,6 @@
 #include "Internal.h"
+#include "MessageBoxHelper.h"
+#include "platform/BoxHelper.h"
 #include "platform/Dialogs.h"
 #include "platform/UiThread.h"
 
@@ -37,18 +39,26 @@ QMessageBox::Icon iconOf(unsigned flags) {
 }
 } // namespace
 
+int classlib::ShowMessageBox(const MessageBoxRequest& r) {
+    QMessageBox box(iconOf(r.flags), QString::fromStdString(AnsiToUtf8(r.caption)),
+                    QString::fromStdString(AnsiToUtf8(r.text)));
+    std::vector<std::pair<QAbstractButton*, int>> answers;
+    for (const Button& b : buttonsOf(r.flags))
+        answers.emplace_back(box.addButton(QString::fromUtf8(b.text), b.role), b.answer);
+    box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
+    box.exec();
+    for (auto& [button, answer] : answers)
+        if (box.clickedButton() == button) return answer;
+    // Closed without a button (the application ending): the box's cancel.
+    return (r.flags & MB_TYPEMASK) == MB_OK ? int(IDOK) : int(IDCANCEL);
+}
+
 int classlib::PresentMessageBox(const MessageBoxRequest& r) {
-    return CallOnUiThread([&r] {
-        QMessageBox box(iconOf(r.flags), QString::fromStdString(AnsiToUtf8(r.caption)),
-                        QString::fromStdString(AnsiToUtf8(r.text)));
-        std::vector<std::pair<QAbstractButton*, int>> answers;
-        for (const Button& b : buttonsOf(r.flags))
-            answers.emplace_back(box.addButton(QString::fromUtf8(b.text), b.role), b.answer);
-        box.setDefaultButton(static_cast<QPushButton*>(answers.front().first));
-        box.exec();
-        for (auto& [button, answer] : answers)
-            if (box.clickedButton() == button) return answer;
-        // Closed without a button (the application ending): the box's cancel.
-        return (r.flags & MB_TYPEMASK) == MB_OK ? int(IDOK) : int(IDCANCEL);
-    });
+    return CallOnUiThread([&r] { return ShowMessageBox(r); });
+}
+
+int RunMessageBoxHelper(const std::vector<std::string>& args) {
+    MessageBoxRequest request;
+    if (!ParseBoxHelperArguments(args, request)) return 0;
+    return classlib::ShowMessageBox(request);
 }

@@ -4,12 +4,23 @@
 #include "platform/registry/RegistryStore.h"
 
 #include <cstdio>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <sys/stat.h>
 #include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
 
 namespace {
 // Runs the host program on this machine; its output and exit code.
-std::pair<std::string, int> host(const TempMachine& m, const std::string& library, const char* entry) {
-    std::string command = "VYN_MACHINE_DIR='" + m.dir() + "' '" VYN_HOOK_HOST "' '" + m.path(library) + "' " + entry;
+std::pair<std::string, int> host(const TempMachine& m, const std::string& library, const char* entry,
+                                 const std::string& environment = "") {
+    std::string command =
+        environment + " VYN_MACHINE_DIR='" + m.dir() + "' '" VYN_HOOK_HOST "' '" + m.path(library) + "' " + entry;
     FILE* out = popen(command.c_str(), "r");
     if (!out) return {"", -1};
     std::string text;
@@ -55,4 +66,40 @@ TEST_F(ForeignHost, TheLibrariesWorkOnTheirOwn) {
     EXPECT_EQ(calls[1].result, SE_ERR_FNF);
     EXPECT_EQ(calls[3].file, Utf8ToAnsi(machine.path("Brenwick.exe")));
     EXPECT_EQ(calls[3].parameters, "-dial ");
+}
+
+// On a desktop with a display the box of a failed look-up goes to the helper beside the
+// library, and the worker waits for the button pressed there.
+TEST_F(ForeignHost, OnADesktopTebrinsBoxIsShownByTheHelperAndItsWorkerWaitsForOk) {
+    fs::remove(machine.dir() + "/no-desktop");
+    std::string answerPipe = machine.dir() + "/answer.pipe";
+    ASSERT_EQ(mkfifo(answerPipe.c_str(), 0600), 0);
+    // Held open both ways: the helper's read waits for the answer, never for a writer.
+    int press = open(answerPipe.c_str(), O_RDWR | O_CLOEXEC);
+    ASSERT_GE(press, 0);
+    // The stand-in helper: reports its start, then waits for the user's button.
+    std::string report = machine.dir() + "/report-helper";
+    writeStandIn(report, "helper");
+    std::string helper = machine.path("vyn-messagebox");
+    std::ofstream(helper, std::ios::binary) << "#!/bin/sh\nexec >/dev/null\n'" << report << "' \"$@\"\nread answer < '"
+                                            << answerPipe << "'\nexit $answer\n";
+    fs::permissions(helper, fs::perms::owner_all);
+
+    std::pair<std::string, int> ran;
+    std::thread caller([&] { ran = host(machine, "Tebrin.dll", "AutoDialHandlerA", "DISPLAY=:7 VYN_NO_DESKTOP="); });
+    std::vector<Start> started = waitForStarts(1);
+    bool shown = started.size() == 1;
+    // While the box is up nothing is answered yet.
+    bool loggedBefore = fs::exists(machine.dir() + "/messages.log");
+    EXPECT_EQ(write(press, "1\n", 2), 2);  // OK
+    caller.join();
+    close(press);
+
+    ASSERT_TRUE(shown);
+    EXPECT_EQ(started[0], (Start{"helper", {"8208", "4272656e7769636b", "5275766f7a617661206ee36f20656e636f6e747261646f"}}));
+    EXPECT_FALSE(loggedBefore);
+    EXPECT_EQ(ran, std::make_pair(std::string("result 1 code 0\n"), 0));
+    std::ostringstream log;
+    log << std::ifstream(machine.dir() + "/messages.log").rdbuf();
+    EXPECT_EQ(log.str(), "8208\tBrenwick\tRuvozava n\xe3o encontrado\t1\n");
 }
