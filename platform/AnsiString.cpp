@@ -12,7 +12,9 @@ const char32_t kHigh[32] = {
 } // namespace
 
 bool UnicodeToAnsiChar(char32_t cp, char& out) {
-    if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
+    // The C1 controls too, as the platform's best fit does: text read as Latin-1 keeps its
+    // bytes 0x80-0x9F.
+    if (cp <= 0xFF) {
         out = static_cast<char>(cp);
         return true;
     }

@@ -6,14 +6,15 @@
 
 using AnsiString = std::string;
 
-// UTF-8 -> code page 1252. Characters outside 1252 become '?'. U+0081, U+008D, U+008F,
-// U+0090 and U+009D map back to the five bytes 1252 leaves undefined, so those round-trip.
+// UTF-8 -> code page 1252. Characters outside 1252 become '?'. The C1 controls U+0080-U+009F
+// become the bytes of the same value, as the platform's conversion does: the five bytes 1252
+// leaves undefined round-trip, and Latin-1 text keeps its bytes.
 AnsiString Utf8ToAnsi(std::string_view utf8);
 // Code page 1252 -> UTF-8.
 std::string AnsiToUtf8(std::string_view ansi);
 // The Unicode code point of one 1252 byte.
 char32_t AnsiCharToUnicode(unsigned char c);
-// The 1252 byte of a code point; false when 1252 has none.
+// The 1252 byte of a code point (a C1 control gives its own value); false when none.
 bool UnicodeToAnsiChar(char32_t cp, char& out);
 // Appends one code point as UTF-8.
 void AppendUtf8(std::string& out, char32_t cp);

@@ -28,8 +28,9 @@ int32_t atolRules(const char* s) {
     return static_cast<int32_t>(std::min<long long>(v, INT32_MAX));
 }
 
-// Names from a Latin-1 file hold ASCII and U+00A0..U+00FF, which are the same bytes in 1252:
-// those are converted here; anything else takes the general conversion.
+// Names from a Latin-1 file hold U+0000..U+00FF, each the byte of the same value in 1252 text
+// (the C1 controls too, as the general conversion has it): those are converted here;
+// anything else takes the general conversion.
 AnsiString toAnsi(const char* utf8) {
     AnsiString out;
     for (const char* p = utf8; *p; ++p) {
@@ -40,7 +41,7 @@ AnsiString toAnsi(const char* utf8) {
         }
         unsigned char next = static_cast<unsigned char>(p[1]);
         if (c == 0xC3 && (next & 0xC0) == 0x80) out += static_cast<char>(next + 0x40);
-        else if (c == 0xC2 && next >= 0xA0 && next <= 0xBF) out += static_cast<char>(next);
+        else if (c == 0xC2 && (next & 0xC0) == 0x80) out += static_cast<char>(next);
         else return Utf8ToAnsi(utf8);
         ++p;
     }

@@ -22,6 +22,21 @@ TEST(AnsiString, HighRangeUsesTheExactTable) {
     for (auto& c : cases) EXPECT_EQ(AnsiToUtf8(std::string(1, static_cast<char>(c.byte))), c.utf8);
 }
 
+TEST(AnsiString, C1ControlsBecomeTheBytesOfTheSameValue) {
+    // As the platform's conversion for 1252 does: text read as Latin-1 keeps its bytes.
+    for (char32_t cp = 0x80; cp < 0xA0; ++cp) {
+        std::string utf8;
+        AppendUtf8(utf8, cp);
+        char byte = 0;
+        EXPECT_TRUE(UnicodeToAnsiChar(cp, byte)) << static_cast<unsigned>(cp);
+        EXPECT_EQ(static_cast<unsigned char>(byte), static_cast<unsigned>(cp));
+        EXPECT_EQ(Utf8ToAnsi(utf8), std::string(1, static_cast<char>(cp)));
+    }
+    // The bytes themselves still read as 1252 ("\x92" is a quote), so they round-trip.
+    EXPECT_EQ(AnsiToUtf8("D\x92Oeste"), "D\u2019Oeste");
+    EXPECT_EQ(Utf8ToAnsi("D\u2019Oeste"), "D\x92Oeste");
+}
+
 TEST(AnsiString, UnmappableAndBrokenInputBecomesQuestionMark) {
     EXPECT_EQ(Utf8ToAnsi("日本"), "??");
     EXPECT_EQ(Utf8ToAnsi("a\xC3"), "a?");

@@ -139,6 +139,25 @@ TEST(PhoneList, TextIsLatin1WhateverTheDeclarationSaysButABomMeansUtf8) {
     EXPECT_EQ(bom.list.States()[0].sigla, "\xC3\x89") << "the code keeps its first two bytes of UTF-8";
 }
 
+TEST(PhoneList, NamesKeepTheirBytesFrom0x80To0x9F) {
+    // The Latin-1 parse gives U+0080..U+009F for them; each is the same byte in 1252 text.
+    struct Row {
+        const char* name;
+    } rows[] = {{"D\x92Oeste"}, {"\x80\x81\x8D\x8F\x90\x9D\x9F"}, {"Cama\x8D" "ari \x93x\x94"}};
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        PhoneList p;
+        ASSERT_TRUE(p.load(std::string("<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?><ESTADOS>"
+                                       "<ESTADO sigla=\"SC\" capital=\"") + row.name + "\"><CIDADE nome=\"" + row.name +
+                           "\" ddd=\"49\"><TEL>33211000</TEL></CIDADE></ESTADO></ESTADOS>"));
+        EXPECT_EQ(p.list.States()[0].cidades[0].nome, row.name);
+        EXPECT_EQ(p.list.States()[0].capital, row.name);
+        // A city stored with its real bytes is found.
+        p.list.SelectCity("SC", row.name);
+        EXPECT_EQ(p.list.GetPhone(), "33211000");
+    }
+}
+
 TEST(PhoneList, AttributesAreReadByTheirRules) {
     std::string capital51(51, 'c'), accented50;
     for (int i = 0; i < 51; ++i) accented50 += "\xE9";
