@@ -32,6 +32,8 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
         for (std::size_t i = 0; i < 3 && i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i)
             code = code * 10 + (rest[i] - '0');
         if (code >= 100 && code < 200) return n;
+        // "HTTP/1.1 500 " (an empty reason) is common: no blank is left at the end.
+        while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.pop_back();
         st->code = code;
         st->statusText = rest;
         st->hasLocation = false;

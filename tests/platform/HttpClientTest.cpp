@@ -95,6 +95,11 @@ TEST(HttpClient, OnlyA2xxWithoutLocationReturns) {
         {HttpScript::Reply(201, "Created", "", {"Location: /novo"}), 201, "201 Created"},
         {HttpScript::Raw("HTTP/1.1 100 Continue\r\n\r\nHTTP/1.1 200 OK\r\nContent-Length: 1\r\n\r\nz"), 200, nullptr},
         {HttpScript::Raw("HTTP/1.0 403 Proibido\r\n\r\n"), 403, "403 Proibido"},
+        // An empty reason phrase, or blanks after it, leave no blank at the end.
+        {HttpScript::Raw("HTTP/1.1 500 \r\nContent-Length: 0\r\n\r\n"), 500, "500"},
+        {HttpScript::Raw("HTTP/1.1 502\r\nContent-Length: 0\r\n\r\n"), 502, "502"},
+        {HttpScript::Raw("HTTP/1.1 503 Service Unavailable \t \r\nContent-Length: 0\r\n\r\n"), 503,
+         "503 Service Unavailable"},
     };
     for (auto& c : cases) {
         Routed r;
