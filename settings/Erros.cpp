@@ -79,7 +79,10 @@ class EConvertError : public Exception {
 
 int32_t toInt(const std::string& text) {
     long long v = 0;
-    if (!TryStrToInt(text, v)) {
+    // A column cut short by the line end ("067" LF) is no number: the line end is not a
+    // blank around one.
+    bool lineEnd = text.find_first_of("\r\n") != std::string::npos;
+    if (lineEnd || !TryStrToInt(text, v)) {
         std::string shown = text;
         std::erase(shown, '\n');
         throw EConvertError("'" + shown + "' is not a valid integer value");

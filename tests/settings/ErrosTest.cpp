@@ -169,6 +169,13 @@ TEST(FailedDialLog, AnUnreadableLineShowsTheConversionMessage) {
          "'q001' is not a valid integer value"},
         {"letters in the code", "05/11/2004 14:03:09abc             00110         06x8\r\n", 0,
          "'06x8' is not a valid integer value"},
+        // A code column cut short by the line end: the line end is no blank to skip.
+        {"three digits in the code", kExampleLine + "05/11/2004 14:03:09abc             00110         067\r\n", 1,
+         "'067' is not a valid integer value"},
+        {"three digits in the code, LF only", "05/11/2004 14:03:09abc             00110         067\n", 0,
+         "'067' is not a valid integer value"},
+        {"three digits in the area code", "05/11/2004 14:03:09abc             011\r\n", 0,
+         "'011' is not a valid integer value"},
     };
     for (auto& c : cases) {
         FailedDials d;
