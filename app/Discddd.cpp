@@ -88,9 +88,9 @@ bool TfrmDiscDDD::Confirm() {
         if (form->CheckBox1->Checked()) {
             try {
                 ini.WriteBool(kSection, kKey, false);
-            } catch (const Exception& e) {
+            } catch (const Exception&) {
                 // The user said yes: the call goes on, and the question comes back next time.
-                if (Logger) Logger->Add("Não foi possível guardar \"Não perguntar novamente\": "_a + e.Message);
+                if (Logger) Logger->Add("Não foi possível gravar \"Não perguntar novamente\" em "_a + ini.FileName() + ".");
             }
         }
         return 1;

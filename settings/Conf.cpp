@@ -146,7 +146,8 @@ void TConf::GetModems(TStrings& list) const {
 }
 
 void TConf::RememberUser() {
-    AnsiString failure;
+    bool refused = false;
+    AnsiString file;
     {
         std::lock_guard lock(mutex_);
         if (login_ == kAnonymousLogin) return;
@@ -159,12 +160,13 @@ void TConf::RememberUser() {
                 ini.WriteString(kUsuarios, Format("Usuario%02d", i), logins_[i]);
                 if (i == kLastLoginKey) break;
             }
-        } catch (const std::exception& e) {
+        } catch (const std::exception&) {
             // The connected sequence goes on; the login stays remembered for this run.
-            failure = e.what();
+            refused = true;
+            file = iniFileName_;
         }
     }
-    if (!failure.empty()) log_.Add("Não foi possível gravar o usuário: "_a + failure);
+    if (refused) log_.Add("Não foi possível gravar o usuário em "_a + file + ".");
 }
 
 void TConf::SetAutoCheckMail(bool on) {
