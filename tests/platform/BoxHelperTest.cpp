@@ -165,10 +165,5 @@ TEST(BoxHelperArguments, MalformedArgumentsAreRefused) {
         MessageBoxRequest r;
         EXPECT_FALSE(ParseBoxHelperArguments(args, r)) << ::testing::PrintToString(args);
     }
-    MessageBoxRequest r;
-    ASSERT_TRUE(ParseBoxHelperArguments({"8212", "4272", "4f4b"}, r));
-    EXPECT_EQ(r.flags, 8212u);
-    EXPECT_EQ(r.caption, "Br");
-    EXPECT_EQ(r.text, "OK");
 }
 } // namespace

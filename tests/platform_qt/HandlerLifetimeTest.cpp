@@ -28,6 +28,12 @@ struct Watch {
     bool inHandler = false;
     bool freedInHandler = false;
     int handled = 0;
+    void run(const std::function<void()>& handler) {
+        inHandler = true;
+        ++handled;
+        handler();
+        inHandler = false;
+    }
 };
 
 void watchFreeing(const std::shared_ptr<Watch>& watch, QObject* object) {
@@ -80,12 +86,7 @@ TEST_F(HandlerLifetimeCase, AMenuOutlivesTheHandlerOfItsItemWhateverTheHandlerDo
         item->Caption = "Desconectar";
         menu->Add(item);
         auto watch = std::make_shared<Watch>();
-        item->OnClick = [&, watch](TObject*) {
-            watch->inHandler = true;
-            ++watch->handled;
-            row.handler(menu);
-            watch->inHandler = false;
-        };
+        item->OnClick = [&, watch](TObject*) { watch->run([&] { row.handler(menu); }); };
 
         menu->Popup(10, 10);
         auto* shown = qobject_cast<QMenu*>(QApplication::activePopupWidget());
@@ -111,90 +112,77 @@ TEST_F(HandlerLifetimeCase, AMenuOutlivesTheHandlerOfItsItemWhateverTheHandlerDo
     }
 }
 
+// A control of the kind on `form`, where a click reaches it.
+template <class C>
+C* placed(TForm* form) {
+    auto* c = new C(form);
+    c->SetBounds(10, 10, 160, 80);
+    return c;
+}
+
+template <class C>
+C* clicked(C* control, TNotifyEvent handler) {
+    control->OnClick = std::move(handler);
+    return control;
+}
+
 TEST_F(HandlerLifetimeCase, AWindowFreedByTheHandlerOfOneOfItsControlsGoesAfterTheDelivery) {
     struct Row {
         const char* what;
-        // Makes the control, hooks `handler` to its event, and returns the widget to drive.
-        std::function<QWidget*(TForm* form, std::function<void()> handler)> make;
-        std::function<void(QWidget* target)> drive;
+        // Makes the control with `handler` on its event; `drive` is the user's input to it.
+        std::function<TControl*(TForm* form, TNotifyEvent handler)> make;
+        std::function<void(QWidget* control)> drive;
     };
     auto click = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, w->rect().center()); };
-    // On the mark of a check box or radio button.
-    auto edgeClick = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, w->height() / 2)); };
+    auto markClick = [](QWidget* w) { QTest::mouseClick(w, Qt::LeftButton, {}, QPoint(5, w->height() / 2)); };
+    auto radioClick = [markClick](QWidget* w) { markClick(w->findChildren<QRadioButton*>().at(1)); };
     const Row rows[] = {
-        {"button", [](TForm* f, std::function<void()> h) {
-             auto* b = new TButton(f);
-             b->SetBounds(10, 10, 80, 25);
-             b->OnClick = [h](TObject*) { h(); };
-             return b->Widget();
-         }, click},
-        {"check box", [](TForm* f, std::function<void()> h) {
-             auto* c = new TCheckBox(f);
-             c->SetBounds(10, 10, 80, 25);
-             c->OnClick = [h](TObject*) { h(); };
-             return c->Widget();
-         }, edgeClick},
-        {"label", [](TForm* f, std::function<void()> h) {
-             auto* l = new TLabel(f);
-             l->SetBounds(10, 10, 80, 25);
-             l->SetCaption("Desconectar");
-             l->OnClick = [h](TObject*) { h(); };
-             return l->Widget();
-         }, click},
-        {"image", [](TForm* f, std::function<void()> h) {
-             auto* i = new TImage(f);
-             i->SetBounds(10, 10, 80, 25);
-             i->OnClick = [h](TObject*) { h(); };
-             return i->Widget();
-         }, click},
-        {"radio group", [](TForm* f, std::function<void()> h) {
-             auto* g = new TRadioGroup(f);
-             g->SetBounds(10, 10, 160, 80);
+        {"button", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TButton>(f), h); }, click},
+        {"check box", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TCheckBox>(f), h); }, markClick},
+        {"label", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TLabel>(f), h); }, click},
+        {"image", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TImage>(f), h); }, click},
+        {"radio group", [](TForm* f, TNotifyEvent h) -> TControl* {
+             auto* g = clicked(placed<TRadioGroup>(f), h);
              g->Items()->Add("Tom");
              g->Items()->Add("Pulso");
-             g->OnClick = [h](TObject*) { h(); };
-             return static_cast<QWidget*>(g->Widget()->findChildren<QRadioButton*>().at(1));
-         }, edgeClick},
-        {"combo box", [](TForm* f, std::function<void()> h) {
-             auto* c = new TComboBox(f);
+             return g;
+         }, radioClick},
+        {"combo box", [](TForm* f, TNotifyEvent h) -> TControl* {
+             auto* c = placed<TComboBox>(f);
              c->SetStyle(csDropDownList);
-             c->SetBounds(10, 10, 120, 25);
-             c->Items()->Add("Modem Padr\xe3o");
-             c->Items()->Add("Conexant");
-             c->OnChange = [h](TObject*) { h(); };
-             return c->Widget();
+             c->Items()->Add("Tom");
+             c->Items()->Add("Pulso");
+             c->OnChange = h;
+             return c;
          }, [](QWidget* w) { QTest::keyClick(w, Qt::Key_Down); }},
-        {"edit", [](TForm* f, std::function<void()> h) {
-             auto* e = new TEdit(f);
-             e->SetBounds(10, 10, 120, 25);
-             e->OnChange = [h](TObject*) { h(); };
-             return e->Widget();
+        {"edit", [](TForm* f, TNotifyEvent h) -> TControl* {
+             auto* e = placed<TEdit>(f);
+             e->OnChange = h;
+             return e;
          }, [](QWidget* w) { QTest::keyClick(w, Qt::Key_A); }},
-        {"the form's own mouse", [](TForm* f, std::function<void()> h) {
-             f->OnMouseUp = [h](TObject*, TMouseButton, TShiftState, int, int) { h(); };
-             return f->Widget();
+        {"the form's own mouse", [](TForm* f, TNotifyEvent h) -> TControl* {
+             f->OnMouseUp = [h](TObject* s, TMouseButton, TShiftState, int, int) { h(s); };
+             return f;
          }, click},
     };
     for (const Row& row : rows) {
         for (bool nestedLoop : {false, true}) {
             SCOPED_TRACE(std::string(row.what) + (nestedLoop ? ", after a nested loop" : ""));
-            auto* form = new CountingForm(nullptr);
+            TForm* form = new CountingForm(nullptr);
             form->SetBounds(0, 0, 200, 120);
             auto watch = std::make_shared<Watch>();
-            QWidget* target = row.make(form, [&, watch] {
-                watch->inHandler = true;
-                ++watch->handled;
-                if (nestedLoop) boundedWait();
-                // The form closes itself for good.
-                if (form) form->Free();
-                form = nullptr;
-                watch->inHandler = false;
+            TControl* made = row.make(form, [&, watch](TObject*) {
+                watch->run([&] {
+                    if (nestedLoop) boundedWait();
+                    form->Free();  // the form closes itself for good
+                    form = nullptr;
+                });
             });
             form->SetVisible(true);
-            QPointer<QWidget> window(form->Widget()), control(target);
+            QPointer<QWidget> window(form->Widget()), control(made->Widget());
             watchFreeing(watch, window);
-            watchFreeing(watch, target);
-            row.drive(target);
+            watchFreeing(watch, control);
+            row.drive(control);
 
             EXPECT_EQ(watch->handled, 1);
             EXPECT_FALSE(watch->freedInHandler);
@@ -217,11 +205,10 @@ TEST_F(HandlerLifetimeCase, ARadioGroupWhoseHandlerReplacesItsItemsKeepsTheClick
     group->Items()->Add("Pulso");
     auto watch = std::make_shared<Watch>();
     group->OnClick = [&, watch](TObject*) {
-        watch->inHandler = true;
-        ++watch->handled;
-        group->Items()->Clear();
-        group->Items()->Add("Outro");
-        watch->inHandler = false;
+        watch->run([&] {
+            group->Items()->Clear();
+            group->Items()->Add("Outro");
+        });
     };
     form.SetVisible(true);
     QRadioButton* clicked = group->Widget()->findChildren<QRadioButton*>().at(1);
