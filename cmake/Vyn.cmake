@@ -17,12 +17,18 @@ function(vyn_dist_program target filename)
     OUTPUT_NAME ${_base} SUFFIX "${_ext}" PREFIX ""
     RUNTIME_OUTPUT_DIRECTORY ${VYN_DIST_DIR}
     LIBRARY_OUTPUT_DIRECTORY ${VYN_DIST_DIR})
-  # Programs export their symbols so the libraries they load by name (the simulated dial-up
-  # service) use the program's platform layer: one machine directory, one clock.
-  get_target_property(_type ${target} TYPE)
-  if(_type STREQUAL "EXECUTABLE")
-    set_target_properties(${target} PROPERTIES ENABLE_EXPORTS ON)
-  endif()
+endfunction()
+
+# A library loaded by name exports only its entry points: everything else in it, its own
+# copy of the platform layer included, is bound inside it, whatever the program that loads
+# it defines. (The entry points are also marked for export in the sources.)
+#   vyn_export_only(vyn_tebrin AutoDialHandlerA AutoDialHandlerW)
+function(vyn_export_only target)
+  list(JOIN ARGN ";\n    " _names)
+  set(_script ${CMAKE_CURRENT_BINARY_DIR}/${target}.exports)
+  file(CONFIGURE OUTPUT ${_script} CONTENT "{\n  global:\n    ${_names};\n  local: *;\n};\n")
+  target_link_options(${target} PRIVATE "LINKER:--version-script=${_script}")
+  set_property(TARGET ${target} APPEND PROPERTY LINK_DEPENDS ${_script})
 endfunction()
 
 # One test program per test folder; every *.cpp in it is part of it.
@@ -33,8 +39,6 @@ function(vyn_test_folder name)
     return()
   endif()
   add_executable(${name} ${_src})
-  # As the programs do: libraries loaded by name share the test's platform layer.
-  set_target_properties(${name} PROPERTIES ENABLE_EXPORTS ON)
   target_link_libraries(${name} PRIVATE ${T_LIBS} vyn_testsupport GTest::gtest GTest::gmock Threads::Threads)
   if(T_QT_MAIN)
     target_link_libraries(${name} PRIVATE vyn_qttestmain)

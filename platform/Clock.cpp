@@ -1,10 +1,13 @@
 #include "Clock.h"
 
+#include "HostLink.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <ctime>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
@@ -55,16 +58,29 @@ SystemClock& systemClock() {
 
 std::atomic<Clock*> gClock{nullptr};
 std::mutex gChangeMutex;
+// Held while listeners are told, so a removal waits for a change being told.
+std::recursive_mutex gTellMutex;
 int gNextChangeId = 1;
 std::vector<std::pair<int, ClockChangeListener>> gChangeListeners;
+
+// A library following its program's clock: the program's record, and this library's
+// listeners as the program's registry knows them (by the program's ids).
+std::atomic<const VynHost*> gHost{nullptr};
+std::map<int, std::unique_ptr<ClockChangeListener>> gHostListeners;
+
+void tellHostListener(void* listener, Clock* before, Clock* after) {
+    (*static_cast<ClockChangeListener*>(listener))(before, after);
+}
 } // namespace
 
 Clock& CurrentClock() {
+    if (const VynHost* host = gHost.load()) return *host->currentClock();
     Clock* c = gClock.load();
     return c ? *c : systemClock();
 }
 
 void SetClock(Clock* c) {
+    std::lock_guard tell(gTellMutex);
     Clock* after = c ? c : &systemClock();
     Clock* before = gClock.exchange(after);
     if (!before) before = &systemClock();
@@ -78,6 +94,13 @@ void SetClock(Clock* c) {
 }
 
 int AddClockChangeListener(ClockChangeListener l) {
+    if (const VynHost* host = gHost.load()) {
+        auto listener = std::make_unique<ClockChangeListener>(std::move(l));
+        int id = host->addClockChangeListener(&tellHostListener, listener.get());
+        std::lock_guard lock(gChangeMutex);
+        gHostListeners[id] = std::move(listener);
+        return id;
+    }
     std::lock_guard lock(gChangeMutex);
     int id = gNextChangeId++;
     gChangeListeners.emplace_back(id, std::move(l));
@@ -85,8 +108,17 @@ int AddClockChangeListener(ClockChangeListener l) {
 }
 
 void RemoveClockChangeListener(int id) {
+    if (const VynHost* host = gHost.load()) {
+        host->removeClockChangeListener(id);
+        std::lock_guard lock(gChangeMutex);
+        gHostListeners.erase(id);
+        return;
+    }
+    std::lock_guard tell(gTellMutex);
     std::lock_guard lock(gChangeMutex);
     std::erase_if(gChangeListeners, [id](auto& p) { return p.first == id; });
 }
+
+void FollowProgramClock(const VynHost& host) { gHost.store(&host); }
 
 TDateTime Now() { return CurrentClock().Now(); }

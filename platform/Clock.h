@@ -42,9 +42,17 @@ public:
 Clock& CurrentClock();
 void SetClock(Clock* clock);  // nullptr restores the system clock
 // Told after SetClock puts another clock in force, with the clock in force before (still
-// alive at that moment) and the new one. The timers follow the clock this way.
+// alive at that moment) and the new one, before SetClock returns. The timers follow the
+// clock this way. Once RemoveClockChangeListener returns the listener is never told again
+// (so it must not be called from a thread that holds what the listener waits for).
 using ClockChangeListener = std::function<void(Clock* before, Clock* after)>;
 int AddClockChangeListener(ClockChangeListener l);
 void RemoveClockChangeListener(int id);
+
+// In a library whose program handed its clock over (platform/HostLink.h): from now on
+// CurrentClock is the program's clock in force and the change listeners hear the program's
+// SetClock; this library's own SetClock no longer counts.
+struct VynHost;
+void FollowProgramClock(const VynHost& host);
 
 TDateTime Now();

@@ -1,6 +1,7 @@
 #include "Library.h"
 
 #include "Classes.h"
+#include "HostLink.h"
 #include "Machine.h"
 #include "WinVersion.h"
 #include "SysUtils.h"
@@ -79,10 +80,10 @@ HMODULE LoadLibraryA(const char* fileName) {
         ++it->second->references;
         return it->second;
     }
-    // The library resolves the platform's own functions against the program, so it shares
-    // the program's machine directory and clock when the program exports them.
     void* dl = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!dl) return nullptr;
+    // A library that follows the program's clock takes it before any other call.
+    if (auto attach = reinterpret_cast<PFN_VynAttachHost>(dlsym(dl, kVynAttachHost))) attach(&ThisProgramAsHost());
     auto* rec = new HINSTANCE__{dl, path, Utf8ToAnsi(path), 1};
     gLoaded[path] = rec;
     return rec;

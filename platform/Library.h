@@ -7,6 +7,9 @@
 // library that is already loaded returns the same handle and counts one more reference;
 // FreeLibrary drops one and unloads the library with the last.
 //
+// A library runs on its own copy of this layer. One that exports VynAttachHost is given the
+// program's clock when it is loaded (platform/HostLink.h).
+//
 // Tests can hide an export: each line of the machine file "hidden-exports.txt" names a
 // library and an export separated by blanks, for example
 //     RASAPI32.DLL RasEnumDevicesA

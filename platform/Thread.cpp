@@ -1,29 +1,52 @@
 #include "Thread.h"
 
+#include "Machine.h"
+
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <pthread.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
-std::mutex gCountMutex;
-std::condition_variable gCountChanged;
-int gRunning = 0;
-std::atomic<bool> gStartRefused{false};
+// The threads running. Never destroyed: a thread that frees itself may end while the
+// statics of its process (or of the library holding this copy of the layer) go.
+struct Count {
+    std::mutex mutex;
+    std::condition_variable changed;
+    int running = 0;
+};
+Count& count() {
+    static Count* c = new Count;
+    return *c;
+}
+
+// A machine with a "no-threads" file has no thread left to give (tests).
+bool machineGivesNoThread() {
+    struct stat st {};
+    return stat(MachineFile("no-threads").c_str(), &st) == 0;
+}
+
+// Made with the first thread, so it goes before the statics made earlier: as this copy of
+// the layer ends (its process, or the library holding it), it first takes the count's lock,
+// which orders everything its ended threads did before what the statics' ends do.
+struct AfterTheThreads {
+    ~AfterTheThreads() { std::lock_guard lock(count().mutex); }
+};
 
 void countStarted() {
-    std::lock_guard lock(gCountMutex);
-    ++gRunning;
+    static AfterTheThreads ordered;
+    std::lock_guard lock(count().mutex);
+    ++count().running;
 }
 
 void countEnded() {
-    std::lock_guard lock(gCountMutex);
-    --gRunning;
-    gCountChanged.notify_all();
+    std::lock_guard lock(count().mutex);
+    --count().running;
+    count().changed.notify_all();
 }
 
 // Nice steps from the process's own value, highest priority last.
@@ -66,7 +89,7 @@ void TThread::Start() {
     countStarted();
     int err = EAGAIN;
     pthread_attr_t attr;
-    if (!gStartRefused.load() && pthread_attr_init(&attr) == 0) {
+    if (!machineGivesNoThread() && pthread_attr_init(&attr) == 0) {
         pthread_attr_setdetachstate(&attr, PTHREAD_CREATE_DETACHED);
         pthread_t id;
         err = pthread_create(&id, &attr, &TThread::run, this);
@@ -160,13 +183,11 @@ void TThread::NameThreadForDebugging(const AnsiString& name) {
 }
 
 int RunningThreadCount() {
-    std::lock_guard lock(gCountMutex);
-    return gRunning;
+    std::lock_guard lock(count().mutex);
+    return count().running;
 }
 
 bool WaitForRunningThreads(int timeoutMs) {
-    std::unique_lock lock(gCountMutex);
-    return gCountChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs), [] { return gRunning == 0; });
+    std::unique_lock lock(count().mutex);
+    return count().changed.wait_for(lock, std::chrono::milliseconds(timeoutMs), [] { return count().running == 0; });
 }
-
-void SetThreadStartRefused(bool refused) { gStartRefused.store(refused); }

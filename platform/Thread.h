@@ -8,6 +8,9 @@
 // Priorities follow the platform's steps around the process's own: on Linux a thread's nice
 // value, one step per level (tpHigher = one below the process's). A level the user may not
 // take (raising it needs privileges) leaves the thread at the process's level.
+//
+// On a machine with a "no-threads" file every start fails, as when the system has no thread
+// left to give (tests; every copy of this layer in the process sees it).
 #include "AnsiString.h"
 #include "Object.h"
 #include "SysUtils.h"
@@ -79,10 +82,9 @@ T* NewThread(Args&&... args) {
     return thread;
 }
 
-// Threads of this class still running in the process (free-running ones included).
+// Threads of this class still running (free-running ones included), those this copy of the
+// layer started: a library loaded by name counts its own.
 int RunningThreadCount();
 // Waits until none runs, at most `timeoutMs` of real time; false when some still run.
 // (An orderly end of a process, and tests, which must not tear down what threads use.)
 bool WaitForRunningThreads(int timeoutMs);
-// Tests: while set, every start fails as when the system has no thread left to give.
-void SetThreadStartRefused(bool refused);

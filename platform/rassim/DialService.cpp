@@ -4,14 +4,13 @@
 
 #include "platform/LockedFile.h"
 #include "platform/Machine.h"
+#include "platform/registry/RegistryStore.h"
 
 #include <algorithm>
 #include <fstream>
 #include <sstream>
 
 namespace {
-DialService gService;
-
 std::string readScriptFile() {
     std::ifstream in(MachineFile("dial-script.txt"), std::ios::binary);
     std::ostringstream ss;
@@ -20,7 +19,15 @@ std::string readScriptFile() {
 }
 } // namespace
 
-DialService& TheDialService() { return gService; }
+DialService& TheDialService() {
+    // The registry's store goes with the library, after the service and its thread.
+    static struct RegistryRelease {
+        ~RegistryRelease() { ReleaseRegistryStore(); }
+    } release;
+    // Made once the program has handed its clock over (or at the first call without it).
+    static DialService service;
+    return service;
+}
 
 DialService::DialService() {
     // The log is made first so that it is destroyed last, after the thread that writes to

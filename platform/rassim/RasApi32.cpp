@@ -1,6 +1,7 @@
-// The device list, the error texts and the service's own test exports. Each export checks
-// its arguments as the platform does: a record of the wrong dwSize gives ERROR_INVALID_SIZE,
-// a buffer too small gives ERROR_BUFFER_TOO_SMALL with the size needed.
+// The device list, the error texts, the service's own test exports and the hand-over of the
+// program's clock. Each export checks its arguments as the platform does: a record of the
+// wrong dwSize gives ERROR_INVALID_SIZE, a buffer too small gives ERROR_BUFFER_TOO_SMALL
+// with the size needed.
 #include "CallLog.h"
 #include "Devices.h"
 #include "DialService.h"
@@ -9,6 +10,7 @@
 
 #include "RasExport.h"
 
+#include "platform/HostLink.h"
 #include "platform/RasApi.h"
 
 #include <cstring>
@@ -81,3 +83,11 @@ VYN_RAS_EXPORT DWORD VynSimLineSpeed() { return TheDialService().LineSpeed(); }
 static_assert(std::is_same_v<decltype(&VynSimControl), PFN_VynSimControl>);
 static_assert(std::is_same_v<decltype(&VynSimReset), PFN_VynSimReset>);
 static_assert(std::is_same_v<decltype(&VynSimLineSpeed), PFN_VynSimLineSpeed>);
+
+// The program that loaded the service gives it its clock (platform/HostLink.h); the
+// service's timeline starts there, as the library is loaded.
+VYN_RAS_EXPORT void VynAttachHost(const VynHost* host) {
+    AttachToHost(host);
+    TheDialService();
+}
+static_assert(std::is_same_v<decltype(&VynAttachHost), PFN_VynAttachHost>);

@@ -1,5 +1,4 @@
 #pragma once
-// The service's sources are built with hidden visibility, so its own functions always bind
-// to its own copy; only the entry points marked here are exported. (Its copy of the
-// platform layer stays visible, so the program's platform functions take its place.)
+// The service exports only the entry points marked here (its CMakeLists.txt names the same
+// list); everything else, its copy of the platform layer included, stays inside.
 #define VYN_RAS_EXPORT extern "C" __attribute__((visibility("default")))

@@ -6,6 +6,9 @@
 //     VynSimReset     the same as VynSimControl()->Reset()
 //     VynSimLineSpeed the speed of the first connected connection, bits per second, 0 none
 // Bind them like the programs bind the rest: GetProcAddress(LoadLibraryA("RASAPI32.DLL"), ...).
+// Beside them it exports VynAttachHost, by which LoadLibraryA gives it the program's clock
+// (platform/HostLink.h). Nothing else of it is visible: the service's state, its call log
+// included, is reached only through these.
 #include "platform/RasApi.h"
 
 #include <cstdint>

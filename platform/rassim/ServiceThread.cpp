@@ -4,9 +4,16 @@
 #include <cstdint>
 
 ServiceThread::~ServiceThread() {
+    int changeListener;
     {
         std::lock_guard lock(mutex_);
         stopping_ = true;
+        changeListener = changeListener_;
+    }
+    // Without the lock: a change being told waits for it.
+    if (changeListener) RemoveClockChangeListener(changeListener);
+    {
+        std::lock_guard lock(mutex_);
         // Every clock that still holds a listener is alive: each forgets it before the
         // library's code goes away.
         for (auto& r : registrations_)
@@ -21,6 +28,8 @@ ServiceThread::~ServiceThread() {
 void ServiceThread::followClock() {
     // Once stopping, no clock may be given a listener the library's end would not take back.
     if (stopping_) return;
+    if (!changeListener_)
+        changeListener_ = AddClockChangeListener([this](Clock* before, Clock*) { clockChanged(before); });
     Clock* c = &CurrentClock();
     if (c == clock_ && listening_ && listening_->alive) return;
     clock_ = c;
@@ -39,10 +48,28 @@ void ServiceThread::followClock() {
     listening_ = reg;
 }
 
+void ServiceThread::clockChanged(Clock* before) {
+    {
+        std::lock_guard lock(mutex_);
+        // The clock before may go once SetClock returns: no listener stays on it.
+        for (auto& r : registrations_)
+            if (r->clock == before && r->alive) before->RemoveListener(r->id);
+        std::erase_if(registrations_, [before](auto& r) { return r->clock == before; });
+        if (clock_ == before) {
+            clock_ = nullptr;
+            listening_ = nullptr;
+        }
+        // The new clock is in force already: listen to it before anyone moves it.
+        followClock();
+    }
+    work_.notify_all();
+    done_.notify_all();
+}
+
 int64_t ServiceThread::Now() {
     std::lock_guard lock(mutex_);
     followClock();
-    return CurrentClock().MonotonicMs();
+    return clock_ ? clock_->MonotonicMs() : CurrentClock().MonotonicMs();
 }
 
 void ServiceThread::At(int64_t due, std::function<void()> job) {
@@ -71,7 +98,7 @@ void ServiceThread::WaitIdle() {
     if (OnThread()) return;
     std::unique_lock lock(mutex_);
     followClock();
-    int64_t now = CurrentClock().MonotonicMs();
+    int64_t now = clock_ ? clock_->MonotonicMs() : CurrentClock().MonotonicMs();
     work_.notify_all();
     done_.wait(lock, [&] { return stopping_ || (!running_ && !dueBy(now)); });
 }
@@ -96,7 +123,7 @@ void ServiceThread::run() {
     std::unique_lock lock(mutex_);
     while (!stopping_) {
         followClock();
-        int64_t now = CurrentClock().MonotonicMs();
+        int64_t now = clock_->MonotonicMs();
         if (dueBy(now)) {
             auto it = jobs_.begin();
             std::function<void()> job = std::move(it->second);

@@ -7,7 +7,8 @@
 // The thread blocks for as long as the clock allows before the next moment. The service
 // also listens to the clock: a clock moved by hand tells it, and does not go on until every
 // job due by the new time has run. A job (and so a notifier) must therefore never wait for
-// the thread that moves the clock.
+// the thread that moves the clock. When another clock is put in force the service lets go
+// of the one before while it is still alive, and never calls it again.
 #include "platform/Clock.h"
 
 #include <atomic>
@@ -41,6 +42,7 @@ public:
 private:
     void run();
     void followClock();  // with mutex_ held
+    void clockChanged(Clock* before);
     bool dueBy(int64_t ms) const { return !jobs_.empty() && jobs_.begin()->first.first <= ms; }
     void onAdvance(Clock* clock, int64_t ms);
     int64_t nextDue(Clock* clock);  // INT64_MAX: nothing scheduled
@@ -73,6 +75,7 @@ private:
         std::shared_ptr<Registration> reg;
     };
 
+    int changeListener_ = 0;                   // on the clocks put in force; 0 before the first use
     Clock* clock_ = nullptr;                   // the clock in force when last looked at
     std::shared_ptr<Registration> listening_;  // on clock_
     std::vector<std::shared_ptr<Registration>> registrations_;

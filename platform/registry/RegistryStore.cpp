@@ -114,9 +114,13 @@ private:
     RegTree tree_;
 };
 
+// Never destroyed at the end of a process: a hook's thread may still read the registry.
+Store* gStore = nullptr;
+std::once_flag gStoreMade;
+
 Store& TheStore() {
-    static Store* store = new Store;  // never destroyed: hook libraries may call at unload
-    return *store;
+    std::call_once(gStoreMade, [] { gStore = new Store; });
+    return *gStore;
 }
 
 void ThrowUnless(LONG rc) {
@@ -127,6 +131,11 @@ void ThrowUnless(LONG rc) {
 }
 
 }  // namespace
+
+void ReleaseRegistryStore() {
+    delete gStore;
+    gStore = nullptr;
+}
 
 LONG RegistryStore::Read(const std::function<LONG(const RegTree&)>& f) { return TheStore().Read(f); }
 

@@ -26,6 +26,11 @@ LONG Read(const std::function<LONG(const RegTree&)>& f);
 LONG Write(const std::function<LONG(RegTree&, bool& changed)>& f);
 }  // namespace RegistryStore
 
+// Frees this copy of the layer's store of the registry, which otherwise lives to the end of
+// the process. For a library loaded by name, as it is unloaded, once nothing of it can read
+// the registry any more.
+void ReleaseRegistryStore();
+
 // Adds the keys and values of seed text to the machine's registry. Raises Exception for a
 // malformed seed (nothing is added then) or when the registry cannot be saved.
 void SeedRegistry(std::string_view seedText);

@@ -18,9 +18,9 @@ namespace fs = std::filesystem;
 namespace {
 // Runs the host program on this machine; its output and exit code.
 std::pair<std::string, int> host(const TempMachine& m, const std::string& library, const char* entry,
-                                 const std::string& environment = "") {
+                                 const std::string& environment = "", const std::string& program = VYN_HOOK_HOST) {
     std::string command =
-        environment + " VYN_MACHINE_DIR='" + m.dir() + "' '" VYN_HOOK_HOST "' '" + m.path(library) + "' " + entry;
+        environment + " VYN_MACHINE_DIR='" + m.dir() + "' '" + program + "' '" + m.path(library) + "' " + entry;
     FILE* out = popen(command.c_str(), "r");
     if (!out) return {"", -1};
     std::string text;
@@ -37,19 +37,29 @@ protected:
         machine.installLibrary("Tebrin.dll");
     }
 };
+
+// The same in each kind of host.
+class EachForeignHost : public ForeignHost, public ::testing::WithParamInterface<const char*> {
+protected:
+    std::pair<std::string, int> run(const std::string& library, const char* entry) {
+        return host(machine, library, entry, "", GetParam());
+    }
+};
 } // namespace
 
 // In a program that has no platform layer of its own, each library runs on its own copy and
-// still finds the machine, the registry and the shell, and ends its threads.
-TEST_F(ForeignHost, TheLibrariesWorkOnTheirOwn) {
+// still finds the machine, the registry and the shell, and ends its threads. In a program
+// that has functions of its own under the same names, each library still runs its own.
+TEST_P(EachForeignHost, TheLibrariesWorkOnTheirOwn) {
     std::string mirvane = machine.path("Mirvane.exe");
     writeStandIn(mirvane, "Mirvane");
     SetMachineRegistryValue(RegRoot::CurrentUser, "Software\\Vyn\\Ruvozava", "discadorbinary", REG_SZ,
                             Utf8ToAnsi(mirvane) + std::string(1, '\0'));
-    EXPECT_EQ(host(machine, "Olvaret.dll", "RasCustomDial"), std::make_pair(std::string("result 0 code -1\n"), 0));
+    EXPECT_EQ(run("Olvaret.dll", "RasCustomDial"), std::make_pair(std::string("result 0 code -1\n"), 0));
     EXPECT_EQ(waitForStarts(1), (std::vector<Start>{{"Mirvane", {"-dial"}}}));
 
-    EXPECT_EQ(host(machine, "Tebrin.dll", "AutoDialHandlerW"), std::make_pair(std::string("result 1 code 0\n"), 0));
+    machine.writeMachineFile("message-answers.txt", "1\n");
+    EXPECT_EQ(run("Tebrin.dll", "AutoDialHandlerW"), std::make_pair(std::string("result 1 code 0\n"), 0));
     auto boxes = RecordedMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0].text, "Ruvozava não encontrado"_a);
@@ -57,7 +67,7 @@ TEST_F(ForeignHost, TheLibrariesWorkOnTheirOwn) {
     EXPECT_EQ(boxes[0].flags, 0x2010u);
 
     writeStandIn(machine.path("Brenwick.exe"), "Brenwick");
-    EXPECT_EQ(host(machine, "Tebrin.dll", "AutoDialHandlerA"), std::make_pair(std::string("result 1 code 0\n"), 0));
+    EXPECT_EQ(run("Tebrin.dll", "AutoDialHandlerA"), std::make_pair(std::string("result 1 code 0\n"), 0));
     EXPECT_EQ(waitForStarts(2), (std::vector<Start>{{"Brenwick", {"-dial"}}, {"Mirvane", {"-dial"}}}));
 
     auto calls = shellCalls();
@@ -67,6 +77,9 @@ TEST_F(ForeignHost, TheLibrariesWorkOnTheirOwn) {
     EXPECT_EQ(calls[3].file, Utf8ToAnsi(machine.path("Brenwick.exe")));
     EXPECT_EQ(calls[3].parameters, "-dial ");
 }
+
+INSTANTIATE_TEST_SUITE_P(Hosts, EachForeignHost, ::testing::Values(VYN_HOOK_HOST, VYN_HOOK_HOST_IMPOSTOR),
+                         [](const auto& info) { return std::string(info.index == 0 ? "Bare" : "WithSameNames"); });
 
 // On a desktop with a display the box of a failed look-up goes to the helper beside the
 // library, and the worker waits for the button pressed there.

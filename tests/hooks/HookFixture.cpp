@@ -1,7 +1,5 @@
 #include "HookFixture.h"
 
-#include "platform/Thread.h"
-
 #include <algorithm>
 #include <chrono>
 #include <fcntl.h>
@@ -30,7 +28,6 @@ HookTest::HookTest() {
 
 HookTest::~HookTest() {
     EXPECT_TRUE(callsDone()) << "a hook thread still runs";
-    SetThreadStartRefused(false);
     for (HMODULE h : loaded_) FreeLibrary(h);
     if (startFolder_ >= 0) {
         if (fchdir(startFolder_) != 0) ADD_FAILURE() << "cannot return to the start folder";
@@ -79,7 +76,12 @@ std::vector<Start> HookTest::starts() const {
     return out;
 }
 
-bool HookTest::callsDone() { return WaitForRunningThreads(10000); }
+bool HookTest::callsDone() { return threads.WaitUntilEnded(10000); }
+
+std::size_t HookTest::threadsRunning(pid_t except) const {
+    auto started = threads.Started();
+    return started.size() - static_cast<std::size_t>(std::count(started.begin(), started.end(), except));
+}
 
 HMODULE HookTest::load(const char* library) {
     if (!fs::exists(machine.path(library))) machine.installLibrary(library);

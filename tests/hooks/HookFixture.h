@@ -1,11 +1,14 @@
 #pragma once
 // The hook libraries on a fresh simulated machine: installed beside the stand-in program and
 // loaded by name, as dial-up networking loads them, with stand-in dialer programs that report
-// every start through a pipe in the machine directory.
+// every start through a pipe in the machine directory. The libraries share nothing with the
+// test but the process and the machine: their threads are seen in the process's thread list,
+// their message boxes in the machine's "messages.log", answered from "message-answers.txt".
 #include "platform/Library.h"
 #include "platform/RasHooks.h"
 #include "platform/ShellApi.h"
 #include "support/TempMachine.h"
+#include "support/ThreadWatch.h"
 
 #include <gtest/gtest.h>
 
@@ -32,8 +35,10 @@ protected:
     std::vector<Start> waitForStarts(std::size_t count);
     // The starts reported so far, without waiting.
     std::vector<Start> starts() const;
-    // Waits, at most 10 s, until no hook thread runs.
+    // Waits, at most 10 s, until no thread started during the test runs.
     bool callsDone();
+    // The threads started during the test that still run, but `except`.
+    std::size_t threadsRunning(pid_t except = 0) const;
     // The shell calls of the hooks, as "shell.log" holds them.
     std::vector<ShellCall> shellCalls() const { return RecordedShellCalls(); }
 
@@ -45,6 +50,7 @@ protected:
     HMODULE load(const char* library);
 
     TempMachine machine;
+    ThreadWatch threads;
 
 private:
     int pipe_ = -1;

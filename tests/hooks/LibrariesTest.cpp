@@ -1,39 +1,18 @@
 #include "HookFixture.h"
 
+#include "platform/Machine.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryStore.h"
-#include "platform/Thread.h"
+#include "support/ElfFile.h"
 #include "support/TestFiles.h"
 
+#include <cstdio>
 #include <cstring>
-#include <elf.h>
 #include <filesystem>
 
 namespace fs = std::filesystem;
 
 namespace {
-// The libraries a shared object names in its dynamic section (64-bit ELF).
-std::vector<std::string> neededLibraries(const std::string& path) {
-    std::string bytes = ReadFileBytes(path);
-    std::vector<std::string> out;
-    if (bytes.size() < sizeof(Elf64_Ehdr) || bytes.compare(0, 4, "\x7f" "ELF") != 0) return {"(not ELF)"};
-    Elf64_Ehdr eh;
-    std::memcpy(&eh, bytes.data(), sizeof eh);
-    for (int i = 0; i < eh.e_shnum; ++i) {
-        Elf64_Shdr sh;
-        std::memcpy(&sh, bytes.data() + eh.e_shoff + i * eh.e_shentsize, sizeof sh);
-        if (sh.sh_type != SHT_DYNAMIC) continue;
-        Elf64_Shdr strings;
-        std::memcpy(&strings, bytes.data() + eh.e_shoff + sh.sh_link * eh.e_shentsize, sizeof strings);
-        for (std::size_t off = 0; off + sizeof(Elf64_Dyn) <= sh.sh_size; off += sizeof(Elf64_Dyn)) {
-            Elf64_Dyn d;
-            std::memcpy(&d, bytes.data() + sh.sh_offset + off, sizeof d);
-            if (d.d_tag == DT_NEEDED) out.emplace_back(bytes.data() + strings.sh_offset + d.d_un.d_val);
-        }
-    }
-    return out;
-}
-
 class HookLibraries : public HookTest {};
 } // namespace
 
@@ -47,7 +26,7 @@ TEST_F(HookLibraries, NeitherNeedsQtNorExportsTheOthersEntries) {
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.library);
-        auto needed = neededLibraries((fs::path(VYN_DIST_DIR) / c.library).string());
+        auto needed = NeededLibraries((fs::path(VYN_DIST_DIR) / c.library).string());
         EXPECT_FALSE(needed.empty());
         for (auto& lib : needed) EXPECT_EQ(lib.find("Qt"), std::string::npos) << lib;
         HMODULE h = load(c.library);
@@ -90,7 +69,7 @@ TEST_F(HookLibraries, WithoutAThreadNoEntryReportsSuccess) {
     auto dialDlg = bind<PFN_RasCustomDialDlg>("Olvaret.dll", "RasCustomDialDlg");
     auto handlerA = bind<PFN_AutoDialHandlerA>("Tebrin.dll", "AutoDialHandlerA");
     auto handlerW = bind<PFN_AutoDialHandlerW>("Tebrin.dll", "AutoDialHandlerW");
-    SetThreadStartRefused(true);
+    machine.writeMachineFile("no-threads", "");
     HRASCONN handle = 0x77;
     EXPECT_EQ(dial(nullptr, nullptr, nullptr, nullptr, 1, nullptr, &handle, 0), DWORD(ERROR_NOT_ENOUGH_MEMORY));
     EXPECT_EQ(handle, 0x77u);
@@ -105,8 +84,8 @@ TEST_F(HookLibraries, WithoutAThreadNoEntryReportsSuccess) {
     EXPECT_EQ(handlerA(nullptr, nullptr, nullptr, &code), FALSE);
     EXPECT_EQ(handlerW(nullptr, entry.data(), nullptr, &code), FALSE);
     EXPECT_EQ(code, 0x1234u);
-    SetThreadStartRefused(false);
-    EXPECT_EQ(RunningThreadCount(), 0);
+    std::remove(MachineFile("no-threads").c_str());
+    EXPECT_EQ(threadsRunning(), 0u);
     EXPECT_TRUE(starts().empty());
     EXPECT_TRUE(RecordedShellCalls().empty());
     // A null return-code pointer is not written through.

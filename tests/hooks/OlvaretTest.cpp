@@ -1,11 +1,12 @@
 #include "HookFixture.h"
 
+#include "platform/Dialogs.h"
 #include "platform/Machine.h"
 #include "platform/registry/Registry.h"
 #include "platform/registry/RegistryStore.h"
-#include "platform/Thread.h"
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
@@ -101,7 +102,7 @@ TEST_F(Olvaret, BothEntriesStartTheRecordedProgramWithDialParameters) {
         EXPECT_GT(last.result, 32);
     }
     EXPECT_EQ(shellCalls().size(), std::size(cases));
-    EXPECT_TRUE(machine.boxes().empty());
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
 TEST_F(Olvaret, WithoutAUsableRecordNothingStartsAndNothingIsShown) {
@@ -140,7 +141,7 @@ TEST_F(Olvaret, WithoutAUsableRecordNothingStartsAndNothingIsShown) {
         EXPECT_EQ(calls[0].result, SE_ERR_FNF);
     }
     EXPECT_TRUE(starts().empty());
-    EXPECT_TRUE(machine.boxes().empty());
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
 TEST_F(Olvaret, AnswersBeforeTheProgramIsLookedFor) {
@@ -156,7 +157,9 @@ TEST_F(Olvaret, AnswersBeforeTheProgramIsLookedFor) {
     bool answered = false;
     DWORD dialResult = 99;
     BOOL dlgResult = FALSE;
+    std::atomic<pid_t> platformThread{0};
     std::thread platform([&] {
+        platformThread = gettid();
         HRASCONN handle = 0;
         RASDIALDLG info = markedDialogRecord();
         dialResult = dial(handle);
@@ -169,7 +172,7 @@ TEST_F(Olvaret, AnswersBeforeTheProgramIsLookedFor) {
         std::unique_lock l(m);
         EXPECT_TRUE(cv.wait_for(l, std::chrono::seconds(10), [&] { return answered; })) << "a call waited";
     }
-    EXPECT_EQ(RunningThreadCount(), 2);
+    EXPECT_EQ(threadsRunning(platformThread), 2u);
     EXPECT_TRUE(starts().empty());
     flock(lock, LOCK_UN);
     close(lock);

@@ -2,16 +2,19 @@
 
 #include "platform/Dialogs.h"
 #include "platform/Machine.h"
-#include "platform/Thread.h"
+#include "support/TestFiles.h"
 
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <mutex>
-#include <pthread.h>
 #include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
 
@@ -53,6 +56,24 @@ protected:
 };
 
 const std::pair<BOOL, DWORD> kHandled{TRUE, 0};
+
+// Opens the pipe `fifo` for writing once a reader has opened it, waiting at most 10 s; -1
+// when none came.
+int openOnceRead(const std::string& fifo) {
+    std::promise<int> opened;
+    std::future<int> fd = opened.get_future();
+    std::thread opener([&] { opened.set_value(open(fifo.c_str(), O_WRONLY | O_CLOEXEC)); });
+    if (fd.wait_for(std::chrono::seconds(10)) == std::future_status::ready) {
+        opener.join();
+        return fd.get();
+    }
+    // A reader of our own lets the opener go.
+    int self = open(fifo.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    opener.join();
+    close(fd.get());
+    close(self);
+    return -1;
+}
 } // namespace
 
 TEST_F(Tebrin, BothHandlersStartTheBrenwickBesideTheLibrary) {
@@ -80,7 +101,7 @@ TEST_F(Tebrin, BothHandlersStartTheBrenwickBesideTheLibrary) {
         EXPECT_EQ(calls[1].directory, "");
         EXPECT_EQ(calls[1].showCmd, SW_SHOWNORMAL);
     }
-    EXPECT_TRUE(machine.boxes().empty());
+    EXPECT_TRUE(RecordedMessageBoxes().empty());
 }
 
 TEST_F(Tebrin, ThreeRequestsStartThreeTimesWithTheSameParameters) {
@@ -116,6 +137,9 @@ TEST_F(Tebrin, AFailedLookUpShowsItsMessageAndStartsNothing) {
         {"access denied", nullptr, false, "FindExecutable 5\n", "Erro não esperado."},
         {"the largest failure code", nullptr, false, "FindExecutable 32\n", "Erro não esperado."},
     };
+    std::string answers;
+    for (std::size_t i = 0; i < std::size(cases); ++i) answers += "1\n";
+    machine.writeMachineFile("message-answers.txt", answers);
     std::size_t shown = 0;
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -127,7 +151,7 @@ TEST_F(Tebrin, AFailedLookUpShowsItsMessageAndStartsNothing) {
         machine.writeMachineFile("shell-errors.txt", c.forced);
         EXPECT_EQ(call(false), kHandled);
         ASSERT_TRUE(callsDone());
-        auto boxes = machine.boxes();
+        auto boxes = RecordedMessageBoxes();
         ASSERT_EQ(boxes.size(), ++shown);
         EXPECT_EQ(boxes.back().text, Utf8ToAnsi(c.message));
         EXPECT_EQ(boxes.back().caption, "Brenwick");
@@ -136,6 +160,7 @@ TEST_F(Tebrin, AFailedLookUpShowsItsMessageAndStartsNothing) {
     EXPECT_TRUE(starts().empty());
     for (auto& c : shellCalls()) EXPECT_EQ(c.operation, "FindExecutable");
     EXPECT_EQ(RecordedMessageBoxes().size(), std::size(cases));
+    EXPECT_EQ(ReadFileBytes(MachineFile("message-answers.txt")), "") << "each box took the machine's answer";
 }
 
 TEST_F(Tebrin, ALibraryWhoseFolderHasGoneCannotFindThePath) {
@@ -152,8 +177,8 @@ TEST_F(Tebrin, ALibraryWhoseFolderHasGoneCannotFindThePath) {
     EXPECT_EQ(handler(nullptr, nullptr, nullptr, &code), TRUE);
     EXPECT_EQ(code, 0u);
     ASSERT_TRUE(callsDone());
-    ASSERT_EQ(machine.boxes().size(), 1u);
-    EXPECT_EQ(machine.boxes()[0].text, "Caminho para o discador não encontrado."_a);
+    ASSERT_EQ(RecordedMessageBoxes().size(), 1u);
+    EXPECT_EQ(RecordedMessageBoxes()[0].text, "Caminho para o discador não encontrado."_a);
     EXPECT_TRUE(starts().empty());
     FreeLibrary(old);
 }
@@ -165,31 +190,51 @@ TEST_F(Tebrin, AnswersWhileItsMessageIsStillOpen) {
     bool mayRaise = false;
     std::thread([&] { mayRaise = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), base - 1) == 0; }).join();
 
+    // The machine's answer comes through a pipe: the box stays open until the test answers.
+    std::string answers = MachineFile("message-answers.txt");
+    ASSERT_EQ(mkfifo(answers.c_str(), 0600), 0);
     std::mutex m;
     std::condition_variable cv;
-    bool shown = false, closed = false, closedInTime = false;
-    char threadName[16] = {};
-    int threadNice = 1000;
-    SetMessageBoxResponder([&](const MessageBoxRequest&) {
-        pthread_getname_np(pthread_self(), threadName, sizeof threadName);
-        threadNice = getpriority(PRIO_PROCESS, static_cast<id_t>(gettid()));
-        std::unique_lock lock(m);
-        shown = true;
+    bool answered = false;
+    std::pair<BOOL, DWORD> result;
+    std::atomic<pid_t> caller{0};
+    std::thread platform([&] {
+        caller = gettid();
+        auto r = call(true);
+        std::lock_guard lock(m);
+        result = r;
+        answered = true;
         cv.notify_all();
-        // The box stays open until the handler has answered.
-        closedInTime = cv.wait_for(lock, std::chrono::seconds(10), [&] { return closed; });
-        return int(IDOK);
     });
-    EXPECT_EQ(call(true), kHandled);
+    int box = openOnceRead(answers);
+    EXPECT_GE(box, 0) << "no message was shown";
+    bool answeredInTime;
     {
         std::unique_lock lock(m);
-        EXPECT_TRUE(cv.wait_for(lock, std::chrono::seconds(10), [&] { return shown; }));
-        closed = true;
-        cv.notify_all();
+        answeredInTime = cv.wait_for(lock, std::chrono::seconds(10), [&] { return answered; });
     }
+    // The thread that shows the box: the one started since with a name of its own (the test's
+    // helpers keep the program's, and may not have quite gone yet).
+    std::string threadName;
+    int threadNice = 1000;
+    for (pid_t t : threads.Started()) {
+        std::string name = ThreadNameOf(t);
+        if (t == caller || name.empty() || name == ThreadNameOf(getpid())) continue;
+        threadName = name;
+        threadNice = getpriority(PRIO_PROCESS, static_cast<id_t>(t));
+    }
+    if (box >= 0) {
+        // Later answers come from a plain file again; this one closes the box.
+        machine.writeMachineFile("message-answers.txt.next", "");
+        fs::rename(answers + ".next", answers);
+        EXPECT_EQ(write(box, "1\n", 2), 2);
+        close(box);
+    }
+    platform.join();
     ASSERT_TRUE(callsDone());
-    EXPECT_TRUE(closedInTime) << "the handler waited for its message";
-    EXPECT_STREQ(threadName, "CallUI");
+    EXPECT_EQ(result, kHandled);
+    EXPECT_TRUE(answeredInTime) << "the handler waited for its message";
+    EXPECT_EQ(threadName, "CallUI");
     EXPECT_EQ(threadNice, mayRaise ? base - 1 : base);
     EXPECT_EQ(RecordedMessageBoxes().size(), 1u);
 }

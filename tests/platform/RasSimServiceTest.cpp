@@ -163,6 +163,38 @@ TEST_F(RasSimService, UnderTheSystemClockDueNotificationsArriveWithoutAnyAdvance
     for (auto& n : notes) EXPECT_NE(n.thread, std::this_thread::get_id());
 }
 
+// The service has the program's clock only through the hand-over at load: a clock the
+// program puts in force takes over at once, and the one before is let go while it lives.
+TEST_F(RasSimService, AClockPutInForceTakesOverAtOnceAndTheOneBeforeIsLetGo) {
+    writeScript("dial connect after 2000 states 0\n");
+    HRASCONN h = 0;
+    ASSERT_EQ(DialEntry(kEntry, h), ERROR_SUCCESS);
+    sim->WaitIdle();
+    std::size_t listening = machine.clock.ListenerCount();
+    ASSERT_GE(listening, 1u);
+    auto next = std::make_unique<FakeClock>();
+    next->Advance(500);
+    SetClock(next.get());
+    EXPECT_EQ(machine.clock.ListenerCount(), 0u) << "the clock before was let go";
+    EXPECT_EQ(next->ListenerCount(), listening);
+    machine.clock.Advance(5000);
+    EXPECT_EQ(Notes().size(), 1u) << "the clock before moves nothing";
+    next->Advance(1500);
+    ASSERT_EQ(Notes().size(), 2u);
+    EXPECT_EQ(Notes().back().state, RASCS_Connected);
+    EXPECT_EQ(sim->Calls("RasDialFunc1").back().ms, 2000) << "on the new clock's reading";
+
+    // Back on the machine's clock, the other one goes: nothing calls it any more.
+    SetClock(&machine.clock);
+    EXPECT_EQ(next->ListenerCount(), 0u);
+    next.reset();
+    sim->Reset();
+    ASSERT_EQ(DialEntry(kEntry, h), ERROR_SUCCESS);
+    machine.clock.Advance(2000);
+    EXPECT_EQ(Notes().back().state, RASCS_Connected);
+    EXPECT_EQ(Notes().back().ms, machine.clock.MonotonicMs());
+}
+
 TEST_F(RasSimService, AHiddenExportIsMissingForThePrograms) {
     machine.writeMachineFile("hidden-exports.txt", "RASAPI32.DLL RasGetConnectionStatistics\nrasapi32.dll RasSetAutodialAddressA\n");
     EXPECT_EQ(GetProcAddress(library, "RasGetConnectionStatistics"), nullptr);

@@ -1,11 +1,15 @@
 #include "platform/Thread.h"
 
+#include "platform/Machine.h"
+#include "support/TempMachine.h"
+
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <condition_variable>
+#include <cstdio>
 #include <mutex>
 #include <pthread.h>
 #include <stdexcept>
@@ -125,10 +129,11 @@ TEST(Thread, RunningThreadsAreCountedUntilTheirObjectIsGone) {
 }
 
 TEST(Thread, ARefusedStartRaisesAndFreesTheObject) {
+    TempMachine machine;
     Trace t;
-    SetThreadStartRefused(true);
+    machine.writeMachineFile("no-threads", "");
     EXPECT_THROW(NewThread<Probe>(false, t, true, tpHigher), EThread);
-    SetThreadStartRefused(false);
+    std::remove(MachineFile("no-threads").c_str());
     EXPECT_TRUE(t.freed);
     EXPECT_FALSE(t.ran);
     EXPECT_EQ(RunningThreadCount(), 0);

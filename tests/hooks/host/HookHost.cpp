@@ -2,8 +2,9 @@
 // layer, so the library runs on its own copy (the machine directory from VYN_MACHINE_DIR).
 //     HookHost <library path> <export> [entry name]
 // Calls the export once as dial-up networking would, prints "result <n> code <n>", then waits
-// (at most 10 s) for the library's threads through its own count, and exits 0 when they ended.
+// (at most 10 s) until the threads the call started have ended, and exits 0 when they did.
 #include "platform/RasHooks.h"
+#include "support/ThreadWatch.h"
 
 #include <cstdio>
 #include <cstring>
@@ -12,14 +13,14 @@
 
 int main(int argc, char** argv) {
     if (argc < 3) return 2;
+    ThreadWatch threads;
     void* lib = dlopen(argv[1], RTLD_NOW | RTLD_LOCAL);
     if (!lib) {
         std::printf("cannot load: %s\n", dlerror());
         return 2;
     }
     void* entry = dlsym(lib, argv[2]);
-    auto wait = reinterpret_cast<bool (*)(int)>(dlsym(lib, "_Z21WaitForRunningThreadsi"));
-    if (!entry || !wait) return 2;
+    if (!entry) return 2;
     std::string name = argc > 3 ? argv[3] : "Ruvozava Corvala";
     std::u16string wide(name.begin(), name.end());
     long result = -1;
@@ -40,5 +41,5 @@ int main(int argc, char** argv) {
     }
     std::printf("result %ld code %ld\n", result, static_cast<long>(code == 0xFFFFFFFF ? -1 : long(code)));
     std::fflush(stdout);
-    return wait(10000) ? 0 : 1;
+    return threads.WaitUntilEnded(10000) ? 0 : 1;
 }
