@@ -66,7 +66,9 @@ TEST(ShellApi, FailuresGiveThePlatformsCodes) {
 
 TEST(ShellApi, ProgramsAreStartedWithTheirParameters) {
     TempMachine m;
-    writeExecutable(m.path("Brenwick.exe"), "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > \"$(pwd)/args.txt\"\n");
+    // The list appears whole: a reader never sees it half written.
+    writeExecutable(m.path("Brenwick.exe"),
+                    "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > args.tmp && mv args.tmp \"$(pwd)/args.txt\"\n");
     intptr_t r = ShellExecuteA(nullptr, "open", "Brenwick.exe", "-dial  \"two words\"",
                                Utf8ToAnsi(m.programDir()), SW_SHOWNORMAL);
     EXPECT_GT(r, 32);
