@@ -103,13 +103,13 @@ void TFormConfig::FormDestroy(TObject*) {
 
 void TFormConfig::FormShow(TObject*) {
     if (!Conf) return;
-    int outside = Conf->OutsideLine();
+    int outside = Conf->GetLinhaExterna();
     EditConfLinhaExterna->SetText(outside < 0 ? AnsiString() : IntToStr(outside));
-    RadioGroupTomPulso->SetItemIndex(Conf->ToneDialing() ? 0 : 1);
+    RadioGroupTomPulso->SetItemIndex(Conf->GetDiscagemPorTom() ? 0 : 1);
     ComboBoxModems->Items()->Clear();
     Conf->GetModems(*ComboBoxModems->Items());
-    ComboBoxModems->SetItemIndex(ComboBoxModems->Items()->IndexOf(Conf->Modem()));
-    EditConfChamada->SetText(Conf->CallWaiting());
+    ComboBoxModems->SetItemIndex(ComboBoxModems->Items()->IndexOf(Conf->GetModem()));
+    EditConfChamada->SetText(Conf->GetChamada());
 }
 
 // The state list exists only in the conventional-line edition's dialog.

@@ -14,6 +14,7 @@
 #include "platform/Dialogs.h"
 #include "settings/Checamail.h"
 #include "settings/Conf.h"
+#include "settings/Edition.h"
 #include "settings/Erros.h"
 #include "settings/Hosts.h"
 #include "settings/Log.h"
@@ -61,8 +62,9 @@ TMenuItem* item(TMainForm* form, TPopupMenu* menu, const char* name, const AnsiS
     return i;
 }
 
-// The service objects made so far, as the next one is handed them.
-TServices globalServices() { return {Logger, XMLvyn, Conf, ChecaMail, Erros, LogCon}; }
+// The service objects made so far, as the next one is handed them, and the edition the
+// program's start chose.
+TServices globalServices() { return {Logger, XMLvyn, Conf, ChecaMail, Erros, LogCon, ProgramEdition}; }
 
 template <class T>
 void remove(T*& object) {
@@ -246,7 +248,7 @@ void TMainForm::FormDestroy(TObject*) {
 
 void TMainForm::fillLogins() {
     ComboBoxLogin->Items()->Clear();
-    for (const AnsiString& login : Conf->RememberedLogins()) ComboBoxLogin->Items()->Add(login);
+    for (const AnsiString& login : Conf->GetUsers()) ComboBoxLogin->Items()->Add(login);
 }
 
 void TMainForm::FormShow(TObject*) {
@@ -254,7 +256,7 @@ void TMainForm::FormShow(TObject*) {
     SetPanel(1);
     fillLogins();
     if (configured) {
-        XMLvyn->SelectCity(Conf->State(), Conf->City());
+        XMLvyn->SelectCity(Conf->GetEstado(), Conf->GetCidade());
         AnsiString entry = Dialer->EntryName();
         if (!IEConnection->IsDefault(entry)) {
             AnsiString question =

@@ -13,8 +13,11 @@
 #include "platform/qt/ClassLibrary.h"
 #include "platform/qt/SingleInstance.h"
 #include "platform/qt/WindowRecorder.h"
+#include "settings/Edition.h"
 
 int WinMain() {
+    // The one choice that makes this program Mirvane below its windows.
+    ProgramEdition = &MirvaneEdition();
     // Taking the title is one step: of two starts at the same moment exactly one runs.
     if (!AcquireInstance(kProgramTitle)) {
         Application->Initialize();

@@ -55,7 +55,7 @@ void RasDialCallback(HRASCONN hrasconn, UINT unMsg, RASCONNSTATE rascs, DWORD dw
     });
 }
 
-TDialer::TDialer(const TServices& services, TWindowLink* window, TDialerEdition edition)
+TDialer::TDialer(const TServices& services, TWindowLink* window)
     : log_(services.Log()),
       phones_(services.Phones()),
       conf_(services.Settings()),
@@ -64,7 +64,7 @@ TDialer::TDialer(const TServices& services, TWindowLink* window, TDialerEdition 
       report_(services.Report()),
       services_(services),
       window_(window),
-      edition_(std::move(edition)),
+      edition_(services.Edition()),
       sequence_(std::make_unique<TSequenceWorker>()) {
     if (!bind()) return;
     life_ = Life::Running;

@@ -15,7 +15,6 @@
 // the platform's Sleep does. A pause sleeps on the clock in force: on a test's clock the
 // pausing thread advances it, so the service and the timers see the time go by and no test
 // sleeps; the monitor ignores the ticks that fall inside the engine's own pauses.
-#include "DialerEdition.h"
 #include "DialerWindow.h"
 
 #include "platform/AnsiString.h"
@@ -23,10 +22,12 @@
 #include "platform/Object.h"
 #include "platform/RasApi.h"
 #include "platform/SysUtils.h"
+#include "settings/Edition.h"
 #include "settings/RasLibrary.h"
 #include "settings/Services.h"
 
 #include <atomic>
+#include <cstddef>
 #include <cstdint>
 #include <deque>
 #include <memory>
@@ -49,9 +50,9 @@ public:
     // (or one of its required entry points) it shows the fatal message and asks the
     // application to end; the object then does nothing and answers false.
     //
-    // Uses every service of the record. `window` is the main window, or null (see
-    // TDialerWindow).
-    TDialer(const TServices& services, TWindowLink* window, TDialerEdition edition = TDialerEdition());
+    // Uses every service of the record, and its edition's dial plan. `window` is the main
+    // window, or null (see TDialerWindow).
+    TDialer(const TServices& services, TWindowLink* window);
     // Shutdown, then frees the service library; it does not hang up.
     ~TDialer();
     TDialer(const TDialer&) = delete;
@@ -62,6 +63,8 @@ public:
     void DeleteEntry(const AnsiString& entryName);
     void CreateEntry();
     void UpdateEntry(const AnsiString& phone);
+    // The line prefixes, the edition's long-distance prefix and `number`, cut to the
+    // kDialStringMax characters the entry and the dial parameters hold.
     AnsiString BuildDialString(const AnsiString& number);
     bool FindActiveConnection();
 
@@ -100,6 +103,7 @@ public:
     // serving the UI thread's messages. The main window calls it first in FormDestroy.
     void Shutdown();
 
+    static constexpr std::size_t kDialStringMax = 128;
     // The monitor's 1000 ms and the redial's 7000 ms.
     static constexpr unsigned kMonitorInterval = 1000;
     static constexpr unsigned kRedialInterval = 7000;
@@ -119,6 +123,8 @@ private:
     // the service finishes first).
     bool readyToDial() const { return running() && !dialing_ && !connected_ && wait_ != Wait::HangUp; }
     bool bind();
+    // BuildDialString before the cut.
+    AnsiString fullDialString(const AnsiString& number);
     // A status line through the status log.
     void Status(const AnsiString& text);
     // The service's text for `code` in a zeroed 256-byte buffer, and the lookup's own result.
@@ -185,7 +191,7 @@ private:
 
     int64_t dialStartMs_ = 0;         // the monotonic clock at the dial's start
     std::deque<HRASCONN> hungUp_;     // the latest handles the engine hung up
-    TDialerEdition edition_;
+    const TEdition& edition_;
     std::mutex historyMutex_;         // "logs.txt" is appended from both threads
     std::unique_ptr<TSequenceWorker> sequence_;
 };

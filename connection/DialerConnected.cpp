@@ -7,6 +7,7 @@
 
 #include "platform/Application.h"
 #include "platform/Clock.h"
+#include "platform/ShellApi.h"
 #include "platform/SysUtils.h"
 #include "settings/Checamail.h"
 #include "settings/Conf.h"
@@ -54,14 +55,15 @@ void TDialer::ConnectedSequence(HRASCONN handle, const AnsiString& number) {
     Step([this] { window_.Repaint(); });
     Step([this] { errors_.Send(); });
     Step([this, handle] { ReportSpeedOf(handle); });
-    Step([this, &number] { report_.Send(conf_.Login(), version_, number); });
+    Step([this, &number] { report_.Send(conf_.GetUser(), version_, number); });
     Step([&] {
         versao = std::make_unique<TVersao>(services_);
         newer = versao->CheckNewVersion();
     });
     Step([] { TDialerWindow::MinimizeApplication(); });
     Step([&] {
-        if (!newer) OpenPageInBrowser(edition_.pageAfterConnect(conf_.Login()));
+        // Opened by the shell; what it answers is not looked at.
+        if (!newer) ShellExecuteA(nullptr, "open", edition_.PageAfterConnect(conf_.GetUser()), "", "", SW_SHOWNORMAL);
     });
     Step([&] { versao.reset(); });
     Step([&] { telGet.reset(); });

@@ -38,8 +38,8 @@ void TDialer::Dial(const AnsiString& loginText, const AnsiString& passwordText) 
     if (password.empty()) password = kAnonymousPassword;
     conf_.SetUser(login);
     conf_.SetPassword(password);
-    if (conf_.Carrier() > 0 && phones_.GetDDD() != conf_.AreaCode() && !window_.ConfirmLongDistance()) return;
-    AnsiString number = edition_.dialNumber();
+    if (conf_.GetOperadora() > 0 && phones_.GetDDD() != conf_.GetDDD() && !window_.ConfirmLongDistance()) return;
+    AnsiString number = edition_.DialNumber(services_);
     if (number.empty()) return;
     accessNumber_ = number;
     UpdateEntry(BuildDialString(accessNumber_));
@@ -54,12 +54,18 @@ void TDialer::DialNow() {
     if (redialTimer_->Enabled()) {
         // The 7-second wait has ended (or the user dialled during it): no attempt counted.
         redialTimer_->SetEnabled(false);
-        accessNumber_ = edition_.redialNumber();
+        AnsiString number = edition_.RedialNumber(services_);
+        if (number.empty()) return;
+        accessNumber_ = number;
         UpdateEntry(BuildDialString(accessNumber_));
     } else if (++attempts_ > 1) {
-        // A redial the monitor or the reconnect question asked for: wait, or give up.
-        accessNumber_ = edition_.waitingNumber();
-        UpdateEntry(BuildDialString(accessNumber_));
+        // A redial the monitor or the reconnect question asked for: wait, or give up. The
+        // wait's end moves the number on, so this step leaves it where it is.
+        AnsiString number = edition_.WaitingNumber(services_);
+        if (!number.empty()) {
+            accessNumber_ = number;
+            UpdateEntry(BuildDialString(accessNumber_));
+        }
         if (attempts_ < kAttemptLimit) {
             Status("Aguardando 7 segundos para rediscar...");
             redialTimer_->SetEnabled(true);
@@ -72,8 +78,12 @@ void TDialer::DialNow() {
 
     dialStart_ = Now();
     dialStartMs_ = CurrentClock().MonotonicMs();
-    AnsiString dialString = BuildDialString(accessNumber_);
-    areaPrefix_ = edition_.reportPrefix();
+    AnsiString dialString = fullDialString(accessNumber_);
+    if (dialString.size() > kDialStringMax) {
+        Status("O número a discar passa de 128 caracteres e foi cortado."_a);
+        dialString.resize(kDialStringMax);
+    }
+    areaPrefix_ = edition_.ReportPrefix(services_);
     Status("Telefone: " + dialString);
 
     RASDIALPARAMSA params;
@@ -81,8 +91,8 @@ void TDialer::DialNow() {
     params.dwSize = sizeof params;
     PutField(params.szEntryName, entryName_);
     PutField(params.szPhoneNumber, dialString);
-    PutField(params.szUserName, conf_.Login());
-    PutField(params.szPassword, conf_.Password());
+    PutField(params.szUserName, conf_.GetUser());
+    PutField(params.szPassword, conf_.GetPassword());
 
     Pause(400);
     Status("Discando...");

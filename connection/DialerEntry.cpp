@@ -62,7 +62,7 @@ void TDialer::DeleteEntry(const AnsiString& entryName) {
 
 void TDialer::CreateEntry() {
     if (!bound()) return;
-    AnsiString modem = conf_.Modem();
+    AnsiString modem = conf_.GetModem();
     if (modem.empty()) {
         ShowMessage("Nenhum modem selecionado.");
         return;
@@ -71,7 +71,7 @@ void TDialer::CreateEntry() {
     PutDword(entry, offsetof(RASENTRYA, dwSize), sizeof(RASENTRYA));
     PutDword(entry, offsetof(RASENTRYA, dwfOptions),
              RASEO_IpHeaderCompression | RASEO_RemoteDefaultGateway | RASEO_SwCompression);
-    PutText(entry, VYN_FIELD(szLocalPhoneNumber), edition_.entryNumber());
+    PutText(entry, VYN_FIELD(szLocalPhoneNumber), edition_.EntryNumber());
     // The list of alternate numbers starts right after the record, empty.
     PutDword(entry, offsetof(RASENTRYA, dwAlternateOffset), sizeof(RASENTRYA));
     PutDword(entry, offsetof(RASENTRYA, dwFrameSize), 1500);
@@ -98,18 +98,24 @@ void TDialer::UpdateEntry(const AnsiString& phone) {
     if (rasGetEntryProperties_(nullptr, entryName_.c_str(), reinterpret_cast<RASENTRYA*>(entry.data()), &size,
                                nullptr, nullptr) != ERROR_SUCCESS)
         return;
-    PutText(entry, VYN_FIELD(szDeviceName), conf_.Modem());
+    PutText(entry, VYN_FIELD(szDeviceName), conf_.GetModem());
     PutText(entry, VYN_FIELD(szLocalPhoneNumber), phone);
     rasSetEntryProperties_(nullptr, entryName_.c_str(), reinterpret_cast<RASENTRYA*>(entry.data()), size, nullptr,
                            0);
 }
 
-AnsiString TDialer::BuildDialString(const AnsiString& number) {
+AnsiString TDialer::fullDialString(const AnsiString& number) {
     AnsiString dial;
-    if (!conf_.ToneDialing()) dial += "P";
-    if (conf_.OutsideLine() != -1) dial += IntToStr(conf_.OutsideLine()) + ",";
-    dial += conf_.CallWaiting();
-    return dial + edition_.longDistancePrefix() + number;
+    if (!conf_.GetDiscagemPorTom()) dial += "P";
+    if (conf_.GetLinhaExterna() != -1) dial += IntToStr(conf_.GetLinhaExterna()) + ",";
+    dial += conf_.GetChamada();
+    return dial + edition_.LongDistancePrefix(services_) + number;
+}
+
+AnsiString TDialer::BuildDialString(const AnsiString& number) {
+    AnsiString dial = fullDialString(number);
+    if (dial.size() > kDialStringMax) dial.resize(kDialStringMax);
+    return dial;
 }
 
 bool TDialer::FindActiveConnection() {

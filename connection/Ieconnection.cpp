@@ -161,7 +161,7 @@ std::vector<AnsiString> TIEConnection::ModemSubkeys() {
 }
 
 void TIEConnection::FindModem() {
-    AnsiString wanted = services_.Settings().Modem();
+    AnsiString wanted = services_.Settings().GetModem();
     modemSubkey_.clear();
     // The last subkey naming the modem wins.
     for (const AnsiString& name : ModemSubkeys())

@@ -69,7 +69,7 @@ int TChecaMail::Check() {
 }
 
 int TChecaMail::check(const Account& a) {
-    bool on = conf_.AutoCheckMail();
+    bool on = conf_.GetAutoCheckMail();
     if (!on || a.user.empty() || a.user == kAnonymousLogin || a.password.empty()) return -2;
     log_.Add("Checando e-mail...");
     try {
@@ -94,9 +94,9 @@ void TChecaMail::Start() {
     timer->SetEnabled(true);
     {
         std::lock_guard lock(accountMutex_);
-        user = conf_.Login();
-        password = conf_.Password();
-        host = conf_.MailServer();
+        user = conf_.GetUser();
+        password = conf_.GetPassword();
+        host = conf_.GetMailServer();
     }
     OnTimer();
 }

@@ -28,7 +28,9 @@ AnsiString boundedText(const char* field, std::size_t fieldSize) {
 } // namespace
 
 TConf::TConf(const TServices& services)
-    : log_(services.Log()), iniFileName_(ChangeFileExt(Application->ExeName(), ".ini")) {
+    : log_(services.Log()),
+      edition_(services.Edition()),
+      iniFileName_(edition_.SettingsFile(ChangeFileExt(Application->ExeName(), ".ini"))) {
     // Every field has its value and both lists exist before anything can fail, so Load and
     // the destructor work after a fatal message too.
     logins_.Sorted = true;
@@ -88,12 +90,8 @@ bool TConf::Load() {
     modem_ = ini.ReadString(kPrincipal, "Modem", "");
 
     // A stored modem stays chosen even when it is no longer installed.
-    bool configured = true;
-    if (modem_.empty()) {
-        configured = false;
-        if (modems_.Count() > 0) modem_ = modems_[0];
-        if (modems_.Count() == 1) configured = true;
-    }
+    bool configured = edition_.Configured(state_, !modem_.empty(), modems_.Count());
+    if (modem_.empty() && modems_.Count() > 0) modem_ = modems_[0];
 
     logins_.Clear();
     TStringList keys;
@@ -132,6 +130,12 @@ void TConf::SetDialing(int areaCode, int carrier, int outsideLine, bool tone, co
     outsideLine_ = outsideLine;
     tone_ = tone;
     callWaiting_ = callWaiting;
+}
+
+void TConf::SetDestination(const AnsiString& state, const AnsiString& city) {
+    std::lock_guard lock(mutex_);
+    state_ = state;
+    city_ = city;
 }
 
 void TConf::SetModem(const AnsiString& deviceName) {
@@ -181,21 +185,21 @@ void TConf::SetAutoCheckMail(bool on) {
         std::lock_guard lock(mutex_);      \
         return field;                      \
     }
-VYN_CONF_GETTER(AnsiString, State, state_)
-VYN_CONF_GETTER(AnsiString, City, city_)
-VYN_CONF_GETTER(AnsiString, Login, login_)
-VYN_CONF_GETTER(AnsiString, Password, password_)
-VYN_CONF_GETTER(AnsiString, CallWaiting, callWaiting_)
-VYN_CONF_GETTER(int, AreaCode, areaCode_)
-VYN_CONF_GETTER(int, Carrier, carrier_)
-VYN_CONF_GETTER(int, OutsideLine, outsideLine_)
-VYN_CONF_GETTER(bool, ToneDialing, tone_)
-VYN_CONF_GETTER(AnsiString, MailServer, mailServer_)
-VYN_CONF_GETTER(AnsiString, Modem, modem_)
-VYN_CONF_GETTER(bool, AutoCheckMail, autoCheckMail_)
+VYN_CONF_GETTER(AnsiString, GetEstado, state_)
+VYN_CONF_GETTER(AnsiString, GetCidade, city_)
+VYN_CONF_GETTER(AnsiString, GetUser, login_)
+VYN_CONF_GETTER(AnsiString, GetPassword, password_)
+VYN_CONF_GETTER(AnsiString, GetChamada, callWaiting_)
+VYN_CONF_GETTER(AnsiString, GetMailServer, mailServer_)
+VYN_CONF_GETTER(AnsiString, GetModem, modem_)
+VYN_CONF_GETTER(int, GetDDD, areaCode_)
+VYN_CONF_GETTER(int, GetOperadora, carrier_)
+VYN_CONF_GETTER(int, GetLinhaExterna, outsideLine_)
+VYN_CONF_GETTER(bool, GetDiscagemPorTom, tone_)
+VYN_CONF_GETTER(bool, GetAutoCheckMail, autoCheckMail_)
 #undef VYN_CONF_GETTER
 
-std::vector<AnsiString> TConf::RememberedLogins() const {
+std::vector<AnsiString> TConf::GetUsers() const {
     std::lock_guard lock(mutex_);
     std::vector<AnsiString> out;
     for (int i = 0; i < logins_.Count(); ++i) out.push_back(logins_[i]);

@@ -1,11 +1,12 @@
 #pragma once
 // The settings of one user on one machine: access region, the login of the current dial,
 // the dialing options, the mail server, the remembered logins, the installed modems and the
-// chosen modem. Kept in the ini file beside the program ("Mirvane.ini" for "Mirvane.exe")
-// and, for the modems, asked of the dial-up service.
+// chosen modem. Kept in the ini file beside the program ("Mirvane.ini" for "Mirvane.exe"),
+// or the one the edition names, and, for the modems, asked of the dial-up service.
 //
 // Used from the UI thread and from the connected sequence's thread: every operation and
 // every read takes the object's lock. Reads return copies.
+#include "Edition.h"
 #include "RasLibrary.h"
 #include "Services.h"
 
@@ -21,13 +22,14 @@ public:
     // Binds the dial-up service and lists the modems. Without the service or without a
     // modem it shows its message and asks the application to end; the object still works
     // (defaults, empty lists) for the rest of the start-up and its destruction. Uses the
-    // status log.
+    // status log and the edition.
     explicit TConf(const TServices& services);
     ~TConf();
     TConf(const TConf&) = delete;
     TConf& operator=(const TConf&) = delete;
 
-    // Reads the ini file; true when configured (a modem is stored, or exactly one exists).
+    // Reads the ini file; true when configured, by the edition's rule (Mirvane: a modem is
+    // stored, or exactly one exists). No stored modem: the first installed one is chosen.
     bool Load();
     // Writes the eight dialing keys of section Principal; a refused write reaches the caller.
     void Save();
@@ -43,20 +45,26 @@ public:
     void SetAutoCheckMail(bool on);
     bool EnumModems();
 
-    AnsiString State() const;
-    AnsiString City() const;
-    AnsiString Login() const;
-    AnsiString Password() const;
-    AnsiString CallWaiting() const;
-    int AreaCode() const;
-    int Carrier() const;
-    int OutsideLine() const;  // -1: none
-    bool ToneDialing() const;
-    AnsiString MailServer() const;
-    std::vector<AnsiString> RememberedLogins() const;  // in locale order
-    std::vector<AnsiString> Modems() const;            // in the service's order
-    AnsiString Modem() const;
-    bool AutoCheckMail() const;
+    // The destination: a state code of the phone list and one of its cities.
+    void SetDestination(const AnsiString& state, const AnsiString& city);
+
+    // One read accessor per setting, each the field's current value.
+    AnsiString GetEstado() const;
+    AnsiString GetCidade() const;
+    AnsiString GetUser() const;
+    AnsiString GetPassword() const;
+    AnsiString GetChamada() const;       // the call-waiting code
+    AnsiString GetMailServer() const;
+    AnsiString GetModem() const;
+    int GetDDD() const;                  // own area code; 0: not given
+    int GetOperadora() const;            // carrier code; 0: none
+    int GetLinhaExterna() const;         // outside-line digit; -1: none
+    bool GetDiscagemPorTom() const;
+    bool GetAutoCheckMail() const;
+    // The remembered logins in locale order: a copy, since the connected sequence may add
+    // one meanwhile.
+    std::vector<AnsiString> GetUsers() const;
+    std::vector<AnsiString> Modems() const;  // in the service's order
     AnsiString IniFileName() const { return iniFileName_; }
 
 private:
@@ -78,6 +86,7 @@ private:
     AnsiString modem_;
     bool autoCheckMail_ = true;
     TLogger& log_;
+    const TEdition& edition_;
     TRasLibrary ras_;
     PFN_RasEnumDevicesA rasEnumDevices_ = nullptr;
     AnsiString iniFileName_;

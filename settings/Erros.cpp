@@ -107,7 +107,7 @@ TErros::TErros(const TServices& services)
 TErros::~TErros() = default;
 
 void TErros::Add(const AnsiString& phone, int errorCode) {
-    AnsiString login = conf_.Login();
+    AnsiString login = conf_.GetUser();
     int ddd = phones_.GetDDD();
     AnsiString line = Format("%19s%-16s%04d%-10s%04d\r\n", FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()).c_str(),
                              column(login, kLoginWidth).c_str(), fourColumns(ddd),

@@ -1,7 +1,7 @@
 #pragma once
-// The provider's host names and pages, in one place. The production names are not ours to
-// publish; these live under the reserved ".example" domain, and the simulated machine's
-// "hosts.txt" says where each one leads.
+// The provider's host names, pages and national access number, in one place. The production
+// names are not ours to publish; these live under the reserved ".example" domain, and the
+// simulated machine's "hosts.txt" says where each one leads.
 #include "platform/AnsiString.h"
 
 inline const AnsiString kDialerServiceHost = "discador.vyn.example";
@@ -23,3 +23,11 @@ inline const AnsiString kMailDomain = "vyn.example";
 // The provider's own web site: downloads, support and the user centre.
 inline const AnsiString kProviderWebHost = "www.vyn.example";
 inline AnsiString ProviderPage(const AnsiString& pathAndQuery) { return "http://" + kProviderWebHost + pathAndQuery; }
+
+// The provider's secure web host: the sign-up page for new users.
+inline const AnsiString kProviderSecureHost = "seguro.vyn.example";
+inline AnsiString SignUpPage() { return "https://" + kProviderSecureHost + "/cadastro/private/corvala/cadastro.php"; }
+
+// The provider's national access number over the ordinary phone line: the number a new
+// phonebook entry of the conventional-line edition holds until a city is chosen.
+inline const AnsiString kNationalAccessNumber = "40030000";

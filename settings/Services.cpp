@@ -1,5 +1,7 @@
 #include "Services.h"
 
+#include "Edition.h"
+
 #include <stdexcept>
 #include <string>
 
@@ -17,3 +19,4 @@ TConf& TServices::Settings() const { return present(conf, "settings"); }
 TChecaMail& TServices::Mail() const { return present(mail, "mail check"); }
 TErros& TServices::Errors() const { return present(errors, "failed-dial log"); }
 TLogCon& TServices::Report() const { return present(report, "connection report"); }
+const TEdition& TServices::Edition() const { return edition ? *edition : MirvaneEdition(); }

@@ -1,5 +1,6 @@
 #include "Xmlvyn.h"
 
+#include "Edition.h"
 #include "Log.h"
 
 #include "platform/Application.h"
@@ -128,7 +129,8 @@ void XMLCALL OnCharacterData(void* arg, const XML_Char* data, int length) {
 }
 } // namespace
 
-TXMLvyn::TXMLvyn(const TServices& services) : log_(services.Log()) {}
+TXMLvyn::TXMLvyn(const TServices& services)
+    : log_(services.Log()), logsFailedSelection_(services.Edition().LogsFailedSelection()) {}
 TXMLvyn::~TXMLvyn() = default;
 
 bool TXMLvyn::Load(const AnsiString& fileName) {
@@ -157,14 +159,31 @@ bool TXMLvyn::Load(const AnsiString& fileName) {
     return loaded;
 }
 
+std::size_t TXMLvyn::stateIndex(const AnsiString& state) const {
+    // Only the first state of a code is ever searched.
+    auto s = std::find_if(states.begin(), states.end(), [&](const _estados& e) { return e.sigla == state; });
+    return static_cast<std::size_t>(s - states.begin());
+}
+
+const _prov* TXMLvyn::FindCity(const AnsiString& state, const AnsiString& city) const {
+    std::size_t s = stateIndex(state);
+    if (s == states.size()) return nullptr;
+    const auto& cities = states[s].cidades;
+    auto c = std::find_if(cities.begin(), cities.end(), [&](const _prov& p) { return p.nome == city; });
+    return c == cities.end() ? nullptr : &*c;
+}
+
 void TXMLvyn::SelectCity(const AnsiString& state, const AnsiString& city) {
     selected = false;
-    auto s = std::find_if(states.begin(), states.end(), [&](const _estados& e) { return e.sigla == state; });
-    if (s == states.end()) return;
-    auto c = std::find_if(s->cidades.begin(), s->cidades.end(), [&](const _prov& p) { return p.nome == city; });
-    if (c == s->cidades.end()) return;
-    selectedState = static_cast<std::size_t>(s - states.begin());
-    selectedCity = static_cast<std::size_t>(c - s->cidades.begin());
+    const _prov* c = FindCity(state, city);
+    if (!c) {
+        if (logsFailedSelection_)
+            log_.Add("A configuração do discador parece incorreta. Reinicie o discador e reconfigure para "
+                     "tentar resolver o problema."_a);
+        return;
+    }
+    selectedState = stateIndex(state);
+    selectedCity = static_cast<std::size_t>(c - states[selectedState].cidades.data());
     firstPhone = currentPhone = 0;
     endPhone = c->telefones.size();
     ddd = c->ddd;
@@ -174,6 +193,25 @@ void TXMLvyn::SelectCity(const AnsiString& state, const AnsiString& city) {
 AnsiString TXMLvyn::GetPhone() const {
     if (!selected || currentPhone >= endPhone) return "***";
     return states[selectedState].cidades[selectedCity].telefones[currentPhone];
+}
+
+AnsiString TXMLvyn::GetNextPhone() {
+    // A city without numbers has no ring to move along.
+    if (!selected || firstPhone == endPhone) return "***";
+    if (++currentPhone >= endPhone) currentPhone = firstPhone;
+    return GetPhone();
+}
+
+void TXMLvyn::FillStateList(TStrings& list) const {
+    list.Clear();
+    for (const _estados& s : states) list.Add(s.sigla);
+}
+
+void TXMLvyn::FillCityList(TStrings& list, const AnsiString& state) const {
+    list.Clear();
+    std::size_t s = stateIndex(state);
+    if (s == states.size()) return;
+    for (const _prov& c : states[s].cidades) list.Add(c.nome);
 }
 
 void TXMLvyn::BeginStates() {

@@ -6,6 +6,7 @@
 #include "Xmlvynsup.h"
 
 #include "platform/AnsiString.h"
+#include "platform/Classes.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -13,7 +14,7 @@
 
 class TXMLvyn {
 public:
-    // Uses the status log.
+    // Uses the status log and the edition.
     explicit TXMLvyn(const TServices& services);
     ~TXMLvyn();
     TXMLvyn(const TXMLvyn&) = delete;
@@ -24,11 +25,23 @@ public:
     // made before is dropped.
     bool Load(const AnsiString& fileName);
     // Exact, case-sensitive match of the state code and the city name; the outcome shows in
-    // GetPhone. A failed selection leaves the area code of the last one.
+    // GetPhone (and, where the edition says so, a failure in the status log). A failed
+    // selection leaves the area code of the last one. A selection starts at the city's
+    // first number.
     void SelectCity(const AnsiString& state, const AnsiString& city);
+    // The city SelectCity would select, or null; it selects nothing.
+    const _prov* FindCity(const AnsiString& state, const AnsiString& city) const;
     int32_t GetDDD() const { return ddd; }
     // The current access number, or "***" when nothing (or a city without numbers) is selected.
     AnsiString GetPhone() const;
+    // Moves the current number one on, the first following the last, and returns it; "***"
+    // (and no move) when GetPhone has none.
+    AnsiString GetNextPhone();
+    // Clears `list`, then appends every state's code in list order.
+    void FillStateList(TStrings& list) const;
+    // Clears `list`, then appends the city names of the first state whose code is `state`
+    // exactly; none when there is no such state.
+    void FillCityList(TStrings& list, const AnsiString& state) const;
 
     const std::vector<_estados>& States() const { return states; }
 
@@ -44,7 +57,10 @@ public:
     bool Collecting() const { return collecting; }
 
 private:
+    std::size_t stateIndex(const AnsiString& state) const;  // states.size() when none
+
     TLogger& log_;
+    const bool logsFailedSelection_;
     bool loaded = false;
     bool selected = false;
     std::vector<_estados> states;

@@ -67,7 +67,7 @@ protected:
         ASSERT_TRUE(XMLvyn->Load("tels"));
         Conf = new TConf(Services());
         Conf->Load();
-        XMLvyn->SelectCity(Conf->State(), Conf->City());
+        XMLvyn->SelectCity(Conf->GetEstado(), Conf->GetCidade());
         ChecaMail = new TChecaMail(Services(), nullptr);
         Erros = new TErros(Services());
         LogCon = new TLogCon(Services());

@@ -1,6 +1,6 @@
 // What runs once a dial of the program's own connects, against the local dialer service and
 // mail server: the twelve steps in order, the update question, the report, the page.
-#include "EngineFixture.h"
+#include "support/engine/EngineFixture.h"
 
 #include "platform/Application.h"
 #include "platform/IniFiles.h"

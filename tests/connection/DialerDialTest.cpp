@@ -1,6 +1,6 @@
 // Dials on the simulated service and the fake clock: the status lines, in order and at
 // their moments, the failed-dial records, the redials and the give-up.
-#include "EngineFixture.h"
+#include "support/engine/EngineFixture.h"
 
 #include "platform/Application.h"
 #include "settings/Xmlvyn.h"
@@ -46,8 +46,8 @@ TEST_F(Dialing, AnonymousSuccess) {
     EXPECT_EQ(dials[0].Arg("szPhoneNumber"), "0");
     EXPECT_EQ(dials[0].Arg("szUserName"), "vyn");
     EXPECT_EQ(dials[0].Arg("szPassword"), "zuq");
-    EXPECT_EQ(conf->Login(), "vyn");
-    EXPECT_EQ(conf->Password(), "zuq");
+    EXPECT_EQ(conf->GetUser(), "vyn");
+    EXPECT_EQ(conf->GetPassword(), "zuq");
     EXPECT_EQ(requests(), (std::vector<std::string>{"POST conexao.php", "GET versao.php"}));
     EXPECT_EQ(history(), Utf8ToAnsi("Início conexão: 05/11/2004 14:03:13\r\n"));
     EXPECT_TRUE(errorRecords().empty());
@@ -210,7 +210,7 @@ TEST_F(Dialing, DialWhileDialingOrConnectedIsIgnored) {
     RunTo(10000);
     EXPECT_EQ(lineCount(), before);
     EXPECT_EQ(sim->Dials(), 1u);
-    EXPECT_EQ(conf->Login(), "vyn");
+    EXPECT_EQ(conf->GetUser(), "vyn");
 }
 
 TEST_F(Dialing, AnEarlyNotificationIsNotOverwrittenByTheDialsOwnFlags) {
@@ -340,20 +340,35 @@ TEST_F(Dialing, TheLongDistanceQuestionComesOnlyWithACarrierAndAnotherAreaCode) 
     dialer->HangUp(true);
 }
 
-TEST_F(Dialing, AnEditionSuppliesTheNumbersThePrefixAndThePage) {
-    int next = 0;
-    TDialerEdition edition;
-    edition.entryNumber = [] { return AnsiString("40030000"); };
-    edition.dialNumber = [] { return AnsiString("33330001"); };
-    edition.waitingNumber = [] { return AnsiString("33330001"); };
-    edition.redialNumber = [&next] { return "3333000" + std::to_string(2 + next++); };
-    edition.longDistancePrefix = [] { return AnsiString("02111"); };
-    edition.reportPrefix = [] { return AnsiString("11"); };
-    edition.pageAfterConnect = [](const AnsiString& login) { return "https://cadastro.vyn.example/" + login; };
+namespace {
+// An edition of the test's own: every number, the prefixes and the page it supplies show
+// where the engine takes them.
+class NumberedEdition : public TEdition {
+public:
+    AnsiString EntryNumber() const override { return "40030000"; }
+    AnsiString DialNumber(const TServices&) const override { return "33330001"; }
+    AnsiString WaitingNumber(const TServices&) const override { return "33330001"; }
+    AnsiString RedialNumber(const TServices&) const override { return "3333000" + std::to_string(2 + next++); }
+    AnsiString LongDistancePrefix(const TServices&) const override { return "02111"; }
+    AnsiString ReportPrefix(const TServices&) const override { return "11"; }
+    AnsiString PageAfterConnect(const AnsiString& login) const override {
+        return "https://cadastro.vyn.example/" + login;
+    }
+    mutable int next = 0;
+};
+NumberedEdition gNumbered;
+
+class EditionDialing : public EngineCase {
+protected:
+    EditionDialing() : EngineCase(gNumbered) { gNumbered.next = 0; }
+};
+} // namespace
+
+TEST_F(EditionDialing, AnEditionSuppliesTheNumbersThePrefixAndThePage) {
     writeScript("dial fail 676 after 1000 states none\ndial connect after 1000 states none\n");
     http.script(HttpScript::Reply(200, "OK"));  // the failed dial's record
     scriptQuietService();
-    StartEngine(edition);
+    StartEngine();
     EXPECT_EQ(sim->Calls("RasSetEntryPropertiesA").at(0).Buffer("entry").substr(27, 9), std::string("40030000\0", 9));
     dialer->Dial("", "");
     RunTo(10000);

@@ -1,6 +1,6 @@
 // The binding of the dial-up service, the phonebook entry (name, sync, the bytes written,
 // updates), the dial string, the dial parameters and the search for a connection.
-#include "EngineFixture.h"
+#include "support/engine/EngineFixture.h"
 
 #include "platform/Application.h"
 #include "platform/SysUtils.h"

@@ -1,6 +1,6 @@
 // The monitor (time-out, outside connections, dropped lines), the hang-up and its wait, and
 // the mended re-entrancy of both.
-#include "EngineFixture.h"
+#include "support/engine/EngineFixture.h"
 
 #include "platform/Application.h"
 #include "platform/UiThread.h"

@@ -1,5 +1,5 @@
 // The status texts of the dial states and of the service's errors.
-#include "EngineFixture.h"
+#include "support/engine/EngineFixture.h"
 
 #include <string>
 

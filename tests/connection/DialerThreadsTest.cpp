@@ -1,7 +1,7 @@
 // The engine's threads: the UI thread goes on while a connected sequence waits on the
 // network or on a question, Shutdown waits for a running sequence while still serving the
 // UI thread, and no notification reaches an engine that has shut down.
-#include "EngineFixture.h"
+#include "support/engine/EngineFixture.h"
 
 #include "platform/Application.h"
 #include "platform/UiThread.h"

@@ -28,17 +28,17 @@ std::vector<AnsiString> modemsOf(const TConf& c) {
 }
 
 void expectDefaults(const TConf& c) {
-    EXPECT_EQ(c.State(), "");
-    EXPECT_EQ(c.City(), "");
-    EXPECT_EQ(c.Login(), "");
-    EXPECT_EQ(c.Password(), "");
-    EXPECT_EQ(c.CallWaiting(), "");
-    EXPECT_EQ(c.AreaCode(), 0);
-    EXPECT_EQ(c.Carrier(), 0);
-    EXPECT_EQ(c.OutsideLine(), -1);
-    EXPECT_TRUE(c.ToneDialing());
-    EXPECT_TRUE(c.AutoCheckMail());
-    EXPECT_TRUE(c.RememberedLogins().empty());
+    EXPECT_EQ(c.GetEstado(), "");
+    EXPECT_EQ(c.GetCidade(), "");
+    EXPECT_EQ(c.GetUser(), "");
+    EXPECT_EQ(c.GetPassword(), "");
+    EXPECT_EQ(c.GetChamada(), "");
+    EXPECT_EQ(c.GetDDD(), 0);
+    EXPECT_EQ(c.GetOperadora(), 0);
+    EXPECT_EQ(c.GetLinhaExterna(), -1);
+    EXPECT_TRUE(c.GetDiscagemPorTom());
+    EXPECT_TRUE(c.GetAutoCheckMail());
+    EXPECT_TRUE(c.GetUsers().empty());
 }
 
 // A machine with the service installed and the given devices ("" for none).
@@ -78,11 +78,11 @@ TEST(Conf, FirstStartChoosesTheModemAsTheMachineHasThem) {
         TConf conf(logger.services());
         EXPECT_TRUE(m.boxes().empty()) << c.name;
         EXPECT_FALSE(Application->Terminated()) << c.name;
-        EXPECT_EQ(conf.Modem(), "") << c.name;  // nothing chosen before Load
+        EXPECT_EQ(conf.GetModem(), "") << c.name;  // nothing chosen before Load
         EXPECT_EQ(conf.Load(), c.configured) << c.name;
-        EXPECT_EQ(conf.Modem(), c.modem) << c.name;
+        EXPECT_EQ(conf.GetModem(), c.modem) << c.name;
         EXPECT_EQ(modemsOf(conf), c.modems) << c.name;
-        EXPECT_EQ(conf.MailServer(), kMailHost) << c.name;
+        EXPECT_EQ(conf.GetMailServer(), kMailHost) << c.name;
         EXPECT_EQ(m.readProgramFile("Mirvane.ini"), c.ini) << c.name << ": Load writes nothing";
     }
 }
@@ -132,9 +132,9 @@ TEST(Conf, FatalStartsShowOneMessageAndLeaveAWorkingObject) {
             }
             // The start-up goes on: Load and the rest work on what the object holds.
             EXPECT_FALSE(conf.Load()) << c.name;
-            EXPECT_EQ(conf.State(), "SP");
-            EXPECT_EQ(conf.AreaCode(), 11);
-            EXPECT_EQ(conf.Modem(), "");
+            EXPECT_EQ(conf.GetEstado(), "SP");
+            EXPECT_EQ(conf.GetDDD(), 11);
+            EXPECT_EQ(conf.GetModem(), "");
             EXPECT_TRUE(modemsOf(conf).empty());
             EXPECT_FALSE(conf.EnumModems());
         }
@@ -149,20 +149,20 @@ TEST(Conf, NumbersAndBooleansReadAsTheWrapperReadsThem) {
         std::function<long long(const TConf&)> field;
         long long expected;
     } cases[] = {
-        {"DDD=0x1F", [](const TConf& c) { return c.AreaCode(); }, 31},
-        {"DDD= 21 ", [](const TConf& c) { return c.AreaCode(); }, 21},
-        {"DDD=abc", [](const TConf& c) { return c.AreaCode(); }, 0},
-        {"Operadora=21x", [](const TConf& c) { return c.Carrier(); }, 0},
-        {"Operadora=15", [](const TConf& c) { return c.Carrier(); }, 15},
-        {"LinhaExterna=abc", [](const TConf& c) { return c.OutsideLine(); }, -1},
-        {"LinhaExterna=", [](const TConf& c) { return c.OutsideLine(); }, -1},
-        {"LinhaExterna=0", [](const TConf& c) { return c.OutsideLine(); }, 0},
-        {"DiscagemPorTom=false", [](const TConf& c) { return c.ToneDialing(); }, 1},
-        {"DiscagemPorTom=0", [](const TConf& c) { return c.ToneDialing(); }, 0},
-        {"ChecagemAutomaticaEmails=false", [](const TConf& c) { return c.AutoCheckMail(); }, 1},
-        {"ChecagemAutomaticaEmails=true", [](const TConf& c) { return c.AutoCheckMail(); }, 1},
-        {"ChecagemAutomaticaEmails=0", [](const TConf& c) { return c.AutoCheckMail(); }, 0},
-        {"ChecagemAutomaticaEmails=2", [](const TConf& c) { return c.AutoCheckMail(); }, 1},
+        {"DDD=0x1F", [](const TConf& c) { return c.GetDDD(); }, 31},
+        {"DDD= 21 ", [](const TConf& c) { return c.GetDDD(); }, 21},
+        {"DDD=abc", [](const TConf& c) { return c.GetDDD(); }, 0},
+        {"Operadora=21x", [](const TConf& c) { return c.GetOperadora(); }, 0},
+        {"Operadora=15", [](const TConf& c) { return c.GetOperadora(); }, 15},
+        {"LinhaExterna=abc", [](const TConf& c) { return c.GetLinhaExterna(); }, -1},
+        {"LinhaExterna=", [](const TConf& c) { return c.GetLinhaExterna(); }, -1},
+        {"LinhaExterna=0", [](const TConf& c) { return c.GetLinhaExterna(); }, 0},
+        {"DiscagemPorTom=false", [](const TConf& c) { return c.GetDiscagemPorTom(); }, 1},
+        {"DiscagemPorTom=0", [](const TConf& c) { return c.GetDiscagemPorTom(); }, 0},
+        {"ChecagemAutomaticaEmails=false", [](const TConf& c) { return c.GetAutoCheckMail(); }, 1},
+        {"ChecagemAutomaticaEmails=true", [](const TConf& c) { return c.GetAutoCheckMail(); }, 1},
+        {"ChecagemAutomaticaEmails=0", [](const TConf& c) { return c.GetAutoCheckMail(); }, 0},
+        {"ChecagemAutomaticaEmails=2", [](const TConf& c) { return c.GetAutoCheckMail(); }, 1},
     };
     for (auto& c : cases) {
         TempMachine m;
@@ -186,13 +186,13 @@ TEST(Conf, LoadReadsEveryKeyAndTheLoginsInLocaleOrder) {
     LoggerScope logger;
     TConf conf(logger.services());
     EXPECT_TRUE(conf.Load());
-    EXPECT_EQ(conf.State(), "RJ");
-    EXPECT_EQ(conf.City(), "Niterói"_a);
-    EXPECT_EQ(conf.Login(), "maria");
-    EXPECT_EQ(conf.CallWaiting(), "*70");
-    EXPECT_EQ(conf.Modem(), "Modem B");
-    EXPECT_EQ(conf.MailServer(), "pop.outro.example");
-    EXPECT_EQ(conf.RememberedLogins(), (std::vector<AnsiString>{"alberto", "Alvaro", "Álvaro"_a, "bruno"}));
+    EXPECT_EQ(conf.GetEstado(), "RJ");
+    EXPECT_EQ(conf.GetCidade(), "Niterói"_a);
+    EXPECT_EQ(conf.GetUser(), "maria");
+    EXPECT_EQ(conf.GetChamada(), "*70");
+    EXPECT_EQ(conf.GetModem(), "Modem B");
+    EXPECT_EQ(conf.GetMailServer(), "pop.outro.example");
+    EXPECT_EQ(conf.GetUsers(), (std::vector<AnsiString>{"alberto", "Alvaro", "Álvaro"_a, "bruno"}));
 }
 
 TEST(Conf, SaveWritesTheEightDialingKeysOnly) {
@@ -275,7 +275,7 @@ TEST(Conf, AtMost101LoginsAreStored) {
     conf.SetUser("USER050");
     conf.RememberUser();
 
-    EXPECT_EQ(conf.RememberedLogins().size(), 120u);
+    EXPECT_EQ(conf.GetUsers().size(), 120u);
     std::string expected = "[Usuarios]\r\n";
     for (int i = 0; i <= 100; ++i)
         expected += Format("Usuario%02d=%s\r\n", i, i == 50 ? "USER050" : names[static_cast<std::size_t>(i)].c_str());
@@ -293,7 +293,7 @@ TEST(Conf, RefusedWrites) {
     // In the connected sequence: contained, reported once, the login kept for this run.
     conf.SetUser("joana");
     EXPECT_NO_THROW(conf.RememberUser());
-    EXPECT_EQ(conf.RememberedLogins(), std::vector<AnsiString>{"joana"});
+    EXPECT_EQ(conf.GetUsers(), std::vector<AnsiString>{"joana"});
     auto lines = logger.log.Lines();
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines[0], "Não foi possível gravar o usuário em "_a + conf.IniFileName() + ".");
@@ -301,7 +301,7 @@ TEST(Conf, RefusedWrites) {
     // From the windows: the error reaches the caller.
     EXPECT_THROW(conf.Save(), EIniFileException);
     EXPECT_THROW(conf.SetAutoCheckMail(false), EIniFileException);
-    EXPECT_FALSE(conf.AutoCheckMail());
+    EXPECT_FALSE(conf.GetAutoCheckMail());
     EXPECT_EQ(logger.log.Lines().size(), 1u);
 }
 
@@ -314,5 +314,5 @@ TEST(Conf, SetAutoCheckMailWritesAtOnce) {
     conf.Load();
     conf.SetAutoCheckMail(false);
     EXPECT_EQ(m.readProgramFile("Mirvane.ini"), "[Principal]\r\nChecagemAutomaticaEmails=0\r\nModem=Modem A\r\n");
-    EXPECT_FALSE(conf.AutoCheckMail());
+    EXPECT_FALSE(conf.GetAutoCheckMail());
 }

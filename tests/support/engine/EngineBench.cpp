@@ -15,10 +15,10 @@
 
 namespace fs = std::filesystem;
 
-EngineBench::EngineBench() {
+EngineBench::EngineBench(const std::string& programFile) : machine(programFile) {
     machine.writeMachineFile("devices.txt", "modem\tModem Padr\xC3\xA3o 56K\n");
     machine.installDialUpService();
-    fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path("Mirvane.exe"));
+    fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path(programFile));
     SetThousandSeparator('.');
     machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + kMailHost + " 127.0.0.1:" +
                                               std::to_string(Pop3TestServer::UnusedPort()) + "\n");

@@ -1,9 +1,9 @@
 #pragma once
 // The bench the engine is tested on, by the engine's own tests and by the main window's: a
 // fresh machine ready to dial (one modem, the dial-up service beside the stand-in program,
-// which is the test program linked in as "Mirvane.exe" for its version block, "." as the
-// thousands separator, the dialer service on a local HTTP server, no mail server), the
-// service's test controls, and the fake clock moved by the test, with what the service and
+// which is the test program linked in as "Mirvane.exe", or the name given, for its version
+// block, "." as the thousands separator, the dialer service on a local HTTP server, no mail
+// server), the service's test controls, and the fake clock moved by the test, with what the service and
 // the timers hand to the UI thread handled at the moment it comes due.
 #include "platform/Library.h"
 #include "platform/rassim/RasSimControl.h"
@@ -18,7 +18,7 @@ class TDialer;
 
 class EngineBench {
 public:
-    EngineBench();
+    explicit EngineBench(const std::string& programFile = "Mirvane.exe");
     // Stops following the clock, then gives the test's hold on the service back.
     ~EngineBench();
     EngineBench(const EngineBench&) = delete;

@@ -1,4 +1,4 @@
-#include "EngineFixture.h"
+#include "support/engine/EngineFixture.h"
 
 #include "platform/Application.h"
 #include "platform/UiThread.h"
@@ -66,11 +66,11 @@ void EngineCase::TearDown() {
 }
 
 TServices EngineCase::services() {
-    return {&log, &phones, conf.get(), checaMail.get(), erros.get(), logCon.get()};
+    return {&log, &phones, conf.get(), checaMail.get(), erros.get(), logCon.get(), &edition};
 }
 
-void EngineCase::StartEngine(TDialerEdition edition) {
-    dialer = std::make_unique<TDialer>(services(), engineWindow, std::move(edition));
+void EngineCase::StartEngine() {
+    dialer = std::make_unique<TDialer>(services(), engineWindow);
     FollowClock([this](int64_t ms) { onClock(ms); }, [this] { return nextAction(); });
 }
 

@@ -1,14 +1,16 @@
 #pragma once
 // The engine on its bench (support/engine/EngineBench): the status log, phone list,
-// settings, failed-dial log, connection report and mail check of its own services record, a
-// window that records what the engine asks of it, and a fake clock that the test moves.
-// Every status line, window call and message box is kept with the clock's reading and
-// whether it came from the UI thread.
+// settings, failed-dial log, connection report and mail check of its own services record,
+// for the edition of the case (Mirvane's unless a case names another), a window that
+// records what the engine asks of it, and a fake clock that the test moves. Every status
+// line, window call and message box is kept with the clock's reading and whether it came
+// from the UI thread.
 #include "connection/Dialer.h"
 #include "connection/WindowLink.h"
 
 #include "settings/Checamail.h"
 #include "settings/Conf.h"
+#include "settings/Edition.h"
 #include "settings/Erros.h"
 #include "settings/Log.h"
 #include "settings/Logcon.h"
@@ -59,12 +61,15 @@ private:
 
 class EngineCase : public ::testing::Test, protected EngineBench {
 protected:
+    // A case of `edition`, whose program file is `programFile`.
+    explicit EngineCase(const TEdition& edition = MirvaneEdition(), const std::string& programFile = "Mirvane.exe")
+        : EngineBench(programFile), edition(edition) {}
     void SetUp() override;
     void TearDown() override;
 
     // The engine made as the main window makes it, with `engineWindow` for its window; the
     // clock followed from then on.
-    void StartEngine(TDialerEdition edition = TDialerEdition());
+    void StartEngine();
     // Shuts the engine down and deletes it, as the main window's FormDestroy does.
     void StopEngine();
     // Runs `action` on the UI thread when the clock reaches `ms` (inside a wait, too).
@@ -91,9 +96,10 @@ protected:
     // The paths of the requests the dialer service received, in order ("POST log.php").
     std::vector<std::string> requests() const;
 
+    const TEdition& edition;
     TLogger log;
     // Nothing loaded: no destination area code.
-    TXMLvyn phones{TServices{.log = &log}};
+    TXMLvyn phones{TServices{.log = &log, .edition = &edition}};
     std::unique_ptr<TConf> conf;
     std::unique_ptr<TErros> erros;
     std::unique_ptr<TLogCon> logCon;
