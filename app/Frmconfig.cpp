@@ -14,16 +14,6 @@ PFN_RasEditPhonebookEntryA gRasEditPhonebookEntry = nullptr;
 
 const char* const kProgramTitle = "Ruvozava Corvala";
 
-TLabel* rowLabel(TFormConfig* form, const char* name, int left, int top, int width, const AnsiString& caption) {
-    auto* l = new TLabel(form);
-    l->SetName(name);
-    l->SetAutoSize(false);
-    l->SetLayout(tlCenter);
-    l->SetBounds(left, top, width, 22);
-    l->SetCaption(caption);
-    return l;
-}
-
 TButton* button(TFormConfig* form, const char* name, int left, int top, int width, const AnsiString& caption,
                 int tab) {
     auto* b = new TButton(form);
@@ -45,19 +35,19 @@ TFormConfig::TFormConfig(TComponent* Owner) : TForm(Owner) {
     SetPosition(poScreenCenter);
     SetClientSize(274, 228);
 
-    Label6 = rowLabel(this, "Label6", 16, 12, 121, "Para linha externa discar:");
+    Label6 = RowLabel("Label6", 16, 12, 121, "Para linha externa discar:");
     EditConfLinhaExterna = new TEdit(this);
     EditConfLinhaExterna->SetName("EditConfLinhaExterna");
     EditConfLinhaExterna->SetBounds(147, 12, 30, 21);
     EditConfLinhaExterna->SetTabOrder(0);
 
-    Label2 = rowLabel(this, "Label2", 16, 40, 201, "Para desativar chamada em espera discar:");
+    Label2 = RowLabel("Label2", 16, 40, 201, "Para desativar chamada em espera discar:");
     EditConfChamada = new TEdit(this);
     EditConfChamada->SetName("EditConfChamada");
     EditConfChamada->SetBounds(227, 41, 30, 21);
     EditConfChamada->SetTabOrder(1);
 
-    Label3 = rowLabel(this, "Label3", 16, 64, 137, "Selecione o modem:");
+    Label3 = RowLabel("Label3", 16, 64, 137, "Selecione o modem:");
     ComboBoxModems = new TComboBox(this);
     ComboBoxModems->SetName("ComboBoxModems");
     ComboBoxModems->SetStyle(csDropDownList);
@@ -87,6 +77,16 @@ TFormConfig::TFormConfig(TComponent* Owner) : TForm(Owner) {
 }
 
 TFormConfig::~TFormConfig() = default;
+
+TLabel* TFormConfig::RowLabel(const char* name, int left, int top, int width, const AnsiString& caption) {
+    auto* l = new TLabel(this);
+    l->SetName(name);
+    l->SetAutoSize(false);
+    l->SetLayout(tlCenter);
+    l->SetBounds(left, top, width, 22);
+    l->SetCaption(caption);
+    return l;
+}
 
 void TFormConfig::FormCreate(TObject*) {
     SetCaption("Configurar ");
@@ -132,11 +132,18 @@ bool TFormConfig::ReadOutsideLine(int& value) {
     return false;
 }
 
-void TFormConfig::ButtonOkClick(TObject*) {
-    int outside = -1;
-    if (!Conf || !ReadOutsideLine(outside)) return;
+bool TFormConfig::CheckEntries(TEntries& entries) { return ReadOutsideLine(entries.outsideLine); }
+
+void TFormConfig::StoreEntries(const TEntries& entries) {
     Conf->SetModem(ComboBoxModems->Text());
-    Conf->SetDialing(0, 0, outside, RadioGroupTomPulso->ItemIndex() == 0, EditConfChamada->Text());
+    Conf->SetDialing(entries.areaCode, entries.carrier, entries.outsideLine, RadioGroupTomPulso->ItemIndex() == 0,
+                     EditConfChamada->Text());
+}
+
+void TFormConfig::ButtonOkClick(TObject*) {
+    TEntries entries;
+    if (!Conf || !CheckEntries(entries) || !ConfirmEntries(entries)) return;
+    StoreEntries(entries);
     Conf->Save();
     // Every confirmation makes the entry the default connection, without a question.
     if (IEConnection) IEConnection->SetDefault(Dialer ? Dialer->EntryName() : AnsiString());

@@ -6,8 +6,8 @@
 //
 // Confirming stores the settings, makes the program's entry the default Internet
 // connection without asking, and writes the current access number and the modem into the
-// entry. The conventional-line edition's dialog builds on this one: the handlers are
-// virtual.
+// entry. The conventional-line edition's dialog builds on this one: it adds controls, and
+// the showing and the steps of a confirmation are virtual.
 #include "platform/RasApi.h"
 #include "platform/qt/ComboBox.h"
 #include "platform/qt/ExtCtrls.h"
@@ -35,7 +35,7 @@ public:
 
     virtual void FormShow(TObject* Sender);
     virtual void ComboBoxEstadoClick(TObject* Sender);
-    virtual void ButtonOkClick(TObject* Sender);
+    void ButtonOkClick(TObject* Sender);
     void ButtonCancelClick(TObject* Sender);
     void Button1Click(TObject* Sender);
     void FormCreate(TObject* Sender);
@@ -43,9 +43,25 @@ public:
     void WriteDUN();
 
 protected:
+    // What a confirmation stores beside the texts of the controls.
+    struct TEntries {
+        int areaCode = 0;      // Mirvane stores 0
+        int carrier = 0;       // Mirvane stores 0
+        int outsideLine = -1;  // -1: none
+    };
+    // The checks, in order: the first that fails shows its message, takes the focus to its
+    // control and ends the confirmation (the dialog stays open, nothing is stored).
+    virtual bool CheckEntries(TEntries& entries);
+    // A last question; false ends the confirmation before anything takes effect.
+    virtual bool ConfirmEntries(const TEntries&) { return true; }
+    // Into the settings, in memory; the confirmation then saves them.
+    virtual void StoreEntries(const TEntries& entries);
+
     // The outside-line field as a number: -1 when empty; false (with the message shown and
     // the focus on the field) when it is not a whole number of -1 or more.
     bool ReadOutsideLine(int& value);
+    // A label of the dialog's rows: no auto size, 22 high, its text centred vertically.
+    TLabel* RowLabel(const char* name, int left, int top, int width, const AnsiString& caption);
 
 private:
     std::unique_ptr<TRasLibrary> rasLibrary_;  // from FormCreate to FormDestroy

@@ -1,32 +1,11 @@
-#include "AppCase.h"
+#include "support/app/FormConfigCase.h"
 
-#include "app/Frmconfig.h"
-#include "connection/Dialer.h"
 #include "connection/Ieconnection.h"
-#include "platform/Library.h"
-#include "platform/rassim/RasSimControl.h"
-#include "settings/Checamail.h"
-#include "settings/Conf.h"
-#include "settings/Erros.h"
-#include "settings/Log.h"
-#include "settings/Logcon.h"
 #include "settings/Xmlvyn.h"
 
 #include <cstring>
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace {
-const AnsiString kEntry = "Ruvozava Corvala 1.3.0";
-
-// Campinas, area code 19, one access number.
-const char* const kTels =
-    "<?xml version=\"1.0\" encoding=\"ISO-8859-1\"?>\n"
-    "<ESTADOS><ESTADO sigla=\"SP\" capital=\"S\xe3o Paulo\">"
-    "<CIDADE nome=\"Campinas\" ddd=\"19\"><TEL>32345678</TEL></CIDADE>"
-    "</ESTADO></ESTADOS>\n";
-
 // What the settings file holds before the dialog: everything the store knows, the mail
 // section after it.
 std::string Settings(const std::string& city, const std::string& outside, const std::string& tone,
@@ -35,124 +14,6 @@ std::string Settings(const std::string& city, const std::string& outside, const 
            "Operadora=21\r\nLinhaExterna=" + outside + "\r\nDiscagemPorTom=" + tone + "\r\nModem=" + modem +
            "\r\n\r\n[EMail]\r\nServidor=pop.vyn.example\r\n";
 }
-
-// The service objects made so far, as the program start hands them on.
-TServices Services() { return {Logger, XMLvyn, Conf, ChecaMail, Erros, LogCon}; }
-
-template <class T>
-void Remove(T*& object) {
-    delete object;
-    object = nullptr;
-}
-
-class FormConfigCase : public AppCase {
-protected:
-    FormConfigCase() {
-        machine.installDialUpService();
-        // The test program stands in for Mirvane.exe: the entry is named after its version.
-        std::filesystem::create_symlink(std::filesystem::read_symlink("/proc/self/exe"), machine.path("Mirvane.exe"));
-        machine.writeMachineFile("devices.txt", "modem\tModem Padrão 56K\nisdn\tRDSI Interna\nmodem\tConexant HCF\n");
-        machine.writeProgramFile("tels", kTels);
-    }
-    ~FormConfigCase() override {
-        Stop();
-        FormConfig = nullptr;
-    }
-
-    // The program's start as far as the dialog needs it, then the dialog.
-    void Start(const std::string& settings) {
-        if (!settings.empty()) machine.writeProgramFile("Mirvane.ini", settings);
-        Logger = new TLogger;
-        XMLvyn = new TXMLvyn(Services());
-        ASSERT_TRUE(XMLvyn->Load("tels"));
-        Conf = new TConf(Services());
-        Conf->Load();
-        XMLvyn->SelectCity(Conf->GetEstado(), Conf->GetCidade());
-        ChecaMail = new TChecaMail(Services(), nullptr);
-        Erros = new TErros(Services());
-        LogCon = new TLogCon(Services());
-        Dialer = new TDialer(Services(), nullptr);
-        IEConnection =
-            new TIEConnection(Services(), Dialer->GetAutodialAddressEntry(), Dialer->SetAutodialAddressEntry());
-        Application->CreateForm(FormConfig);
-        ASSERT_FALSE(Application->Terminated());
-        service_ = LoadLibraryA("RASAPI32.DLL");
-        auto control = reinterpret_cast<PFN_VynSimControl>(GetProcAddress(service_, "VynSimControl"));
-        ASSERT_NE(control, nullptr);
-        sim_ = control();
-        sim_->Reset();  // from here on, only what the dialog does
-        entryBefore_ = PhonebookEntry(kEntry);
-        ASSERT_FALSE(entryBefore_.empty());
-    }
-
-    // The entry's bytes as the engine last wrote them (its creation at start).
-    std::string LastEntry() {
-        auto calls = sim_->Calls("RasSetEntryPropertiesA");
-        return calls.empty() ? std::string() : calls.back().Buffer("entry");
-    }
-    // The entry's bytes in the service's phonebook file ("name TAB size TAB hex").
-    std::string PhonebookEntry(const AnsiString& name) {
-        std::ifstream in(machine.dir() + "/phonebook.txt", std::ios::binary);
-        std::string line;
-        while (std::getline(in, line)) {
-            std::istringstream fields(line);
-            std::string n, size, hex;
-            std::getline(fields, n, '\t');
-            std::getline(fields, size, '\t');
-            std::getline(fields, hex);
-            if (Utf8ToAnsi(n) != name) continue;
-            std::string bytes;
-            for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
-                bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
-            return bytes;
-        }
-        return {};
-    }
-    static std::string Field(const std::string& entry, std::size_t offset, std::size_t size) {
-        std::string f = entry.substr(offset, size);
-        return f.substr(0, f.find('\0'));
-    }
-
-    // Shows the dialog modally with `steps` run on it once it is up.
-    int Show(std::vector<FormRobot::Step> steps) {
-        FormRobot robot;
-        robot.then([steps](TForm* f) {
-            for (auto& s : steps) s(f);
-        });
-        int result = FormConfig->ShowModal();
-        EXPECT_TRUE(robot.done());
-        return result;
-    }
-    static FormRobot::Step Fill(const char* outside, int modem, int toneOrPulse, const char* callWaiting) {
-        return [=](TForm*) {
-            FormConfig->EditConfLinhaExterna->SetText(outside);
-            FormConfig->ComboBoxModems->SetItemIndex(modem);
-            FormConfig->RadioGroupTomPulso->SetItemIndex(toneOrPulse);
-            FormConfig->EditConfChamada->SetText(callWaiting);
-        };
-    }
-    static void PressOk(TForm*) { FormRobot::Press(FormConfig->ButtonOk); }
-
-    // The dialog, then the service objects as the main window deletes them, then the
-    // test's hold on the dial-up service.
-    void Stop() {
-        ReleaseApplicationForms();
-        Remove(IEConnection);
-        Remove(LogCon);
-        Remove(Erros);
-        Remove(XMLvyn);
-        Remove(Conf);
-        Remove(Dialer);
-        Remove(ChecaMail);
-        Remove(Logger);
-        if (service_) FreeLibrary(service_);
-        service_ = nullptr;
-    }
-
-    HMODULE service_ = nullptr;
-    RasSimControl* sim_ = nullptr;
-    std::string entryBefore_;
-};
 
 TEST_F(FormConfigCase, TheDialogIsNamedAfterTheProgramAndLaidOut) {
     Start(Settings("Campinas", "-1", "1", "Modem Padrão 56K"_a));

@@ -1,6 +1,6 @@
 // The dialogs as the user sees them: every text fits its control in the program's fonts.
 // With VYN_SHOTS_DIR set, each dialog is also saved there as a PNG to look at.
-#include "AppCase.h"
+#include "support/app/AppCase.h"
 
 #include "app/Discddd.h"
 #include "app/Frmconfig.h"

@@ -1,4 +1,4 @@
-#include "AppCase.h"
+#include "support/app/AppCase.h"
 
 #include "app/Msgdlg.h"
 

@@ -1,5 +1,5 @@
 // The status log shows its lines in a memo, as the main window's status view does.
-#include "AppCase.h"
+#include "support/app/AppCase.h"
 
 #include "platform/qt/Memo.h"
 #include "settings/Log.h"

@@ -25,7 +25,8 @@ class AppCase : public ::testing::Test {
 protected:
     AppCase() {
         Application->SetTitle("Ruvozava Corvala");
-        // The forms run their own modal loops; boxes go to the recording presenter (main.cpp).
+        // The forms run their own modal loops; boxes go to the recording presenter
+        // (BoxesRecordedOnly.cpp).
         SetMessageBoxResponder(nullptr);
     }
     ~AppCase() override {
