@@ -1,0 +1,3 @@
+#include "MainConventional.h"
+
+TMainFormConventional::TMainFormConventional(TComponent* Owner) : TMainForm(Owner) {}
