@@ -1,15 +1,29 @@
 #include "HttpClient.h"
 
+#include "Clock.h"
+#include "ClockWake.h"
 #include "HostMap.h"
+#include "RequestStop.h"
+#include "ServerText.h"
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <memory>
 #include <mutex>
+#include <string_view>
 
 namespace {
 std::mutex gTimeoutsMutex;
 HttpTimeouts gTimeouts;
+
+// Longest single block of a wait for the transfer: the stop and the clock are looked at
+// again at least this often even where no descriptor can tell of them.
+constexpr int kPollMaxMs = 1000;
+
+// Why a callback refused to go on. The callbacks run inside the transfer library's C frames:
+// nothing may be thrown through them, so they say why here and return a short count.
+enum class Refusal { None, TooLarge, NoMemory };
 
 // What the header callback learns about the reply in progress. Interim 1xx replies are
 // skipped; each final status line starts the record afresh.
@@ -18,35 +32,52 @@ struct ReplyState {
     std::string statusText;
     bool hasLocation = false;
     std::string body;
+    std::size_t maxBody = 0;
+    Refusal refusal = Refusal::None;
 };
 
-std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) {
+std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto* st = static_cast<ReplyState*>(user);
     std::size_t n = size * count;
-    std::string line(data, n);
-    while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.pop_back();
-    if (StartsText("HTTP/", line)) {
-        auto sp = line.find(' ');
-        std::string rest = sp == std::string::npos ? std::string() : line.substr(sp + 1);
-        int code = 0;
-        for (std::size_t i = 0; i < 3 && i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i)
-            code = code * 10 + (rest[i] - '0');
-        if (code >= 100 && code < 200) return n;
-        // "HTTP/1.1 500 " (an empty reason) is common: no blank is left at the end.
-        while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.pop_back();
-        st->code = code;
-        st->statusText = rest;
-        st->hasLocation = false;
-    } else if (StartsText("Location:", line)) {
-        st->hasLocation = true;
+    try {
+        std::string_view line(data, n);
+        while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
+        if (StartsText("HTTP/", line)) {
+            auto sp = line.find(' ');
+            std::string_view rest = sp == std::string_view::npos ? std::string_view() : line.substr(sp + 1);
+            int code = 0;
+            for (std::size_t i = 0; i < 3 && i < rest.size() && rest[i] >= '0' && rest[i] <= '9'; ++i)
+                code = code * 10 + (rest[i] - '0');
+            if (code >= 100 && code < 200) return n;
+            // "HTTP/1.1 500 " (an empty reason) is common: no blank is left at the end.
+            while (!rest.empty() && (rest.back() == ' ' || rest.back() == '\t')) rest.remove_suffix(1);
+            st->code = code;
+            st->statusText = ServerText(rest);
+            st->hasLocation = false;
+        } else if (StartsText("Location:", line)) {
+            st->hasLocation = true;
+        }
+        return n;
+    } catch (...) {
+        st->refusal = Refusal::NoMemory;
+        return 0;
     }
-    return n;
 }
 
-std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) {
+std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto* st = static_cast<ReplyState*>(user);
-    st->body.append(data, size * count);
-    return size * count;
+    std::size_t n = size * count;
+    if (n > st->maxBody - std::min(st->maxBody, st->body.size())) {
+        st->refusal = Refusal::TooLarge;
+        return 0;
+    }
+    try {
+        st->body.append(data, n);
+    } catch (...) {
+        st->refusal = Refusal::NoMemory;
+        return 0;
+    }
+    return n;
 }
 
 struct CurlDeleter {
@@ -58,6 +89,45 @@ struct SlistDeleter {
 struct UrlDeleter {
     void operator()(CURLU* u) const { curl_url_cleanup(u); }
 };
+struct MultiDeleter {
+    void operator()(CURLM* m) const { curl_multi_cleanup(m); }
+};
+
+// How a transfer ended: the library finished it (with its own result), the caller's stop or
+// the deadline ended it, or the library's driver failed.
+enum class Ending { Finished, Stopped, Deadline, Failed };
+
+// Drives one transfer to its end, watching the stop and the deadline on the program's clock
+// between the library's steps. The easy handle is back out of the multi handle on return.
+Ending drive(CURLM* multi, CURL* c, Clock& clock, int64_t deadline, TRequestStop* stop, CURLcode& result) {
+    if (curl_multi_add_handle(multi, c) != CURLM_OK) return Ending::Failed;
+    TClockWake wake(clock, deadline);
+    Ending ending = Ending::Failed;
+    for (;;) {
+        int running = 0;
+        if (curl_multi_perform(multi, &running) != CURLM_OK) break;
+        if (running == 0) {
+            int left = 0;
+            while (CURLMsg* m = curl_multi_info_read(multi, &left))
+                if (m->msg == CURLMSG_DONE) result = m->data.result;
+            ending = Ending::Finished;
+            break;
+        }
+        int64_t wait = clock.RealWaitMs(deadline);
+        int timeout = wait == Clock::kUntilWoken ? kPollMaxMs : static_cast<int>(std::min<int64_t>(wait, kPollMaxMs));
+        curl_waitfd extra[2] = {};
+        unsigned count = 0;
+        if (stop && stop->Fd() >= 0) extra[count++] = {stop->Fd(), CURL_WAIT_POLLIN, 0};
+        if (wake.fd() >= 0) extra[count++] = {wake.fd(), CURL_WAIT_POLLIN, 0};
+        if (curl_multi_poll(multi, extra, count, timeout, nullptr) != CURLM_OK) break;
+        wake.drain();
+        // Looked at before anything that came meanwhile is taken in.
+        if (stop && stop->Stopped()) { ending = Ending::Stopped; break; }
+        if (clock.MonotonicMs() >= deadline) { ending = Ending::Deadline; break; }
+    }
+    curl_multi_remove_handle(multi, c);
+    return ending;
+}
 
 // "host:port:address:port" when the machine leads the URL's host elsewhere, else empty.
 std::string connectTo(const AnsiString& url) {
@@ -104,14 +174,21 @@ void THttpClient::Post(const AnsiString& url, const std::string& requestBody, st
     perform(url, &requestBody, body);
 }
 
+int64_t HttpDeadlineMs(const HttpTimeouts& t, std::size_t bytes) {
+    return t.deadlineBaseMs + t.deadlineMsPerKB * static_cast<int64_t>((bytes + 1023) / 1024);
+}
+
 void THttpClient::perform(const AnsiString& url, const std::string* requestBody, std::string& body) {
     responseCode_ = -1;
     responseText_.clear();
+    TRequestStop* stop = CurrentRequestStop();
+    if (stop && stop->Stopped()) throw Exception(kRequestStoppedText);
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) throw Exception("Out of memory while creating the HTTP client.");
     CURL* c = curl.get();
     char error[CURL_ERROR_SIZE] = "";
     ReplyState reply;
+    reply.maxBody = MaxReplyBytes;
 
     curl_slist* raw = nullptr;
     raw = curl_slist_append(raw, "Accept: text/html, */*");
@@ -149,10 +226,23 @@ void THttpClient::perform(const AnsiString& url, const std::string* requestBody,
         curl_easy_setopt(c, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(requestBody->size()));
     }
 
-    CURLcode rc = curl_easy_perform(c);
+    std::unique_ptr<CURLM, MultiDeleter> multi(curl_multi_init());
+    if (!multi) throw Exception("Out of memory while creating the HTTP client.");
+    Clock& clock = CurrentClock();
+    int64_t budget = HttpDeadlineMs(Timeouts, ExpectedBytes + (requestBody ? requestBody->size() : 0));
+    CURLcode rc = CURLE_OK;
+    Ending ending = drive(multi.get(), c, clock, clock.MonotonicMs() + budget, stop, rc);
     responseCode_ = reply.code;
     responseText_ = reply.statusText;
-    if (rc != CURLE_OK) throw Exception(error[0] ? error : curl_easy_strerror(rc));
+    switch (ending) {
+    case Ending::Finished: break;
+    case Ending::Stopped: throw Exception(kRequestStoppedText);
+    case Ending::Deadline: throw Exception(Format("Operation timed out after %lld milliseconds.", static_cast<long long>(budget)));
+    case Ending::Failed: throw Exception("The transfer could not be driven.");
+    }
+    if (reply.refusal == Refusal::TooLarge) throw Exception(Format("Reply larger than %zu bytes.", MaxReplyBytes));
+    if (reply.refusal == Refusal::NoMemory) throw Exception("Out of memory while receiving the reply.");
+    if (rc != CURLE_OK) throw Exception(ServerText(error[0] ? error : curl_easy_strerror(rc)));
     if (reply.code < 200 || reply.code > 299 || reply.hasLocation)
         throw EHttpProtocolError(reply.code, reply.statusText);
     body.swap(reply.body);

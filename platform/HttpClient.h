@@ -6,13 +6,17 @@
 //
 // A reply returns normally only when its status is 2xx and it carries no Location header.
 // Everything else raises: EHttpProtocolError with "<code> <reason>" from the status line
-// ("404 Not Found", "302 Found"), or Exception with the connection error's text.
+// ("404 Not Found", "302 Found"; the reason as ServerText makes it fit for a status line),
+// or Exception with the connection error's text. So does a reply body over MaxReplyBytes, a
+// request past its deadline, and a request the thread's stop ended (RequestStop.h).
 //
 // Where a host name leads is the simulated machine's business (hosts.txt): the URL and the
 // Host header stay as written while the connection goes to the mapped address.
 #include "AnsiString.h"
 #include "SysUtils.h"
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 class EHttpProtocolError : public Exception {
@@ -22,14 +26,21 @@ public:
 };
 
 // Connect time-out and the stall rule (abort when fewer than `lowSpeedLimit` bytes per second
-// arrive for `lowSpeedTimeS` seconds). New clients take the defaults in force.
+// arrive for `lowSpeedTimeS` seconds), both in real time, and the deadline of the whole
+// request on the program's clock: `deadlineBaseMs` plus `deadlineMsPerKB` for each KB the
+// request is expected to move (a poor dial-up line's pace), so a server that drips its reply
+// fast enough for the stall rule is still given up. New clients take the defaults in force.
 struct HttpTimeouts {
     long connectTimeoutMs = 30000;
     long lowSpeedLimit = 1;
     long lowSpeedTimeS = 60;
+    long deadlineBaseMs = 30000;
+    long deadlineMsPerKB = 500;
 };
 void SetDefaultHttpTimeouts(const HttpTimeouts& t);  // tests shorten them
 HttpTimeouts DefaultHttpTimeouts();
+// The deadline, in ms from the request's start, of a request expected to move `bytes`.
+int64_t HttpDeadlineMs(const HttpTimeouts& t, std::size_t bytes);
 
 // Prepares the transfer library; call once before threads start (clients call it too).
 void HttpGlobalInit();
@@ -52,6 +63,10 @@ public:
 
     AnsiString ContentType;   // request content type for posts
     HttpTimeouts Timeouts;    // from the defaults at construction
+    // The longest reply body taken, and what the request is expected to receive (a posted
+    // body counts on top), which sets its deadline. The provider's small replies by default.
+    std::size_t MaxReplyBytes = 64 * 1024;
+    std::size_t ExpectedBytes = 16 * 1024;
 
 private:
     void perform(const AnsiString& url, const std::string* requestBody, std::string& body);

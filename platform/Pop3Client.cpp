@@ -1,7 +1,10 @@
 #include "Pop3Client.h"
 
 #include "Clock.h"
+#include "ClockWake.h"
 #include "HostMap.h"
+#include "RequestStop.h"
+#include "ServerText.h"
 #include "SysUtils.h"
 
 #include <algorithm>
@@ -13,13 +16,15 @@
 #include <memory>
 #include <netdb.h>
 #include <poll.h>
-#include <sys/eventfd.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
 namespace {
 // Longest reply line taken; a server sending more is not a POP3 server.
 constexpr std::size_t kMaxLine = 8192;
+// Longest single block of a socket wait: the stop is looked at again at least this often
+// even where no descriptor can tell of it.
+constexpr int kWaitMaxMs = 1000;
 
 // Socket errors read as the Windows socket layer words them, which is what users of the
 // original saw after "Checar e-mail: ".
@@ -48,54 +53,21 @@ const AnsiString kConnectTimedOut = "Socket Error # 10060 Connection timed out."
 const AnsiString kReadTimedOut = "Read timed out.";
 const AnsiString kClosedGracefully = "Connection Closed Gracefully.";
 
-// An eventfd the clock's listener signals: a socket wait on a clock that moves only when told
-// (kUntilWoken) also watches it. Shared with the listener, which the clock may still call once
-// after it was removed.
-class ClockWake {
-public:
-    ClockWake(Clock& clock, int64_t deadline) : clock_(clock) {
-        if (clock.RealWaitMs(deadline) != Clock::kUntilWoken) return;
-        int fd = ::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
-        if (fd < 0) return;
-        fd_ = std::shared_ptr<int>(new int(fd), [](int* p) {
-            ::close(*p);
-            delete p;
-        });
-        id_ = clock.AddListener(
-            [fd = fd_](int64_t) {
-                uint64_t one = 1;
-                while (::write(*fd, &one, sizeof one) < 0 && errno == EINTR) {}
-            },
-            [deadline] { return deadline; });
-    }
-    ~ClockWake() {
-        if (fd_) clock_.RemoveListener(id_);
-    }
-    ClockWake(const ClockWake&) = delete;
-    ClockWake& operator=(const ClockWake&) = delete;
-    int fd() const { return fd_ ? *fd_ : -1; }  // -1: poll skips it
-    void drain() {
-        uint64_t count;
-        if (fd_) while (::read(*fd_, &count, sizeof count) > 0) {}
-    }
-
-private:
-    Clock& clock_;
-    std::shared_ptr<int> fd_;
-    int id_ = 0;
-};
-
 // Waits for `events` on `fd` until `deadline` on the program's clock, blocking no longer than
-// the clock allows at a time. 1 ready, 0 time-out, -1 error.
+// the clock allows at a time, and ends at once when the thread's requests are stopped.
+// 1 ready, 0 time-out, -1 error (errno), -2 stopped.
 int waitFor(int fd, short events, int64_t deadline) {
     Clock& clock = CurrentClock();
-    ClockWake wake(clock, deadline);
+    TClockWake wake(clock, deadline);
+    TRequestStop* stop = CurrentRequestStop();
     for (;;) {
+        if (stop && stop->Stopped()) return -2;
         int64_t left = deadline - clock.MonotonicMs();
         if (left <= 0) return 0;
         int64_t wait = clock.RealWaitMs(deadline);
-        pollfd p[2] = {{fd, events, 0}, {wake.fd(), POLLIN, 0}};
-        int r = ::poll(p, 2, wait == Clock::kUntilWoken ? -1 : static_cast<int>(std::min<int64_t>(wait, INT_MAX)));
+        int timeout = wait == Clock::kUntilWoken ? kWaitMaxMs : static_cast<int>(std::min<int64_t>(wait, kWaitMaxMs));
+        pollfd p[3] = {{fd, events, 0}, {wake.fd(), POLLIN, 0}, {stop ? stop->Fd() : -1, POLLIN, 0}};
+        int r = ::poll(p, 3, timeout);
         if (r < 0 && errno != EINTR) return -1;
         if (r > 0 && p[0].revents) return 1;
         if (r > 0) wake.drain();
@@ -110,7 +82,7 @@ int connectOne(const addrinfo* ai, int64_t deadline, int& err) {
     if (::connect(fd, ai->ai_addr, ai->ai_addrlen) == 0) return fd;
     if (errno != EINPROGRESS) { err = errno; ::close(fd); return -1; }
     int r = waitFor(fd, POLLOUT, deadline);
-    if (r <= 0) { err = r == 0 ? ETIMEDOUT : errno; ::close(fd); return -1; }
+    if (r <= 0) { err = r == 0 ? ETIMEDOUT : r == -2 ? ECANCELED : errno; ::close(fd); return -1; }
     socklen_t len = sizeof err;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0) err = errno;
     if (err != 0) { ::close(fd); return -1; }
@@ -128,6 +100,12 @@ void TIdPOP3::close() {
     buffer_.clear();
 }
 
+void TIdPOP3::waited(int outcome) {
+    if (outcome == 0) fail(kReadTimedOut);
+    if (outcome == -2) fail(kRequestStoppedText);
+    if (outcome < 0) fail(socketErrorText(errno));
+}
+
 void TIdPOP3::fail(const AnsiString& message) {
     close();
     throw Exception(message);
@@ -139,6 +117,7 @@ void TIdPOP3::Connect() {
     if (hasLineBreakOrNul(UserId) || hasLineBreakOrNul(Password))
         throw Exception("Login or password holds a line break.");
     disconnectError_.clear();
+    if (TRequestStop* stop = CurrentRequestStop(); stop && stop->Stopped()) throw Exception(kRequestStoppedText);
 
     HostTarget target = ResolveHost(Host, Port);
     addrinfo hints{};
@@ -152,6 +131,7 @@ void TIdPOP3::Connect() {
     int err = ECONNREFUSED;
     for (addrinfo* ai = list; ai && fd_ < 0; ai = ai->ai_next) fd_ = connectOne(ai, deadline, err);
     ::freeaddrinfo(list);
+    if (fd_ < 0 && err == ECANCELED) throw Exception(kRequestStoppedText);
     if (fd_ < 0) throw Exception(err == ETIMEDOUT ? kConnectTimedOut : socketErrorText(err));
 
     expectOk(readLine());
@@ -169,7 +149,7 @@ int TIdPOP3::CheckMessages() {
     bool digits = !word.empty() && word.size() <= 10 &&
                   std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
     long long n = digits ? std::stoll(word) : -1;
-    if (n < 0 || n > INT_MAX) fail("Invalid reply to STAT: " + reply);
+    if (n < 0 || n > INT_MAX) fail("Invalid reply to STAT: " + ServerText(reply));
     return static_cast<int>(n);
 }
 
@@ -192,9 +172,11 @@ AnsiString TIdPOP3::command(const AnsiString& line) {
 
 AnsiString TIdPOP3::expectOk(const AnsiString& reply) {
     if (StartsText("+OK", reply)) return reply;
-    // The server's own words: what follows "-ERR", or the whole line when it is not even that.
+    // The server's own words: what follows "-ERR", or the whole line when it is not even that;
+    // a line with no words at all still says what happened.
     AnsiString text = StartsText("-ERR", reply) ? Trim(reply.substr(4)) : Trim(reply);
-    fail(text.empty() ? reply : text);
+    if (text.empty()) text = Trim(reply);
+    fail(text.empty() ? AnsiString("Empty reply from the server.") : ServerText(text));
 }
 
 void TIdPOP3::sendCommand(const AnsiString& line) {
@@ -206,9 +188,7 @@ void TIdPOP3::sendCommand(const AnsiString& line) {
         if (n > 0) { sent += static_cast<std::size_t>(n); continue; }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) fail(socketErrorText(errno));
-        int r = waitFor(fd_, POLLOUT, deadline);
-        if (r == 0) fail(kReadTimedOut);
-        if (r < 0) fail(socketErrorText(errno));
+        waited(waitFor(fd_, POLLOUT, deadline));
     }
 }
 
@@ -228,8 +208,6 @@ AnsiString TIdPOP3::readLine() {
         if (n == 0) fail(kClosedGracefully);
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) fail(socketErrorText(errno));
-        int r = waitFor(fd_, POLLIN, deadline);
-        if (r == 0) fail(kReadTimedOut);
-        if (r < 0) fail(socketErrorText(errno));
+        waited(waitFor(fd_, POLLIN, deadline));
     }
 }

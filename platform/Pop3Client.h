@@ -4,7 +4,9 @@
 // sent (no CAPA, no APOP even when the greeting offers a timestamp).
 //
 // Errors raise Exception with the text the user sees after "Checar e-mail: ": the server's
-// own words for a refused command (what follows "-ERR "), a socket error text otherwise.
+// own words for a refused command (what follows "-ERR ", as ServerText makes it fit for a
+// status line), a socket error text otherwise. A request stop (RequestStop.h) of the
+// calling thread ends a conversation in its next wait.
 // After any error the connection is closed at once, without QUIT, so the next use starts
 // fresh. Time-outs are measured on the program's clock (platform/Clock.h), so a test runs
 // the full 30 s by advancing its clock.
@@ -43,6 +45,7 @@ private:
     AnsiString readLine();                     // raises after closing
     AnsiString command(const AnsiString& line); // send, read, "+OK" or raise
     AnsiString expectOk(const AnsiString& reply);
+    void waited(int outcome);                  // raises for a wait that did not end ready
     [[noreturn]] void fail(const AnsiString& message);
     void close();
 

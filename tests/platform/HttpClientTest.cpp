@@ -1,10 +1,13 @@
 #include "platform/HttpClient.h"
+#include "platform/RequestStop.h"
 #include "support/HttpTestServer.h"
 #include "support/TempMachine.h"
 
 #include <arpa/inet.h>
 #include <chrono>
 #include <cstdlib>
+#include <functional>
+#include <future>
 #include <gtest/gtest.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
@@ -32,6 +35,29 @@ int closedPort() {
     close(fd);
     return ntohs(a.sin_port);
 }
+
+// A request under way on a thread of its own: its error text once it ends ("" when it
+// returned). The wait for its end is bounded so that a request that never ends fails the
+// test; the server is then let go so the thread can end.
+struct Pending {
+    std::future<std::string> result;
+    explicit Pending(std::function<void()> request)
+        : result(std::async(std::launch::async, [request] {
+              try {
+                  request();
+                  return std::string();
+              } catch (const Exception& e) {
+                  return std::string(e.Message);
+              }
+          })) {}
+    std::string end(HttpTestServer& server) {
+        if (result.wait_for(std::chrono::seconds(20)) != std::future_status::ready) {
+            ADD_FAILURE() << "the request did not end";
+            server.release();
+        }
+        return result.get();
+    }
+};
 } // namespace
 
 TEST(HttpClient, GetSendsExactlyTheOldClientsRequest) {
@@ -179,4 +205,153 @@ TEST(HttpClient, ASilentServerIsGivenUp) {
         EXPECT_NE(e.Message.find("too slow"), std::string::npos) << e.Message;
     }
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(10));
+}
+
+TEST(HttpClient, AReplyBodyIsBounded) {
+    const std::string atBound(65536, 'b');
+    struct {
+        const char* what;
+        HttpScript reply;
+        std::size_t max;     // 0: the client's default
+        std::string error;   // "": returns the body
+    } cases[] = {
+        {"at the bound", HttpScript::Reply(200, "OK", atBound), 0, ""},
+        {"a byte over it", HttpScript::Reply(200, "OK", atBound + "b"), 0, "Reply larger than 65536 bytes."},
+        {"chunked, a byte over it", HttpScript::Chunked(200, "OK", {atBound, "b"}), 0, "Reply larger than 65536 bytes."},
+        {"never ending", HttpScript::Endless(), 0, "Reply larger than 65536 bytes."},
+        {"never ending, a larger bound", HttpScript::Endless(), 3 << 20, "Reply larger than 3145728 bytes."},
+        {"an error page over it", HttpScript::Reply(404, "Not Found", atBound + atBound), 0,
+         "Reply larger than 65536 bytes."},
+    };
+    for (auto& c : cases) {
+        Routed r;
+        r.server.script(c.reply);
+        THttpClient http;
+        EXPECT_EQ(http.MaxReplyBytes, 65536u);
+        if (c.max) http.MaxReplyBytes = c.max;
+        std::string body = "before";
+        try {
+            http.Get(kUrl, body);
+            EXPECT_EQ(c.error, "") << c.what;
+            EXPECT_TRUE(body == atBound) << c.what;
+        } catch (const EHttpProtocolError& e) {
+            ADD_FAILURE() << c.what << ": " << e.Message;
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message, c.error) << c.what;
+            EXPECT_EQ(body, "before") << c.what;
+        }
+    }
+}
+
+TEST(HttpClient, AReasonPhraseIsCutAndItsControlBytesReplaced) {
+    const std::string longReason(90000, 'r');
+    struct {
+        const char* what;
+        std::string statusLine;
+        std::string message;
+    } cases[] = {
+        {"90 KB of reason", "HTTP/1.1 500 " + longReason, "500 " + longReason.substr(0, 153) + "..."},
+        {"exactly as long as shown", "HTTP/1.1 500 " + longReason.substr(0, 156), "500 " + longReason.substr(0, 156)},
+        {"control bytes", "HTTP/1.1 503 Erro\x01\x1b[31m\x7f!", "503 Erro??[31m?!"},
+        {"a tab", "HTTP/1.1 404 Not\tFound", "404 Not Found"},
+        {"Latin-1 stays", "HTTP/1.1 403 Proibi\xE7\xE3o \x80", "403 Proibi\xE7\xE3o \x80"},
+    };
+    for (auto& c : cases) {
+        Routed r;
+        r.server.script(HttpScript::Raw(c.statusLine + "\r\nContent-Length: 0\r\n\r\n"));
+        THttpClient http;
+        std::string body;
+        try {
+            http.Get(kUrl, body);
+            ADD_FAILURE() << c.what << ": returned";
+        } catch (const EHttpProtocolError& e) {
+            EXPECT_EQ(e.Message, c.message) << c.what;
+        }
+        EXPECT_EQ(http.ResponseText(), c.message) << c.what;
+    }
+}
+
+TEST(HttpClient, TheWholeRequestHasADeadlineOnTheProgramClock) {
+    const std::string body = "<ESTADOS/><!-- twenty -->";
+    const std::string form(100 * 1024, 'f');
+    struct {
+        const char* what;
+        std::size_t expected;  // 0: the client's default
+        bool post;
+        int64_t deadline;      // ms
+    } cases[] = {
+        {"a small reply", 0, false, 30000 + 16 * 500},
+        {"a phone list", 1 << 20, false, 30000 + 1024 * 500},
+        {"a posted body counts", 0, true, 30000 + (16 + 100) * 500},
+    };
+    for (auto& c : cases) {
+        for (bool late : {false, true}) {
+            SCOPED_TRACE(std::string(c.what) + (late ? ", at the deadline" : ", a moment before it"));
+            Routed r;
+            r.server.script(HttpScript::Held(body, 10));
+            THttpClient http;
+            if (c.expected) http.ExpectedBytes = c.expected;
+            std::string got;
+            Pending request([&] {
+                if (c.post) http.Post(kUrl, form, got);
+                else http.Get(kUrl, got);
+            });
+            ASSERT_TRUE(r.server.waitForRequests(1, 20000));
+            r.machine.clock.Advance(late ? c.deadline : c.deadline - 1);
+            // Before the deadline the rest of the reply still counts; at it, the request ends
+            // by itself.
+            if (!late) r.server.release();
+            std::string error = request.end(r.server);
+            EXPECT_EQ(error, late ? "Operation timed out after " + std::to_string(c.deadline) + " milliseconds." : "");
+            EXPECT_EQ(got, late ? "" : body);
+        }
+    }
+}
+
+TEST(HttpClient, AStopEndsTheRequestsOfItsThreadWhereverTheyAre) {
+    struct {
+        const char* what;
+        HttpScript reply;
+        bool stopFirst;
+        std::size_t requests;  // that reached the server
+    } cases[] = {
+        {"stopped before it starts", {}, true, 0},
+        {"no reply yet", HttpScript::Silent(), false, 1},
+        {"halfway through the body", HttpScript::Held(std::string(1000, 'b'), 500), false, 1},
+        {"a body that drips", HttpScript::Drip(std::string(1000, 'b'), 2, 1000), false, 1},
+    };
+    for (auto& c : cases) {
+        Routed r;
+        if (!c.stopFirst) r.server.script(c.reply);
+        TRequestStop stop;
+        if (c.stopFirst) stop.Stop();
+        std::string second;
+        Pending request([&] {
+            TRequestStopScope scope(stop);
+            std::string body;
+            try {
+                THttpClient().Get(kUrl, body);
+            } catch (const Exception& e) {
+                // Every later request of the thread fails before it connects.
+                try {
+                    THttpClient().Get(kUrl, body);
+                } catch (const Exception& again) {
+                    second = again.Message;
+                }
+                throw;
+            }
+        });
+        if (!c.stopFirst) {
+            ASSERT_TRUE(r.server.waitForRequests(1, 20000)) << c.what;
+            stop.Stop();
+        }
+        EXPECT_EQ(request.end(r.server), "Request cancelled.") << c.what;
+        EXPECT_EQ(second, "Request cancelled.") << c.what;
+        EXPECT_EQ(r.server.requests().size(), c.requests) << c.what;
+        // Requests of other threads go on.
+        r.server.script(HttpScript::Reply(200, "OK", "other"));
+        std::string body;
+        THttpClient().Get(kUrl, body);
+        EXPECT_EQ(body, "other") << c.what;
+    }
 }

@@ -1,4 +1,5 @@
 #include "platform/Pop3Client.h"
+#include "platform/RequestStop.h"
 #include "platform/SysUtils.h"
 #include "support/ClockDriver.h"
 #include "support/Pop3TestServer.h"
@@ -101,6 +102,20 @@ TEST(Pop3Client, RefusedCommandsEndTheConnectionWithoutQuit) {
          "mailbox locked", login() + Lines{"C: STAT", "S: -ERR mailbox locked", "C: <closed>"}},
         {"STAT without number", Pop3Script::StatWithoutNumber(), "Invalid reply to STAT: +OK",
          login() + Lines{"C: STAT", "S: +OK", "C: <closed>"}},
+        // Server text is fit for a status line: never empty, no control bytes, not too long.
+        {"empty greeting", [] { auto s = Pop3Script::Messages(1); s.greeting = ""; return s; }(),
+         "Empty reply from the server.", {"S: ", "C: <closed>"}},
+        {"blank refusal", [] { auto s = Pop3Script::Messages(1); s.userReply = "-ERR \t "; return s; }(),
+         "-ERR", {"S: +OK POP3 server ready", "C: USER joao", "S: -ERR \t ", "C: <closed>"}},
+        {"control bytes", [] { auto s = Pop3Script::Messages(1); s.passReply = "-ERR sem\x07 acesso\x1b[0m"; return s; }(),
+         "sem? acesso?[0m",
+         {"S: +OK POP3 server ready", "C: USER joao", "S: +OK", "C: PASS segredo", "S: -ERR sem\x07 acesso\x1b[0m",
+          "C: <closed>"}},
+        {"a long refusal", [] { auto s = Pop3Script::Messages(1); s.statReply = "-ERR " + std::string(5000, 'e'); return s; }(),
+         std::string(157, 'e') + "...", login() + Lines{"C: STAT", "S: -ERR " + std::string(5000, 'e'), "C: <closed>"}},
+        {"a long STAT reply", [] { auto s = Pop3Script::Messages(1); s.statReply = "+OK x" + std::string(300, '9'); return s; }(),
+         "Invalid reply to STAT: +OK x" + std::string(157 - 5, '9') + "...",
+         login() + Lines{"C: STAT", "S: +OK x" + std::string(300, '9'), "C: <closed>"}},
     };
     for (auto& c : cases) {
         Mailbox box(c.script);
@@ -261,5 +276,34 @@ TEST(Pop3Client, AWaitOnTheTestClockIsWokenByTheClockItself) {
         worker.join();
         EXPECT_EQ(o.error, "Socket Error # 10060 Connection timed out.") << c.name;
         EXPECT_EQ(box.machine.clock.ListenerCount(), idle) << c.name;
+    }
+}
+
+TEST(Pop3Client, AStopEndsTheConversationOfItsThread) {
+    struct { const char* name; Pop3Script script; } cases[] = {
+        {"waiting for the greeting", Pop3Script::Silent()},
+        {"connection never taken", Pop3Script::NoAccept()},
+    };
+    for (auto& c : cases) {
+        Mailbox box(c.script);
+        TIdPOP3 client;
+        TRequestStop stop;
+        std::size_t idle = box.machine.clock.ListenerCount();
+        std::atomic<bool> done{false};
+        Outcome o, again;
+        std::thread worker([&] {
+            TRequestStopScope scope(stop);
+            o = countMessages(client);
+            again = countMessages(client);
+            done = true;
+        });
+        // Once the client waits (it listens to the clock then), the stop ends the wait.
+        while (!done && box.machine.clock.ListenerCount() == idle) std::this_thread::yield();
+        stop.Stop();
+        worker.join();
+        EXPECT_EQ(o.error, "Request cancelled.") << c.name;
+        EXPECT_EQ(again.error, "Request cancelled.") << c.name;
+        EXPECT_EQ(box.machine.clock.MonotonicMs(), 0) << c.name << ": no time-out was waited for";
+        EXPECT_FALSE(client.Connected()) << c.name;
     }
 }

@@ -1,6 +1,7 @@
 #include "HttpTestServer.h"
 
 #include <arpa/inet.h>
+#include <algorithm>
 #include <cctype>
 #include <cstdio>
 #include <cstdlib>
@@ -72,14 +73,34 @@ HttpScript HttpScript::Raw(std::string bytes) {
     return s;
 }
 
+HttpScript HttpScript::Held(const std::string& body, std::size_t sentFirst) {
+    HttpScript s = Reply(200, "OK", body);
+    s.holdAt = s.raw.size() - body.size() + sentFirst;
+    return s;
+}
+
+HttpScript HttpScript::Drip(const std::string& body, std::size_t bytes, int everyMs) {
+    HttpScript s = Held(body, 0);
+    s.dripBytes = bytes;
+    s.dripEveryMs = everyMs;
+    return s;
+}
+
+HttpScript HttpScript::Endless() {
+    HttpScript s = Raw("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n");
+    s.endless = true;
+    return s;
+}
+
 HttpTestServer::HttpTestServer() {
     listenFd_ = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
     wakeFd_ = eventfd(0, EFD_CLOEXEC);
+    releaseFd_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
-    if (listenFd_ < 0 || wakeFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+    if (listenFd_ < 0 || wakeFd_ < 0 || releaseFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
         listen(listenFd_, 16) != 0 || getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
         throw std::runtime_error("test server cannot listen");
     port_ = ntohs(addr.sin_port);
@@ -94,6 +115,12 @@ HttpTestServer::~HttpTestServer() {
     for (int fd : held_) close(fd);
     close(listenFd_);
     close(wakeFd_);
+    close(releaseFd_);
+}
+
+void HttpTestServer::release() {
+    uint64_t one = 1;
+    (void)!write(releaseFd_, &one, sizeof one);
 }
 
 std::string HttpTestServer::hostsLine(const AnsiString& host) const {
@@ -158,12 +185,45 @@ void HttpTestServer::handle(int fd) {
         held_.push_back(fd);
         return;
     }
-    std::size_t sent = 0;
-    while (sent < reply.raw.size()) {
-        ssize_t n = send(fd, reply.raw.data() + sent, reply.raw.size() - sent, MSG_NOSIGNAL);
-        if (n <= 0) break;
-        sent += static_cast<std::size_t>(n);
-    }
+    answer(fd, reply);
     shutdown(fd, SHUT_WR);
     close(fd);
+}
+
+HttpTestServer::Pause HttpTestServer::pause(int fd, int ms) {
+    pollfd fds[3] = {{fd, POLLIN, 0}, {wakeFd_, POLLIN, 0}, {releaseFd_, POLLIN, 0}};
+    int r = poll(fds, 3, ms);
+    if (r == 0) return Pause::TimedOut;
+    if (r < 0 || fds[1].revents) return Pause::Ended;
+    if (fds[0].revents) {  // more from the client, or the client gone
+        char b[256];
+        return recv(fd, b, sizeof b, MSG_DONTWAIT) <= 0 ? Pause::Ended : Pause::TimedOut;
+    }
+    uint64_t n;
+    (void)!read(releaseFd_, &n, sizeof n);
+    return Pause::Released;
+}
+
+void HttpTestServer::answer(int fd, const HttpScript& reply) {
+    auto sendAll = [&](const char* data, std::size_t size) {
+        for (std::size_t sent = 0; sent < size;) {
+            ssize_t n = send(fd, data + sent, size - sent, MSG_NOSIGNAL);
+            if (n <= 0) return false;
+            sent += static_cast<std::size_t>(n);
+        }
+        return true;
+    };
+    std::size_t at = std::min(reply.holdAt, reply.raw.size());
+    if (!sendAll(reply.raw.data(), at)) return;
+    while (at < reply.raw.size()) {
+        Pause p = pause(fd, reply.dripBytes ? reply.dripEveryMs : -1);
+        if (p == Pause::Ended) return;
+        if (p == Pause::TimedOut && !reply.dripBytes) continue;
+        std::size_t n = reply.dripBytes ? std::min(reply.dripBytes, reply.raw.size() - at) : reply.raw.size() - at;
+        if (!sendAll(reply.raw.data() + at, n)) return;
+        at += n;
+    }
+    const std::string block(65536, 'x');
+    for (std::size_t sent = 0; reply.endless && !stop_.load() && sent < (std::size_t{256} << 20); sent += block.size())
+        if (!sendAll(block.data(), block.size())) return;
 }

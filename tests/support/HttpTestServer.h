@@ -19,6 +19,13 @@ struct HttpScript {
     std::string raw;               // sent as it is, then the connection is closed
     bool silent = false;           // read the request, then hold the connection unanswered
     std::function<void()> before;  // runs once the request is in, before the answer
+    // The first `holdAt` bytes of `raw` go at once; the rest `dripBytes` at a time every
+    // `dripEveryMs` real ms, or (dripBytes 0) whole at release(). A client that goes away
+    // ends it.
+    std::size_t holdAt = std::string::npos;
+    std::size_t dripBytes = 0;
+    int dripEveryMs = 0;
+    bool endless = false;          // after `raw`, body bytes until the client goes (256 MB at most)
 
     // "HTTP/1.1 <code> <reason>", the extra headers, Content-Length, Connection: close, body.
     static HttpScript Reply(int code, const std::string& reason, const std::string& body = "",
@@ -27,6 +34,11 @@ struct HttpScript {
     static HttpScript Redirect(int code, const std::string& reason, const std::string& location);
     static HttpScript Silent();
     static HttpScript Raw(std::string bytes);
+    // 200 with `body` announced whole, of which `sentFirst` bytes go at once.
+    static HttpScript Held(const std::string& body, std::size_t sentFirst);
+    static HttpScript Drip(const std::string& body, std::size_t bytes, int everyMs);
+    // 200 without a length: the body never ends.
+    static HttpScript Endless();
 };
 
 class HttpTestServer {
@@ -42,6 +54,8 @@ public:
 
     // Replies in the order they will be used; a request with none left gets "500 Unscripted".
     void script(HttpScript reply);
+    // Lets a held reply go on.
+    void release();
     std::vector<std::string> requests() const;
     // Waits (at most `timeoutMs`) until `n` requests have arrived.
     bool waitForRequests(std::size_t n, int timeoutMs) const;
@@ -49,9 +63,15 @@ public:
 private:
     void serve();
     void handle(int fd);
+    void answer(int fd, const HttpScript& reply);
+    // Waits up to `ms` (-1: no bound) for a release; Ended when the server stops or the
+    // client goes first.
+    enum class Pause { Released, TimedOut, Ended };
+    Pause pause(int fd, int ms);
 
     int listenFd_ = -1;
     int wakeFd_ = -1;
+    int releaseFd_ = -1;
     int port_ = 0;
     std::atomic<bool> stop_{false};
     mutable std::mutex mutex_;
