@@ -13,6 +13,8 @@
 #include <cstring>
 
 namespace {
+constexpr std::size_t kExpectedListBytes = std::size_t{1} << 20;
+
 // Whole days from `then` to `now`, truncated toward zero; counted in milliseconds so that a
 // file exactly a day old is a day old despite the fractions.
 long long wholeDays(TDateTime then, TDateTime now) {
@@ -21,7 +23,12 @@ long long wholeDays(TDateTime then, TDateTime now) {
 }
 } // namespace
 
-TTelGet::TTelGet(const TServices& services) : log_(services.Log()), httpClient(std::make_unique<THttpClient>()) {}
+TTelGet::TTelGet(const TServices& services) : log_(services.Log()), httpClient(std::make_unique<THttpClient>()) {
+    // The body is stored as it comes, compressed or plain: at most what the list may be
+    // decompressed. Its deadline is that of a list a few times a country's size.
+    httpClient->MaxReplyBytes = kMaxPhoneListBytes;
+    httpClient->ExpectedBytes = kExpectedListBytes;
+}
 
 TTelGet::~TTelGet() = default;
 
@@ -42,7 +49,8 @@ void TTelGet::Update() {
         WriteWholeFile(temp, response);
         auto test = std::make_unique<TXMLtest>();
         if (!test->Test("telstemp")) {
-            log_.Add("Arquivo de telefones recebido é inválido."_a);
+            AnsiString why = PhoneListBoundText(test->Outcome());
+            log_.Add("Arquivo de telefones recebido é inválido."_a + (why.empty() ? "" : " " + why));
             return;
         }
         // One rename over the old list: it is either replaced whole or left as it was.

@@ -1,13 +1,19 @@
 #pragma once
 // Checks that a file beside the program (plain or gzip) is a complete, well-formed XML
-// document; the phone-list vocabulary is not looked at. Writes no status line.
+// document within the phone list's bounds (Xmlvynsup.h), so a download that passes is one
+// the list will read; the phone-list vocabulary decides nothing. Writes no status line.
+#include "Xmlvynsup.h"
+
 #include "platform/AnsiString.h"
 
 class TXMLtest {
 public:
     TXMLtest() = default;
     bool Test(const AnsiString& fileName);
+    // How the last test ended (Parsed when it passed).
+    TXmlRead Outcome() const { return outcome; }
 
 private:
     bool result = false;
+    TXmlRead outcome = TXmlRead::OpenFailed;
 };

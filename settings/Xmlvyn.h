@@ -21,8 +21,9 @@ public:
     TXMLvyn& operator=(const TXMLvyn&) = delete;
 
     // Reads "<program folder>\<fileName>", plain or gzip; true only when parsed to its end.
-    // After a failed read or parse the states read so far stay in the list. Any selection
-    // made before is dropped.
+    // After a failed read or parse, or a list beyond the bounds (Xmlvynsup.h), the states
+    // read so far stay in the list; each failure is one status line. Any selection made
+    // before is dropped.
     bool Load(const AnsiString& fileName);
     // Exact, case-sensitive match of the state code and the city name; the outcome shows in
     // GetPhone (and, where the edition says so, a failure in the status log). A failed
@@ -45,17 +46,6 @@ public:
 
     const std::vector<_estados>& States() const { return states; }
 
-    // Driven by the parser, in document order.
-    void BeginStates();
-    void AddState(AnsiString sigla, AnsiString capital);
-    void EndState();
-    void AddCity(int32_t cityDdd, AnsiString nome);
-    void EndCity();
-    void BeginPhone();
-    void EndPhone();
-    void AppendPhoneText(const char* data, int length);
-    bool Collecting() const { return collecting; }
-
 private:
     std::size_t stateIndex(const AnsiString& state) const;  // states.size() when none
 
@@ -64,8 +54,6 @@ private:
     bool loaded = false;
     bool selected = false;
     std::vector<_estados> states;
-    AnsiString phoneText;
-    bool collecting = false;
     int32_t ddd = 0;
     // The selection, as places in the list; Load clears it, so it never outlives the list.
     std::size_t selectedState = 0;

@@ -1,12 +1,24 @@
 #pragma once
-// The records of the access-phone list, and the reading loop that the list and the check of a
-// downloaded list share: the file through zlib's gzip reader (a plain file passes through
-// unchanged), parsed by expat in 65536-byte blocks straight into the parser's buffer, then
-// an empty final block.
+// The records of the access-phone list and its reading, which the list and the check of a
+// downloaded list share: the document through zlib's gzip reader (a plain file passes
+// through unchanged) or from bytes in memory, parsed by expat in 65536-byte blocks straight
+// into the parser's buffer, then an empty final block; the list's vocabulary is read into
+// states as it goes.
+//
+// What a list may be. A country's list is about 600 KB plain, with 27 states, 5,570 cities
+// and some 17,000 numbers, names of some 40 bytes, elements four deep; the bounds stay far
+// above that, and a list beyond them is refused as soon as it shows: over 16 MB
+// decompressed, a value the list reads (`sigla`, `capital`, `nome`, `ddd`, a number's text)
+// over 4 KB, one piece of markup (a tag with its attributes, a comment, a declaration) over
+// 64 KB, elements nested over 32 deep, or over 600,000 states, cities and numbers. The
+// markup bound also spares expat from scanning a piece it has not yet seen the end of once
+// more at every block, which grows with the square of its length; the last two keep what a
+// small file can make the reader hold in memory to a few hundred MB.
 #include "platform/AnsiString.h"
 
+#include <cstddef>
 #include <cstdint>
-#include <functional>
+#include <string_view>
 #include <vector>
 
 struct _prov {
@@ -21,10 +33,31 @@ struct _estados {
     std::vector<_prov> cidades;
 };
 
-struct XML_ParserStruct;
+constexpr std::size_t kMaxPhoneListBytes = std::size_t{16} << 20;
+constexpr std::size_t kMaxPhoneListField = 4096;
+constexpr std::size_t kMaxPhoneListMarkup = 65536;
+constexpr std::size_t kMaxPhoneListDepth = 32;
+constexpr std::size_t kMaxPhoneListEntries = 600000;
 
-enum class TXmlRead { Parsed, OpenFailed, NoParser, NoBuffer, ReadFailed, ParseFailed };
+enum class TXmlRead {
+    Parsed,
+    OpenFailed,
+    NoParser,
+    NoMemory,     // the parser gave no buffer, or memory ran out while the list was built
+    ReadFailed,
+    ParseFailed,  // not well-formed (an empty document included)
+    TooLarge,     // over kMaxPhoneListBytes decompressed
+    TooLong,      // a value over kMaxPhoneListField or markup over kMaxPhoneListMarkup
+    TooDeep,      // elements nested over kMaxPhoneListDepth
+    TooMany,      // over kMaxPhoneListEntries states, cities and numbers
+};
 
-// Reads the file at `path` (a regular file only) to its end. `setup` registers the handlers
-// on the fresh parser; without it the document is only checked for well-formedness.
-TXmlRead ReadXmlFile(const AnsiString& path, const std::function<void(XML_ParserStruct*)>& setup = {});
+// Why a list beyond the bounds was refused (TooLarge, TooLong, TooDeep, TooMany), as a
+// sentence for the status line; empty for the other outcomes.
+AnsiString PhoneListBoundText(TXmlRead outcome);
+
+// Reads the list into `states` by its vocabulary, in document order (each state's cities
+// sorted at its end tag; the states themselves are left in file order). What was read
+// before a failure stays in `states`. The file must be a regular file.
+TXmlRead ReadPhoneListFile(const AnsiString& path, std::vector<_estados>& states);
+TXmlRead ReadPhoneListBytes(std::string_view document, std::vector<_estados>& states);

@@ -38,11 +38,9 @@ struct FailedDials : LoggedMachine {
         return std::make_unique<TConf>(services());
     }
     void areaCode(int ddd) {
-        phones.BeginStates();
-        phones.AddState("SP", "São Paulo"_a);
-        phones.AddCity(ddd, "Cidade");
-        phones.EndCity();
-        phones.EndState();
+        machine.writeProgramFile("tels", "<ESTADOS><ESTADO sigla=\"SP\"><CIDADE nome=\"Cidade\" ddd=\"" +
+                                             std::to_string(ddd) + "\"/></ESTADO></ESTADOS>");
+        phones.Load("tels");
         phones.SelectCity("SP", "Cidade");
     }
     std::string file(const std::string& name = "erros.txt") const { return machine.readProgramFile(name); }

@@ -86,6 +86,44 @@ TEST(PhoneList, FilesThatDoNotLoadSayWhy) {
     }
 }
 
+TEST(PhoneList, AListBeyondItsBoundsIsOneLineAndUnreadable) {
+    const AnsiString tooLarge = kParse + " Tamanho descompactado acima de 16 MB."_a;
+    const AnsiString tooLong = kParse + " Campo acima de 4 KB ou marcação acima de 64 KB."_a;
+    const AnsiString tooDeep = kParse + " Marcações aninhadas em mais de 32 níveis."_a;
+    const AnsiString tooMany = kParse + " Mais de 600.000 estados, cidades e números."_a;
+    const std::size_t mb = 1 << 20;
+    struct {
+        const char* what;
+        std::string content;
+        AnsiString line;  // "": it loads
+    } cases[] = {
+        {"16 MB, exactly", PhoneListOfSize(16 * mb), ""},
+        {"a byte more", PhoneListOfSize(16 * mb + 1), tooLarge},
+        {"17 MB packed small", GzipBytes(PhoneListOfSize(17 * mb), 1), tooLarge},
+        {"a name of 4 KB", PhoneListWithName(4096), ""},
+        {"a name a byte longer", PhoneListWithName(4097), tooLong},
+        {"a number of 4 KB", PhoneListWithNumber(4096), ""},
+        {"a number a byte longer", PhoneListWithNumber(4097), tooLong},
+        {"a long capital, though 50 are kept",
+         "<ESTADOS><ESTADO sigla=\"SP\" capital=\"" + std::string(5000, 'c') + "\"/></ESTADOS>", tooLong},
+        {"an ignored attribute of 60 KB",
+         "<ESTADOS><ESTADO sigla=\"SP\" outro=\"" + std::string(60000, 'o') + "\"/></ESTADOS>", ""},
+        {"a comment of a megabyte", "<ESTADOS><!--" + std::string(mb, 'c') + "--></ESTADOS>", tooLong},
+        // Refused for its length long before the 16 MB: the parse never rescans it for long.
+        {"a 64 MB attribute in 65 KB of gzip", GzipBytes(PhoneListWithAttribute(64 * mb)), tooLong},
+        {"a 64 MB number", GzipBytes(PhoneListWithNumber(64 * mb), 1), tooLong},
+        {"32 deep", PhoneListNested(32), ""},
+        {"33 deep", PhoneListNested(33), tooDeep},
+        {"600,000 states, cities and numbers", PhoneListWithEntries(600000), ""},
+        {"one more", PhoneListWithEntries(600001), tooMany},
+    };
+    for (auto& c : cases) {
+        PhoneList p;
+        EXPECT_EQ(p.load(c.content), c.line.empty()) << c.what;
+        EXPECT_EQ(p.lines(), c.line.empty() ? std::vector<AnsiString>{} : std::vector<AnsiString>{c.line}) << c.what;
+    }
+}
+
 TEST(PhoneList, TheStatesReadBeforeACutStaySelectable) {
     PhoneList p;
     EXPECT_FALSE(p.load(kDocument.substr(0, kDocument.find("</ESTADOS>"))));
