@@ -23,6 +23,7 @@ void TSequenceWorker::Stop() {
     std::unique_lock lock(mutex_);
     stopping_ = true;
     jobs_.clear();
+    requests_.Stop();
     changed_.notify_all();
     // The running job may be waiting for the UI thread (a repaint, a question): serve it.
     while (running_) {
@@ -36,6 +37,7 @@ void TSequenceWorker::Stop() {
 }
 
 void TSequenceWorker::run() {
+    TRequestStopScope scope(requests_);
     std::unique_lock lock(mutex_);
     for (;;) {
         changed_.wait(lock, [this] { return stopping_ || !jobs_.empty(); });

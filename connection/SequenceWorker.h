@@ -2,6 +2,8 @@
 // The one thread on which the connected sequences run, one after another in the order they
 // were posted, so the UI thread keeps painting and answering while a sequence's requests
 // run. Posted and stopped from the UI thread.
+#include "platform/RequestStop.h"
+
 #include <condition_variable>
 #include <deque>
 #include <functional>
@@ -20,9 +22,10 @@ public:
     void Post(std::function<void()> job);
     // A job is running or waiting.
     bool Busy() const;
-    // Takes no more jobs, drops the waiting ones and waits for the running one to end while
-    // the UI thread goes on serving its messages (a running sequence asks the UI thread for
-    // its window steps). Idempotent.
+    // Takes no more jobs, drops the waiting ones, ends the running one's network request (its
+    // step reports the failure as usual, and every later request of it fails at once) and
+    // waits for it to end while the UI thread goes on serving its messages (a running
+    // sequence asks the UI thread for its window steps). Idempotent.
     void Stop();
 
 private:
@@ -33,5 +36,6 @@ private:
     std::deque<std::function<void()>> jobs_;
     bool running_ = false;
     bool stopping_ = false;
+    TRequestStop requests_;  // the jobs' requests
     std::thread thread_;
 };

@@ -5,6 +5,7 @@
 
 #include "platform/Application.h"
 #include "platform/UiThread.h"
+#include "support/FileTimes.h"
 
 #include <atomic>
 #include <chrono>
@@ -107,6 +108,57 @@ TEST_F(Threads, ShutdownWaitsForARunningSequenceWhileServingTheUiThread) {
     EXPECT_NE(shell.find("http://www.telecom.example/"), std::string::npos);
     onBox = nullptr;
 }
+
+// The user closes while one of the sequence's requests drips its reply at 2 bytes a second,
+// fast enough for the stall rule: only the close ends it. The step in flight says so in its
+// usual line, every later request fails at once without going out, and the sequence runs to
+// its end.
+struct DripCase {
+    const char* name;
+    bool listDue;               // "tels" is a day old: the phone list is fetched first
+    std::size_t dripsAt;        // which request drips; those before it are answered
+    std::vector<std::string> requests;
+    std::vector<const char*> lines;  // from the close on
+};
+
+void PrintTo(const DripCase& c, std::ostream* os) { *os << c.name; }
+
+class ShutdownDuringARequest : public EngineCase, public ::testing::WithParamInterface<DripCase> {};
+
+TEST_P(ShutdownDuringARequest, EndsItAndTheSequenceWithIt) {
+    const DripCase& c = GetParam();
+    writeScript("dial connect after 1000 states none\n");
+    if (c.listDue) {
+        machine.writeProgramFile("tels", "<ESTADOS/>");
+        SetFileModified(machine.path("tels"), Now() - 2);
+    }
+    for (std::size_t i = 0; i < c.dripsAt; ++i) http.script(HttpScript::Reply(200, "OK"));
+    http.script(HttpScript::Drip(std::string(40, '*'), 2, 1000));
+    http.script(HttpScript::Reply(200, "OK", "*1.3.0.28*"));
+    StartEngine();
+    dialer->Dial("", "");
+    RunTo(1400);
+    ASSERT_TRUE(ServeUntil([&] { return http.requests().size() == c.dripsAt + 1; }));
+    std::size_t from = lineCount();
+    dialer->Shutdown();
+    EXPECT_FALSE(dialer->IsSequenceRunning());
+    EXPECT_EQ(requests(), c.requests);
+    std::vector<AnsiString> expected;
+    for (const char* l : c.lines) expected.push_back(Utf8ToAnsi(l));
+    EXPECT_EQ(texts(from), expected);
+}
+
+const char* const kUpdateCheckFailed = "Ocorreu um erro ao checar novas atualizações";
+
+INSTANTIATE_TEST_SUITE_P(
+    Threads, ShutdownDuringARequest,
+    ::testing::Values(
+        DripCase{"PhoneList", true, 0, {"GET tels"},
+                 {"Ocorreu um erro ao receber o arquivo de telefones:\nRequest cancelled.", "Conectado a 52.000 bps",
+                  "Request cancelled.", kUpdateCheckFailed}},
+        DripCase{"ConnectionReport", false, 0, {"POST conexao.php"}, {"Request cancelled.", kUpdateCheckFailed}},
+        DripCase{"UpdateCheck", false, 1, {"POST conexao.php", "GET versao.php"}, {kUpdateCheckFailed}}),
+    [](const ::testing::TestParamInfo<DripCase>& info) { return std::string(info.param.name); });
 
 TEST_F(Threads, NoNotificationReachesAnEngineThatHasShutDown) {
     writeScript("dial connect after 4000 states 0,5,14\n");
