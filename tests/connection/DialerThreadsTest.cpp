@@ -1,6 +1,7 @@
 // The engine's threads: the UI thread goes on while a connected sequence waits on the
-// network or on a question, Shutdown waits for a running sequence while still serving the
-// UI thread, and no notification reaches an engine that has shut down.
+// network or on a question, Shutdown ends the sequence's request in flight and waits for the
+// sequence while still serving the UI thread, and no notification reaches an engine that has
+// shut down.
 #include "support/engine/EngineFixture.h"
 
 #include "platform/Application.h"
@@ -118,7 +119,7 @@ struct DripCase {
     bool listDue;               // "tels" is a day old: the phone list is fetched first
     std::size_t dripsAt;        // which request drips; those before it are answered
     std::vector<std::string> requests;
-    std::vector<const char*> lines;  // from the close on
+    std::vector<AnsiString> lines;  // from the close on
 };
 
 void PrintTo(const DripCase& c, std::ostream* os) { *os << c.name; }
@@ -143,12 +144,10 @@ TEST_P(ShutdownDuringARequest, EndsItAndTheSequenceWithIt) {
     dialer->Shutdown();
     EXPECT_FALSE(dialer->IsSequenceRunning());
     EXPECT_EQ(requests(), c.requests);
-    std::vector<AnsiString> expected;
-    for (const char* l : c.lines) expected.push_back(Utf8ToAnsi(l));
-    EXPECT_EQ(texts(from), expected);
+    EXPECT_EQ(texts(from), c.lines);
 }
 
-const char* const kUpdateCheckFailed = "Ocorreu um erro ao checar novas atualizações";
+const AnsiString kUpdateCheckFailed = "Ocorreu um erro ao checar novas atualizações"_a;
 
 INSTANTIATE_TEST_SUITE_P(
     Threads, ShutdownDuringARequest,

@@ -280,30 +280,24 @@ TEST(Pop3Client, AWaitOnTheTestClockIsWokenByTheClockItself) {
 }
 
 TEST(Pop3Client, AStopEndsTheConversationOfItsThread) {
-    struct { const char* name; Pop3Script script; } cases[] = {
-        {"waiting for the greeting", Pop3Script::Silent()},
-        {"connection never taken", Pop3Script::NoAccept()},
-    };
-    for (auto& c : cases) {
-        Mailbox box(c.script);
+    for (Pop3Script script : {Pop3Script::Silent(), Pop3Script::NoAccept()}) {
+        Mailbox box(script);
         TIdPOP3 client;
         TRequestStop stop;
         std::size_t idle = box.machine.clock.ListenerCount();
-        std::atomic<bool> done{false};
         Outcome o, again;
+        std::atomic<bool> done{false};
         std::thread worker([&] {
             TRequestStopScope scope(stop);
             o = countMessages(client);
-            again = countMessages(client);
+            again = countMessages(client);  // fails before it connects
             done = true;
         });
         // Once the client waits (it listens to the clock then), the stop ends the wait.
         while (!done && box.machine.clock.ListenerCount() == idle) std::this_thread::yield();
         stop.Stop();
         worker.join();
-        EXPECT_EQ(o.error, "Request cancelled.") << c.name;
-        EXPECT_EQ(again.error, "Request cancelled.") << c.name;
-        EXPECT_EQ(box.machine.clock.MonotonicMs(), 0) << c.name << ": no time-out was waited for";
-        EXPECT_FALSE(client.Connected()) << c.name;
+        EXPECT_EQ(o.error + " " + again.error, "Request cancelled. Request cancelled.");
+        EXPECT_EQ(box.machine.clock.MonotonicMs(), 0) << "no time-out was waited for";
     }
 }

@@ -100,8 +100,9 @@ HttpTestServer::HttpTestServer() {
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof addr;
-    if (listenFd_ < 0 || wakeFd_ < 0 || releaseFd_ < 0 || bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        listen(listenFd_, 16) != 0 || getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+    if (listenFd_ < 0 || wakeFd_ < 0 || releaseFd_ < 0 ||
+        bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 || listen(listenFd_, 16) != 0 ||
+        getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
         throw std::runtime_error("test server cannot listen");
     port_ = ntohs(addr.sin_port);
     thread_ = std::thread([this] { serve(); });
