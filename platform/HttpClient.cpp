@@ -237,7 +237,8 @@ void THttpClient::perform(const AnsiString& url, const std::string* requestBody,
     switch (ending) {
     case Ending::Finished: break;
     case Ending::Stopped: throw Exception(kRequestStoppedText);
-    case Ending::Deadline: throw Exception(Format("Operation timed out after %lld milliseconds.", static_cast<long long>(budget)));
+    case Ending::Deadline:
+        throw Exception(Format("Operation timed out after %lld milliseconds.", static_cast<long long>(budget)));
     case Ending::Failed: throw Exception("The transfer could not be driven.");
     }
     if (reply.refusal == Refusal::TooLarge) throw Exception(Format("Reply larger than %zu bytes.", MaxReplyBytes));

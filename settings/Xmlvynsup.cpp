@@ -280,8 +280,8 @@ TXmlRead ReadPhoneListFile(const AnsiString& path, std::vector<_estados>& states
     if (!FileExists(path)) return TXmlRead::OpenFailed;
     gzFile file = gzopen(NativePath(path).c_str(), "rb");
     if (!file) return TXmlRead::OpenFailed;
-    TXmlRead result = readList([file](void* buffer, int size) { return gzread(file, buffer, static_cast<unsigned>(size)); },
-                               states);
+    auto read = [file](void* buffer, int size) { return gzread(file, buffer, static_cast<unsigned>(size)); };
+    TXmlRead result = readList(read, states);
     gzclose(file);
     return result;
 }

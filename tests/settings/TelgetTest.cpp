@@ -184,6 +184,7 @@ TEST(PhoneListDownload, TheDownloadHasTheDeadlineOfAListNotOfASmallReply) {
         bool late = moved == 542000;
         if (!late) d.server.release();
         update.join();
-        EXPECT_EQ(d.lines(), std::vector<AnsiString>{late ? kError + "Operation timed out after 542000 milliseconds." : kUpdated});
+        AnsiString line = late ? kError + "Operation timed out after 542000 milliseconds." : kUpdated;
+        EXPECT_EQ(d.lines(), std::vector<AnsiString>{line});
     }
 }
