@@ -7,8 +7,8 @@
 
 bool TXMLtest::Test(const AnsiString& fileName) {
     // The list's own reading, so the bounds are those of Load; what it builds is dropped.
-    std::vector<_estados> scratch;
-    outcome = ReadPhoneListFile(ExtractFileDir(Application->ExeName()) + "\\" + fileName, scratch);
-    result = outcome == TXmlRead::Parsed;
+    std::vector<phonelist::_estados> scratch;
+    outcome_ = ReadPhoneListFile(ExtractFileDir(Application->ExeName()) + "\\" + fileName, scratch);
+    result = outcome_ == TXmlRead::Parsed;
     return result;
 }

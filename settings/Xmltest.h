@@ -11,9 +11,9 @@ public:
     TXMLtest() = default;
     bool Test(const AnsiString& fileName);
     // How the last test ended (Parsed when it passed).
-    TXmlRead Outcome() const { return outcome; }
+    TXmlRead Outcome() const { return outcome_; }
 
 private:
     bool result = false;
-    TXmlRead outcome = TXmlRead::OpenFailed;
+    TXmlRead outcome_ = TXmlRead::OpenFailed;
 };

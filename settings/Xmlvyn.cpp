@@ -36,35 +36,35 @@ bool TXMLvyn::Load(const AnsiString& fileName) {
     case TXmlRead::TooMany: log_.Add(parseFailed + " " + PhoneListBoundText(r)); break;
     }
     if (loaded)
-        std::sort(states.begin(), states.end(), [](const _estados& a, const _estados& b) { return a.sigla < b.sigla; });
+        std::sort(states.begin(), states.end(), [](const phonelist::_estados& a, const phonelist::_estados& b) { return a.sigla < b.sigla; });
     return loaded;
 }
 
 std::size_t TXMLvyn::stateIndex(const AnsiString& state) const {
     // Only the first state of a code is ever searched.
-    auto s = std::find_if(states.begin(), states.end(), [&](const _estados& e) { return e.sigla == state; });
+    auto s = std::find_if(states.begin(), states.end(), [&](const phonelist::_estados& e) { return e.sigla == state; });
     return static_cast<std::size_t>(s - states.begin());
 }
 
-const _prov* TXMLvyn::FindCity(const AnsiString& state, const AnsiString& city) const {
+const phonelist::_prov* TXMLvyn::FindCity(const AnsiString& state, const AnsiString& city) const {
     std::size_t s = stateIndex(state);
     if (s == states.size()) return nullptr;
     const auto& cities = states[s].cidades;
-    auto c = std::find_if(cities.begin(), cities.end(), [&](const _prov& p) { return p.nome == city; });
+    auto c = std::find_if(cities.begin(), cities.end(), [&](const phonelist::_prov& p) { return p.nome == city; });
     return c == cities.end() ? nullptr : &*c;
 }
 
 void TXMLvyn::SelectCity(const AnsiString& state, const AnsiString& city) {
     selected = false;
-    const _prov* c = FindCity(state, city);
+    const phonelist::_prov* c = FindCity(state, city);
     if (!c) {
         if (logsFailedSelection_)
             log_.Add("A configuração do discador parece incorreta. Reinicie o discador e reconfigure para "
                      "tentar resolver o problema."_a);
         return;
     }
-    selectedState = stateIndex(state);
-    selectedCity = static_cast<std::size_t>(c - states[selectedState].cidades.data());
+    selectedState_ = stateIndex(state);
+    selectedCity_ = static_cast<std::size_t>(c - states[selectedState_].cidades.data());
     firstPhone = currentPhone = 0;
     endPhone = c->telefones.size();
     ddd = c->ddd;
@@ -73,7 +73,7 @@ void TXMLvyn::SelectCity(const AnsiString& state, const AnsiString& city) {
 
 AnsiString TXMLvyn::GetPhone() const {
     if (!selected || currentPhone >= endPhone) return "***";
-    return states[selectedState].cidades[selectedCity].telefones[currentPhone];
+    return states[selectedState_].cidades[selectedCity_].telefones[currentPhone];
 }
 
 AnsiString TXMLvyn::GetNextPhone() {
@@ -85,13 +85,13 @@ AnsiString TXMLvyn::GetNextPhone() {
 
 void TXMLvyn::FillStateList(TStrings& list) const {
     list.Clear();
-    for (const _estados& s : states) list.Add(s.sigla);
+    for (const phonelist::_estados& s : states) list.Add(s.sigla);
 }
 
 void TXMLvyn::FillCityList(TStrings& list, const AnsiString& state) const {
     list.Clear();
     std::size_t s = stateIndex(state);
     if (s == states.size()) return;
-    for (const _prov& c : states[s].cidades) list.Add(c.nome);
+    for (const phonelist::_prov& c : states[s].cidades) list.Add(c.nome);
 }
 

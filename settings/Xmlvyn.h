@@ -31,7 +31,7 @@ public:
     // first number.
     void SelectCity(const AnsiString& state, const AnsiString& city);
     // The city SelectCity would select, or null; it selects nothing.
-    const _prov* FindCity(const AnsiString& state, const AnsiString& city) const;
+    const phonelist::_prov* FindCity(const AnsiString& state, const AnsiString& city) const;
     int32_t GetDDD() const { return ddd; }
     // The current access number, or "***" when nothing (or a city without numbers) is selected.
     AnsiString GetPhone() const;
@@ -44,7 +44,7 @@ public:
     // exactly; none when there is no such state.
     void FillCityList(TStrings& list, const AnsiString& state) const;
 
-    const std::vector<_estados>& States() const { return states; }
+    const std::vector<phonelist::_estados>& States() const { return states; }
 
 private:
     std::size_t stateIndex(const AnsiString& state) const;  // states.size() when none
@@ -53,11 +53,11 @@ private:
     const bool logsFailedSelection_;
     bool loaded = false;
     bool selected = false;
-    std::vector<_estados> states;
+    std::vector<phonelist::_estados> states;
     int32_t ddd = 0;
     // The selection, as places in the list; Load clears it, so it never outlives the list.
-    std::size_t selectedState = 0;
-    std::size_t selectedCity = 0;
+    std::size_t selectedState_ = 0;
+    std::size_t selectedCity_ = 0;
     std::size_t firstPhone = 0;
     std::size_t currentPhone = 0;
     std::size_t endPhone = 0;

@@ -51,7 +51,7 @@ AnsiString toAnsi(const char* utf8) {
 // Cities in byte order of their names. The sort runs on the names' first eight bytes as one
 // number (names hold no zero byte, so a shorter name still comes first) and looks at the
 // whole names only on a tie; the cities are then moved once, into their places.
-void sortCities(std::vector<_prov>& cities) {
+void sortCities(std::vector<phonelist::_prov>& cities) {
     struct Key {
         uint64_t prefix;
         uint32_t index;
@@ -67,7 +67,7 @@ void sortCities(std::vector<_prov>& cities) {
         if (a.prefix != b.prefix) return a.prefix < b.prefix;
         return cities[a.index].nome < cities[b.index].nome;
     });
-    std::vector<_prov> sorted;
+    std::vector<phonelist::_prov> sorted;
     sorted.reserve(cities.size());
     for (const Key& k : keys) sorted.push_back(std::move(cities[k.index]));
     cities.swap(sorted);
@@ -77,7 +77,7 @@ void sortCities(std::vector<_prov>& cities) {
 // nothing may escape them: a failure (no memory, a value over its bound) stops the parser
 // and is kept here for the reading loop to report.
 struct Builder {
-    std::vector<_estados>& states;
+    std::vector<phonelist::_estados>& states;
     AnsiString phoneText;
     bool collecting = false;
     TXmlRead refusal = TXmlRead::Parsed;  // why the parse was stopped, if it was
@@ -96,7 +96,7 @@ struct Builder {
     }
     void addCity(int32_t cityDdd, AnsiString nome) {
         if (states.empty()) return;
-        auto& city = states.back().cidades.emplace_back(_prov{std::move(nome), cityDdd, {}});
+        auto& city = states.back().cidades.emplace_back(phonelist::_prov{std::move(nome), cityDdd, {}});
         city.telefones.reserve(4);  // cities have a few numbers: one allocation for them
         collecting = false;
     }
@@ -227,7 +227,7 @@ void XMLCALL OnCharacterData(void* arg, const XML_Char* data, int length) {
 
 // Feeds the document to a parser with the list's handlers, block by block from `read` (the
 // bytes it put in the buffer, 0 at the end, negative on a read error).
-TXmlRead readList(const std::function<int(void* buffer, int size)>& read, std::vector<_estados>& states) {
+TXmlRead readList(const std::function<int(void* buffer, int size)>& read, std::vector<phonelist::_estados>& states) {
     XML_Parser parser = XML_ParserCreate("ISO-8859-1");
     if (!parser) return TXmlRead::NoParser;
     Builder list{states, {}, false, TXmlRead::Parsed};
@@ -275,7 +275,7 @@ AnsiString PhoneListBoundText(TXmlRead outcome) {
     }
 }
 
-TXmlRead ReadPhoneListFile(const AnsiString& path, std::vector<_estados>& states) {
+TXmlRead ReadPhoneListFile(const AnsiString& path, std::vector<phonelist::_estados>& states) {
     // gzopen accepts a directory on this platform; only a regular file counts as openable.
     if (!FileExists(path)) return TXmlRead::OpenFailed;
     gzFile file = gzopen(NativePath(path).c_str(), "rb");
@@ -286,7 +286,7 @@ TXmlRead ReadPhoneListFile(const AnsiString& path, std::vector<_estados>& states
     return result;
 }
 
-TXmlRead ReadPhoneListBytes(std::string_view document, std::vector<_estados>& states) {
+TXmlRead ReadPhoneListBytes(std::string_view document, std::vector<phonelist::_estados>& states) {
     std::size_t at = 0;
     return readList(
         [&](void* buffer, int size) {

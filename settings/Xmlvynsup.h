@@ -21,6 +21,8 @@
 #include <string_view>
 #include <vector>
 
+// A state and its cities as the list holds them (the names are the file's own).
+namespace phonelist {
 struct _prov {
     AnsiString nome;
     int32_t ddd = 0;  // -1 when the file gave none
@@ -32,6 +34,7 @@ struct _estados {
     AnsiString capital;  // at most 50 characters
     std::vector<_prov> cidades;
 };
+} // namespace phonelist
 
 constexpr std::size_t kMaxPhoneListBytes = std::size_t{16} << 20;
 constexpr std::size_t kMaxPhoneListField = 4096;
@@ -59,5 +62,5 @@ AnsiString PhoneListBoundText(TXmlRead outcome);
 // Reads the list into `states` by its vocabulary, in document order (each state's cities
 // sorted at its end tag; the states themselves are left in file order). What was read
 // before a failure stays in `states`. The file must be a regular file.
-TXmlRead ReadPhoneListFile(const AnsiString& path, std::vector<_estados>& states);
-TXmlRead ReadPhoneListBytes(std::string_view document, std::vector<_estados>& states);
+TXmlRead ReadPhoneListFile(const AnsiString& path, std::vector<phonelist::_estados>& states);
+TXmlRead ReadPhoneListBytes(std::string_view document, std::vector<phonelist::_estados>& states);

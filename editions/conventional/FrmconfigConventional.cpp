@@ -110,7 +110,7 @@ bool TFormConfigConventional::CheckEntries(TEntries& entries) {
 bool TFormConfigConventional::ConfirmEntries(const TEntries& entries) {
     if (EditConfOperadora->Text().empty() || !XMLvyn) return true;
     // The area code the selection would bring; a city the list lacks leaves the last one.
-    const _prov* city = XMLvyn->FindCity(ComboBoxEstado->Text(), ComboBoxCidade->Text());
+    const phonelist::_prov* city = XMLvyn->FindCity(ComboBoxEstado->Text(), ComboBoxCidade->Text());
     int destination = city ? city->ddd : XMLvyn->GetDDD();
     if (entries.areaCode == destination) return true;
     AnsiString question =
