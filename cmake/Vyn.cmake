@@ -33,10 +33,14 @@ endfunction()
 
 # One test program per test folder; every *.cpp in it is part of it.
 function(vyn_test_folder name)
-  cmake_parse_arguments(T "OWN_MAIN;QT_MAIN;UI_MAIN" "" "LIBS;ENV;LABELS" ${ARGN})
+  cmake_parse_arguments(T "OWN_MAIN;QT_MAIN;UI_MAIN;NO_QT" "" "LIBS;ENV;LABELS" ${ARGN})
   file(GLOB _src CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp)
   if(NOT _src)
     return()
+  endif()
+  if(T_NO_QT)
+    # A program that must not need the window system checks that none is loaded.
+    list(APPEND _src ${PROJECT_SOURCE_DIR}/tests/support/noqt/RunsWithoutQt.cpp)
   endif()
   add_executable(${name} ${_src})
   target_link_libraries(${name} PRIVATE ${T_LIBS} vyn_testsupport GTest::gtest GTest::gmock Threads::Threads)

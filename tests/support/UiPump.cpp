@@ -2,19 +2,13 @@
 
 #include "platform/SysUtils.h"
 
-#include <exception>
-
 UiPump& UiPump::Instance() {
     static UiPump* pump = new UiPump;  // never freed: threads may outlive main
     return *pump;
 }
 
 void UiPump::Start() {
-    {
-        std::lock_guard lock(mutex_);
-        uiThread_ = std::this_thread::get_id();
-        active_.store(true);
-    }
+    activate();
     SetUiDispatcher(this);
     Application->SetBackend(this);
 }
@@ -22,10 +16,7 @@ void UiPump::Start() {
 void UiPump::Stop() {
     drain();
     Application->SetBackend(nullptr);
-    {
-        std::lock_guard lock(mutex_);
-        active_.store(false);
-    }
+    deactivate();
     SetUiDispatcher(nullptr);
     drain();  // whatever slipped in between
 }
@@ -33,69 +24,6 @@ void UiPump::Stop() {
 void UiPump::Reset() {
     minimised_.store(false);
     Application->OnRestore = nullptr;
-}
-
-bool UiPump::IsUiThread() { return !active_.load() || std::this_thread::get_id() == uiThread_; }
-
-void UiPump::push(std::function<void()> task) {
-    std::unique_lock lock(mutex_);
-    if (!active_.load()) {
-        lock.unlock();
-        task();
-        return;
-    }
-    queue_.push_back(std::move(task));
-    arrived_.notify_all();
-}
-
-bool UiPump::drain() {
-    bool ran = false;
-    for (;;) {
-        std::function<void()> task;
-        {
-            std::lock_guard lock(mutex_);
-            if (queue_.empty()) return ran;
-            task = std::move(queue_.front());
-            queue_.pop_front();
-        }
-        task();
-        ran = true;
-    }
-}
-
-void UiPump::Queue(std::function<void()> f) {
-    push([f = std::move(f)] { RunHandler(f); });
-}
-
-void UiPump::RunSync(const std::function<void()>& f) {
-    if (IsUiThread()) {
-        f();
-        return;
-    }
-    struct Call {
-        std::mutex m;
-        std::condition_variable cv;
-        bool done = false;
-        std::exception_ptr error;
-    };
-    auto call = std::make_shared<Call>();
-    push([call, &f] {
-        try {
-            f();
-        } catch (...) {
-            call->error = std::current_exception();
-        }
-        std::lock_guard lock(call->m);
-        call->done = true;
-        call->cv.notify_all();
-    });
-    std::exception_ptr error;
-    {
-        std::unique_lock lock(call->m);
-        call->cv.wait(lock, [&] { return call->done; });
-        error = std::move(call->error);
-    }
-    if (error) std::rethrow_exception(error);
 }
 
 void UiPump::ProcessMessages() {
@@ -106,7 +34,7 @@ void UiPump::HandleMessage() {
     if (!IsUiThread()) return;
     {
         std::unique_lock lock(mutex_);
-        arrived_.wait(lock, [this] { return woken_ || !queue_.empty(); });
+        arrived_.wait(lock, [this] { return woken_ || !QueueEmpty(); });
         woken_ = false;
     }
     drain();

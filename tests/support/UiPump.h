@@ -6,16 +6,12 @@
 // minimising and restoring only change a flag (restoring fires OnRestore), and there are no
 // forms. The timers need no event loop here: the tests' clock runs them.
 #include "platform/Application.h"
-#include "platform/UiThread.h"
+#include "platform/UiQueue.h"
 
 #include <atomic>
 #include <condition_variable>
-#include <deque>
-#include <functional>
-#include <mutex>
-#include <thread>
 
-class UiPump : public UiDispatcher, public ApplicationBackend {
+class UiPump : public UiQueue, public ApplicationBackend {
 public:
     static UiPump& Instance();  // lives as long as the process
 
@@ -23,10 +19,6 @@ public:
     void Stop();   // runs what is still queued, then calls run inline again
     bool Minimised() const { return minimised_.load(); }
     void Reset();  // forgets the minimised state and OnRestore: each test starts afresh
-
-    bool IsUiThread() override;
-    void RunSync(const std::function<void()>& f) override;  // rethrows what `f` threw
-    void Queue(std::function<void()> f) override;           // errors reported, the pump goes on
 
     void Initialize() override {}
     void ProcessMessages() override;  // runs what is queued (UI thread)
@@ -40,14 +32,9 @@ public:
     HWND Handle() override { return nullptr; }
 
 private:
-    void push(std::function<void()> task);
-    bool drain();  // true when something ran
+    void Arrived() override { arrived_.notify_all(); }
 
-    std::mutex mutex_;
     std::condition_variable arrived_;
-    std::deque<std::function<void()>> queue_;
     bool woken_ = false;
-    std::atomic<bool> active_{false};
-    std::thread::id uiThread_;
     std::atomic<bool> minimised_{false};
 };

@@ -1,9 +1,10 @@
-// The engine needs no window system: its test program runs without Qt loaded.
+// Built into the test programs of the layers that need no window system: they run without
+// Qt loaded.
 #include "support/LoadedObjects.h"
 
 #include <gtest/gtest.h>
 
-TEST(Link, TheEngineRunsWithoutQt) {
+TEST(Link, RunsWithoutQt) {
     struct {
         const char* library;
         bool loaded;
