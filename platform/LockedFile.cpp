@@ -132,7 +132,7 @@ std::string ReadLockedFile(const std::string& path) {
 bool UpdateLockedFile(const std::string& path, const std::function<bool(std::string& text)>& change) {
     LockedFile file(path, LockedFile::Exclusive);
     std::string text;
-    file.Read(text);
+    if (file.Read(text) == FileRead::Refused) return false;
     if (!change(text)) return true;
     return file.Replace(text);
 }

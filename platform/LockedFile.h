@@ -56,7 +56,9 @@ private:
 
 // Reads under the shared lock; "" when the file is missing or cannot be read.
 std::string ReadLockedFile(const std::string& path);
-// Reads under the exclusive lock (a missing or unreadable file as ""), lets `change` edit the
-// text and, when it returns true, replaces the file with the result before the lock goes.
-// False when the replacement failed; true when it was made or nothing was to change.
+// Reads under the exclusive lock (a missing file as ""), lets `change` edit the text and, when
+// it returns true, replaces the file with the result before the lock goes. False, with errno
+// set, when the file exists but cannot be read (`change` is not called and the file stays:
+// an unreadable file is not an empty one) or the replacement failed; true when it was made
+// or nothing was to change.
 bool UpdateLockedFile(const std::string& path, const std::function<bool(std::string& text)>& change);

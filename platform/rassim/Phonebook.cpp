@@ -6,6 +6,7 @@
 #include "platform/Machine.h"
 #include "platform/RasApi.h"
 
+#include <functional>
 #include <sstream>
 
 namespace {
@@ -71,9 +72,21 @@ bool FindPhonebookEntry(const AnsiString& name, PhonebookEntry& entry) {
     return false;
 }
 
-bool StorePhonebookEntry(const AnsiString& name, const std::string& bytes) {
-    return UpdateLockedFile(MachineFile(kFile), [&](std::string& text) {
-        auto entries = parse(text);
+namespace {
+// Reads the file under the exclusive lock and lets `change` edit the entries (false: nothing
+// to write); the result replaces the file.
+unsigned update(const std::function<bool(std::vector<PhonebookEntry>&)>& change) {
+    LockedFile file(MachineFile(kFile), LockedFile::Exclusive);
+    std::string text;
+    if (file.Read(text) == FileRead::Refused) return ERROR_CANNOT_OPEN_PHONEBOOK;
+    std::vector<PhonebookEntry> entries = parse(text);
+    if (!change(entries)) return 0;
+    return file.Replace(format(entries)) ? 0u : unsigned(ERROR_CANNOT_WRITE_PHONEBOOK);
+}
+} // namespace
+
+unsigned StorePhonebookEntry(const AnsiString& name, const std::string& bytes) {
+    return update([&](std::vector<PhonebookEntry>& entries) {
         bool found = false;
         for (auto& e : entries)
             if (SameEntryName(e.name, name)) {
@@ -81,24 +94,16 @@ bool StorePhonebookEntry(const AnsiString& name, const std::string& bytes) {
                 found = true;
             }
         if (!found) entries.push_back({name, bytes});
-        text = format(entries);
         return true;
     });
 }
 
 unsigned DeletePhonebookEntry(const AnsiString& name) {
     bool found = false;
-    bool written = UpdateLockedFile(MachineFile(kFile), [&](std::string& text) {
-        auto entries = parse(text);
-        std::erase_if(entries, [&](const PhonebookEntry& e) {
-            bool same = SameEntryName(e.name, name);
-            found = found || same;
-            return same;
-        });
-        if (!found) return false;
-        text = format(entries);
-        return true;
+    unsigned rc = update([&](std::vector<PhonebookEntry>& entries) {
+        found = std::erase_if(entries, [&](const PhonebookEntry& e) { return SameEntryName(e.name, name); }) > 0;
+        return found;
     });
-    if (!found) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
-    return written ? 0u : unsigned(ERROR_CANNOT_WRITE_PHONEBOOK);
+    if (rc == 0 && !found) return ERROR_CANNOT_FIND_PHONEBOOK_ENTRY;
+    return rc;
 }

@@ -25,9 +25,12 @@ struct PhonebookEntry {
 
 std::vector<PhonebookEntry> ReadPhonebook();
 bool FindPhonebookEntry(const AnsiString& name, PhonebookEntry& entry);
-// False when the file could not be written.
-bool StorePhonebookEntry(const AnsiString& name, const std::string& bytes);
-// 0, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY or ERROR_CANNOT_WRITE_PHONEBOOK.
+// A change is refused when the file exists but cannot be read (nothing is written, so the
+// entries in it stay): ERROR_CANNOT_OPEN_PHONEBOOK; ERROR_CANNOT_WRITE_PHONEBOOK when the
+// replacement failed.
+// 0, ERROR_CANNOT_OPEN_PHONEBOOK or ERROR_CANNOT_WRITE_PHONEBOOK.
+unsigned StorePhonebookEntry(const AnsiString& name, const std::string& bytes);
+// 0, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, ERROR_CANNOT_OPEN_PHONEBOOK or ERROR_CANNOT_WRITE_PHONEBOOK.
 unsigned DeletePhonebookEntry(const AnsiString& name);
 
 // Whether two entry names are the same name (1252 letters compared ignoring case).

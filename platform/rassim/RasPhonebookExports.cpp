@@ -147,7 +147,7 @@ VYN_RAS_EXPORT DWORD RasSetEntryPropertiesA(LPCSTR lpszPhonebook, LPCSTR lpszEnt
     if (!alternatesInside(*lpRasEntry, dwEntryInfoSize)) return log.Done(ERROR_BUFFER_INVALID);
     if (!ValidEntryName(lpszEntry)) return log.Done(ERROR_INVALID_NAME);
     std::string bytes(reinterpret_cast<const char*>(lpRasEntry), dwEntryInfoSize);
-    return log.Done(StorePhonebookEntry(lpszEntry, bytes) ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_CANNOT_WRITE_PHONEBOOK));
+    return log.Done(StorePhonebookEntry(lpszEntry, bytes));
 }
 static_assert(std::is_same_v<decltype(&RasSetEntryPropertiesA), PFN_RasSetEntryPropertiesA>);
 

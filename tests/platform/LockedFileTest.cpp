@@ -1,4 +1,5 @@
 #include "platform/LockedFile.h"
+#include "support/FileFaults.h"
 #include "support/TempMachine.h"
 #include "support/TestFiles.h"
 
@@ -9,6 +10,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sys/file.h>
 #include <unistd.h>
 
@@ -131,6 +133,41 @@ TEST(LockedFile, AFailedReplacementLeavesTheOldStateAndSaysWhy) {
         return true;
     }));
     EXPECT_EQ(ReadFileBytes(path), "one, two");
+}
+
+TEST(LockedFile, AFileThatCannotBeReadIsNeverReplaced) {
+    TempMachine m;
+    std::string dir = NewFolder(m);
+    std::string path = dir + "/store.txt";
+    struct { const char* name; bool folder; int why; } cases[] = {
+        {"unreadable file", false, EACCES},
+        {"folder in its place", true, EISDIR},
+    };
+    for (const auto& c : cases) {
+        fs::remove_all(path);
+        if (c.folder) {
+            fs::create_directory(path);
+        } else {
+            std::ofstream(path, std::ios::binary) << "two entries\n";
+        }
+        bool asked = false;
+        {
+            std::optional<UnreadableFile> unreadable;
+            if (!c.folder) unreadable.emplace(path);
+            errno = 0;
+            EXPECT_FALSE(UpdateLockedFile(path, [&](std::string& text) {
+                asked = true;
+                text += "one more\n";
+                return true;
+            })) << c.name;
+            EXPECT_EQ(errno, c.why) << c.name;
+        }
+        EXPECT_FALSE(asked) << c.name << ": read as empty";
+        if (!c.folder) {
+            EXPECT_EQ(ReadFileBytes(path), "two entries\n") << c.name;
+        }
+        EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"store.txt", "store.txt.lock"})) << c.name;
+    }
 }
 
 TEST(LockedFile, TheLockKeepsWritersApartAndLetsReadersShare) {

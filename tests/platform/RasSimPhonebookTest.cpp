@@ -1,3 +1,4 @@
+#include "support/FileFaults.h"
 #include "support/TestFiles.h"
 // The simulated service's phonebook: the argument checks of each export, the bytes kept as
 // written, the order and case of names, and the file that keeps them across loads.
@@ -286,6 +287,22 @@ TEST_F(RasSimPhonebook, ThePhonebookOutlivesTheServiceInTheMachineDirectory) {
                                      &size, nullptr, nullptr),
               ERROR_SUCCESS);
     EXPECT_EQ(read, buf);
+}
+
+TEST_F(RasSimPhonebook, AnUnreadablePhonebookIsNotAnEmptyOne) {
+    std::vector<char> buf = programEntry();
+    ASSERT_EQ(set("Ruvozava Corvala 1.3.0", buf), ERROR_SUCCESS);
+    ASSERT_EQ(set("Conex\xE3o do vizinho", buf), ERROR_SUCCESS);
+    std::string path = machine.dir() + "/phonebook.txt";
+    std::string before = ReadFileBytes(path);
+    {
+        UnreadableFile unreadable(path);
+        EXPECT_EQ(set("Ruvozava Corvala 1.3.1", buf), DWORD(ERROR_CANNOT_OPEN_PHONEBOOK));
+        EXPECT_EQ(set("Conex\xE3o do vizinho", buf), DWORD(ERROR_CANNOT_OPEN_PHONEBOOK));
+        EXPECT_EQ(RasDeleteEntryA(nullptr, "Ruvozava Corvala 1.3.0"), DWORD(ERROR_CANNOT_OPEN_PHONEBOOK));
+    }
+    EXPECT_EQ(ReadFileBytes(path), before);
+    EXPECT_EQ(names(), (std::vector<std::string>{"Ruvozava Corvala 1.3.0", "Conex\xE3o do vizinho"}));
 }
 
 TEST_F(RasSimPhonebook, WritersAtTheSameTimeLoseNoEntry) {
