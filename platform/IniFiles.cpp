@@ -5,17 +5,19 @@
 #include <functional>
 #include <vector>
 
-namespace {
-// The profile functions hand back at most this many characters (the wrapper's buffer).
-constexpr std::size_t kMaxValue = 2047;
-
-struct Line {
+struct IniLine {
     enum Kind { Other, Section, Key } kind = Other;
     std::string text;  // without its line end
     std::string end;   // "\r\n", "\n" or "" (last line without one)
     AnsiString name;   // section or key name, trimmed
     AnsiString value;  // key value, trimmed
 };
+
+namespace {
+using Line = IniLine;
+
+// The profile functions hand back at most this many characters (the wrapper's buffer).
+constexpr std::size_t kMaxValue = 2047;
 
 AnsiString trimBlanks(const std::string& s) {
     std::size_t b = s.find_first_not_of(" \t\r");
@@ -69,13 +71,6 @@ std::string join(const std::vector<Line>& lines) {
     return out;
 }
 
-// A file that cannot be read reads as an empty one, as a missing file does.
-std::vector<Line> readLines(const AnsiString& fileName) {
-    std::string data;
-    ReadFileContents(NativePath(fileName), data);
-    return parse(data);
-}
-
 // [first, last) of a section's lines after its header; first == npos when missing.
 struct Span {
     std::size_t header = std::string::npos, first = 0, last = 0;
@@ -115,85 +110,128 @@ Line newLine(std::string text) {
     return l;
 }
 
-// Reads under the lock, lets `change` edit the lines (false: nothing to write) and replaces
-// the file with the result.
-void update(const AnsiString& fileName, const std::function<bool(std::vector<Line>&)>& change) {
-    bool written = UpdateLockedFile(NativePath(fileName), [&](std::string& text) {
-        std::vector<Line> lines = parse(text);
-        if (!change(lines)) return false;
-        text = join(lines);
-        return true;
-    });
-    if (!written) throw EIniFileException("Unable to write to " + fileName);
+// Whether `text` would end its line: a line break, or NUL (which ends the text for the
+// profile functions).
+bool breaksLine(const AnsiString& text) { return text.find_first_of(std::string("\r\n\0", 3)) != AnsiString::npos; }
+
+std::string readText(const AnsiString& fileName) {
+    std::string data;
+    ReadFileContents(NativePath(fileName), data);  // a file that cannot be read reads as missing
+    return data;
 }
 } // namespace
 
-AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const {
-    std::vector<Line> lines = readLines(fileName_);
-    std::size_t k = findKey(lines, findSection(lines, section), ident);
-    AnsiString v = k == std::string::npos ? def : unquote(lines[k].value);
+TIniBatch::TIniBatch(const AnsiString& fileName, const std::string& text) : fileName_(fileName), lines_(parse(text)) {}
+
+TIniBatch::~TIniBatch() = default;
+
+std::string TIniBatch::Text() const { return join(lines_); }
+
+AnsiString TIniBatch::ReadString(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const {
+    std::size_t k = findKey(lines_, findSection(lines_, section), ident);
+    AnsiString v = k == std::string::npos ? def : unquote(lines_[k].value);
     if (v.size() > kMaxValue) v.resize(kMaxValue);
     return v;
 }
 
-int TIniFile::ReadInteger(const AnsiString& section, const AnsiString& ident, int def) const {
+int TIniBatch::ReadInteger(const AnsiString& section, const AnsiString& ident, int def) const {
     AnsiString s = ReadString(section, ident, "");
     if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) s = "$" + s.substr(2);
     return static_cast<int>(StrToIntDef(s, def));
 }
 
-bool TIniFile::ReadBool(const AnsiString& section, const AnsiString& ident, bool def) const {
+bool TIniBatch::ReadBool(const AnsiString& section, const AnsiString& ident, bool def) const {
     return ReadInteger(section, ident, def ? 1 : 0) != 0;
 }
 
-void TIniFile::ReadSection(const AnsiString& section, TStrings& idents) const {
+void TIniBatch::ReadSection(const AnsiString& section, TStrings& idents) const {
     idents.Clear();
-    std::vector<Line> lines = readLines(fileName_);
-    Span s = findSection(lines, section);
+    Span s = findSection(lines_, section);
     if (!s.found()) return;
     for (std::size_t i = s.first; i < s.last; ++i)
-        if (lines[i].kind == Line::Key) idents.Add(lines[i].name);
+        if (lines_[i].kind == Line::Key) idents.Add(lines_[i].name);
 }
 
-void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
-    update(fileName_, [&](std::vector<Line>& lines) {
-        Span s = findSection(lines, section);
-        std::size_t k = findKey(lines, s, ident);
-        if (k != std::string::npos) {
-            if (lines[k].value == value) return false;  // the profile functions skip such writes
-            lines[k].text = lines[k].name + "=" + value;
-            lines[k].value = trimBlanks(value);
-            return true;
-        }
-        if (!s.found()) {
-            if (!lines.empty() && lines.back().end.empty()) lines.back().end = "\r\n";
-            lines.push_back(newLine("[" + section + "]"));
-            lines.push_back(newLine(ident + "=" + value));
-            return true;
-        }
-        std::size_t after = s.header;
-        for (std::size_t i = s.first; i < s.last; ++i)
-            if (!trimBlanks(lines[i].text).empty()) after = i;
-        if (lines[after].end.empty()) lines[after].end = "\r\n";
-        lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after + 1), newLine(ident + "=" + value));
-        return true;
-    });
+void TIniBatch::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
+    if (breaksLine(section) || breaksLine(ident) || breaksLine(value))
+        throw EIniFileException("Unable to write to " + fileName_ + ": a line break in [" + section + "] " + ident);
+    std::vector<Line>& lines = lines_;
+    Span s = findSection(lines, section);
+    std::size_t k = findKey(lines, s, ident);
+    if (k != std::string::npos) {
+        if (lines[k].value == value) return;  // the profile functions skip such writes
+        lines[k].text = lines[k].name + "=" + value;
+        lines[k].value = trimBlanks(value);
+        changed_ = true;
+        return;
+    }
+    changed_ = true;
+    if (!s.found()) {
+        if (!lines.empty() && lines.back().end.empty()) lines.back().end = "\r\n";
+        lines.push_back(newLine("[" + section + "]"));
+        lines.push_back(newLine(ident + "=" + value));
+        return;
+    }
+    std::size_t after = s.header;
+    for (std::size_t i = s.first; i < s.last; ++i)
+        if (!trimBlanks(lines[i].text).empty()) after = i;
+    if (lines[after].end.empty()) lines[after].end = "\r\n";
+    lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(after + 1), newLine(ident + "=" + value));
 }
 
-void TIniFile::WriteInteger(const AnsiString& section, const AnsiString& ident, int value) {
+void TIniBatch::WriteInteger(const AnsiString& section, const AnsiString& ident, int value) {
     WriteString(section, ident, IntToStr(value));
 }
 
-void TIniFile::WriteBool(const AnsiString& section, const AnsiString& ident, bool value) {
+void TIniBatch::WriteBool(const AnsiString& section, const AnsiString& ident, bool value) {
     WriteString(section, ident, value ? "1" : "0");
 }
 
+void TIniBatch::EraseSection(const AnsiString& section) {
+    Span s = findSection(lines_, section);
+    if (!s.found()) return;
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s.header), lines_.begin() + static_cast<std::ptrdiff_t>(s.last));
+    changed_ = true;
+}
+
+AnsiString TIniFile::ReadString(const AnsiString& section, const AnsiString& ident, const AnsiString& def) const {
+    return TIniBatch(fileName_, readText(fileName_)).ReadString(section, ident, def);
+}
+
+int TIniFile::ReadInteger(const AnsiString& section, const AnsiString& ident, int def) const {
+    return TIniBatch(fileName_, readText(fileName_)).ReadInteger(section, ident, def);
+}
+
+bool TIniFile::ReadBool(const AnsiString& section, const AnsiString& ident, bool def) const {
+    return TIniBatch(fileName_, readText(fileName_)).ReadBool(section, ident, def);
+}
+
+void TIniFile::ReadSection(const AnsiString& section, TStrings& idents) const {
+    TIniBatch(fileName_, readText(fileName_)).ReadSection(section, idents);
+}
+
+void TIniFile::WriteString(const AnsiString& section, const AnsiString& ident, const AnsiString& value) {
+    Update([&](TIniBatch& b) { b.WriteString(section, ident, value); });
+}
+
+void TIniFile::WriteInteger(const AnsiString& section, const AnsiString& ident, int value) {
+    Update([&](TIniBatch& b) { b.WriteInteger(section, ident, value); });
+}
+
+void TIniFile::WriteBool(const AnsiString& section, const AnsiString& ident, bool value) {
+    Update([&](TIniBatch& b) { b.WriteBool(section, ident, value); });
+}
+
 void TIniFile::EraseSection(const AnsiString& section) {
-    update(fileName_, [&](std::vector<Line>& lines) {
-        Span s = findSection(lines, section);
-        if (!s.found()) return false;
-        lines.erase(lines.begin() + static_cast<std::ptrdiff_t>(s.header),
-                    lines.begin() + static_cast<std::ptrdiff_t>(s.last));
-        return true;
-    });
+    Update([&](TIniBatch& b) { b.EraseSection(section); });
+}
+
+void TIniFile::Update(const std::function<void(TIniBatch&)>& changes) {
+    LockedFile file(NativePath(fileName_), LockedFile::Exclusive);
+    std::string text;
+    if (file.Read(text) == FileRead::Refused)
+        throw EIniFileException("Unable to write to " + fileName_ + ": the file cannot be read");
+    TIniBatch batch(fileName_, text);
+    changes(batch);
+    if (batch.changed_ && !file.Replace(batch.Text())) throw EIniFileException("Unable to write to " + fileName_);
 }

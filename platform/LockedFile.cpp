@@ -92,6 +92,8 @@ LockedFile::LockedFile(std::string path, Mode mode, const std::string& lockPath)
     if (fd_ < 0) return;
     while (::flock(fd_, mode == Exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
     }
+    // Cleared by every writer, also one that then changes nothing.
+    if (mode == Exclusive) removeStaleTemporaries(path_);
 }
 
 LockedFile::~LockedFile() {
@@ -111,7 +113,6 @@ bool LockedFile::Replace(std::string_view data) {
         errno = EPERM;
         return false;
     }
-    if (fd_ >= 0) removeStaleTemporaries(path_);
     if (!ReplaceFileContents(path_, data, FileSync::Flushed)) return false;
     unsigned long long g = Generation() + 1;
     unsigned char b[8];

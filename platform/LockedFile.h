@@ -6,9 +6,10 @@
 // file ("<file>.lock" unless told otherwise): shared to read, exclusive to change. The new
 // content goes to a temporary file in the same folder ("<file>.tmp-XXXXXX"), is flushed to
 // disk and renamed over the file, so a reader sees the old file or the new one, never half of
-// one, and a failed write leaves the old one. A replacement under the lock first removes the
-// temporaries an interrupted one left behind. Each replacement also counts up a number kept
-// in the lock file, so a process that keeps the content in memory knows when to read again.
+// one, and a failed write leaves the old one. Taking the exclusive lock removes the
+// temporaries an interrupted replacement left behind. Each replacement also counts up a
+// number kept in the lock file, so a process that keeps the content in memory knows when to
+// read again.
 //
 // Paths are native (UTF-8, "/").
 #include <functional>
@@ -33,8 +34,9 @@ class LockedFile {
 public:
     enum Mode { Shared, Exclusive };
 
-    // Waits for the lock. Without a lock file (a folder that refuses new files and has none)
-    // it goes on unlocked: the file can then only be read anyway.
+    // Waits for the lock; the exclusive one then clears stale temporaries. Without a lock
+    // file (a folder that refuses new files and has none) it goes on unlocked: the file can
+    // then only be read anyway.
     LockedFile(std::string path, Mode mode, const std::string& lockPath = {});
     ~LockedFile();
     LockedFile(const LockedFile&) = delete;
@@ -42,8 +44,7 @@ public:
 
     const std::string& Path() const { return path_; }
     FileRead Read(std::string& out) const { return ReadFileContents(path_, out); }
-    // Under the exclusive lock only: clears stale temporaries, replaces the file and counts
-    // the replacement. False, with errno set, when it failed.
+    // Under the exclusive lock only: replaces the file and counts the replacement. False, with errno set, when it failed.
     bool Replace(std::string_view data);
     // The replacements counted so far (0 for a new lock file).
     unsigned long long Generation() const;

@@ -102,15 +102,17 @@ bool TConf::Load() {
 
 void TConf::Save() {
     std::lock_guard lock(mutex_);
-    TIniFile ini(iniFileName_);
-    ini.WriteString(kPrincipal, "Estado", state_);
-    ini.WriteString(kPrincipal, "Cidade", city_);
-    ini.WriteInteger(kPrincipal, "DDD", areaCode_);
-    ini.WriteInteger(kPrincipal, "Operadora", carrier_);
-    ini.WriteInteger(kPrincipal, "LinhaExterna", outsideLine_);
-    ini.WriteBool(kPrincipal, "DiscagemPorTom", tone_);
-    ini.WriteString(kPrincipal, "Chamada", callWaiting_);
-    ini.WriteString(kPrincipal, "Modem", modem_);
+    // One replacement: the file holds this save whole or the one before it.
+    TIniFile(iniFileName_).Update([&](TIniBatch& ini) {
+        ini.WriteString(kPrincipal, "Estado", state_);
+        ini.WriteString(kPrincipal, "Cidade", city_);
+        ini.WriteInteger(kPrincipal, "DDD", areaCode_);
+        ini.WriteInteger(kPrincipal, "Operadora", carrier_);
+        ini.WriteInteger(kPrincipal, "LinhaExterna", outsideLine_);
+        ini.WriteBool(kPrincipal, "DiscagemPorTom", tone_);
+        ini.WriteString(kPrincipal, "Chamada", callWaiting_);
+        ini.WriteString(kPrincipal, "Modem", modem_);
+    });
 }
 
 void TConf::SetUser(const AnsiString& login) {
@@ -158,12 +160,19 @@ void TConf::RememberUser() {
         if (logins_.IndexOf(login_) != -1) return;
         logins_.Add(login_);
         try {
-            TIniFile ini(iniFileName_);
-            ini.EraseSection(kUsuarios);
-            for (int i = 0; i < logins_.Count(); ++i) {
-                ini.WriteString(kUsuarios, Format("Usuario%02d", i), logins_[i]);
-                if (i == kLastLoginKey) break;
-            }
+            // Read and rewritten under the file's lock, as one replacement: the logins that
+            // another process remembered meanwhile stay, and no kill leaves the section half
+            // written.
+            TIniFile(iniFileName_).Update([&](TIniBatch& ini) {
+                TStringList keys;
+                ini.ReadSection(kUsuarios, keys);
+                for (int i = 0; i < keys.Count(); ++i) logins_.Add(ini.ReadString(kUsuarios, keys[i], ""));
+                ini.EraseSection(kUsuarios);
+                for (int i = 0; i < logins_.Count(); ++i) {
+                    ini.WriteString(kUsuarios, Format("Usuario%02d", i), logins_[i]);
+                    if (i == kLastLoginKey) break;
+                }
+            });
         } catch (const std::exception&) {
             // The connected sequence goes on; the login stays remembered for this run.
             refused = true;
@@ -176,8 +185,7 @@ void TConf::RememberUser() {
 void TConf::SetAutoCheckMail(bool on) {
     std::lock_guard lock(mutex_);
     autoCheckMail_ = on;
-    TIniFile ini(iniFileName_);
-    ini.WriteBool(kPrincipal, "ChecagemAutomaticaEmails", on);
+    TIniFile(iniFileName_).Update([&](TIniBatch& ini) { ini.WriteBool(kPrincipal, "ChecagemAutomaticaEmails", on); });
 }
 
 #define VYN_CONF_GETTER(type, name, field) \

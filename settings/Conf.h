@@ -31,15 +31,17 @@ public:
     // Reads the ini file; true when configured, by the edition's rule (Mirvane: a modem is
     // stored, or exactly one exists). No stored modem: the first installed one is chosen.
     bool Load();
-    // Writes the eight dialing keys of section Principal; a refused write reaches the caller.
+    // Writes the eight dialing keys of section Principal as one replacement of the file; a
+    // refused write (nothing written then) reaches the caller.
     void Save();
     void SetUser(const AnsiString& login);
     void SetPassword(const AnsiString& password);
     void SetDialing(int areaCode, int carrier, int outsideLine, bool tone, const AnsiString& callWaiting);
     void SetModem(const AnsiString& deviceName);
     void GetModems(TStrings& list) const;
-    // Adds the current login to the remembered ones and rewrites section Usuarios. Runs in
-    // the connected sequence: a refused write is reported as a status line, never raised.
+    // Adds the current login to the remembered ones and rewrites section Usuarios, with the
+    // logins another process stored meanwhile, as one replacement of the file. Runs in the
+    // connected sequence: a refused write is reported as a status line, never raised.
     void RememberUser();
     // Sets the automatic mail check and writes it at once; a refused write reaches the caller.
     void SetAutoCheckMail(bool on);

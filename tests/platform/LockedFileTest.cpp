@@ -93,7 +93,10 @@ TEST(LockedFile, AReplacementClearsTheTemporariesAnInterruptedOneLeft) {
         EXPECT_EQ(errno, EPERM);
     }
     EXPECT_EQ(FolderNames(dir).size(), 6u);  // nothing removed, nothing written
+    // A writer clears them as it takes the lock, also one that then writes nothing.
     LockedFile writer(path, LockedFile::Exclusive);
+    EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"other.txt.tmp-a1B2c3", "store.txt.lock", "store.txt.tmp-",
+                                                              "store.txt.tmp-toolong1"}));
     ASSERT_TRUE(writer.Replace("x"));
     EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"other.txt.tmp-a1B2c3", "store.txt",
                                                               "store.txt.lock", "store.txt.tmp-", "store.txt.tmp-toolong1"}));
