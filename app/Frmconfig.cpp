@@ -132,12 +132,22 @@ bool TFormConfig::ReadOutsideLine(int& value) {
     return false;
 }
 
-bool TFormConfig::CheckEntries(TEntries& entries) { return ReadOutsideLine(entries.outsideLine); }
+bool TFormConfig::ReadCallWaiting(AnsiString& value) {
+    value = EditConfChamada->Text();
+    if (value.find_first_of(std::string("\r\n\0", 3)) == AnsiString::npos) return true;
+    ShowMessage("Código para desativar chamada em espera inválido: não use quebras de linha."_a);
+    EditConfChamada->SetFocus();
+    return false;
+}
+
+bool TFormConfig::CheckEntries(TEntries& entries) {
+    return ReadOutsideLine(entries.outsideLine) && ReadCallWaiting(entries.callWaiting);
+}
 
 void TFormConfig::StoreEntries(const TEntries& entries) {
     Conf->SetModem(ComboBoxModems->Text());
     Conf->SetDialing(entries.areaCode, entries.carrier, entries.outsideLine, RadioGroupTomPulso->ItemIndex() == 0,
-                     EditConfChamada->Text());
+                     entries.callWaiting);
 }
 
 void TFormConfig::ButtonOkClick(TObject*) {

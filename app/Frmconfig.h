@@ -48,6 +48,7 @@ protected:
         int areaCode = 0;      // Mirvane stores 0
         int carrier = 0;       // Mirvane stores 0
         int outsideLine = -1;  // -1: none
+        AnsiString callWaiting;
     };
     // The checks, in order: the first that fails shows its message, takes the focus to its
     // control and ends the confirmation (the dialog stays open, nothing is stored).
@@ -62,6 +63,9 @@ protected:
     bool ReadOutsideLine(int& value);
     // A label of the dialog's rows: no auto size, 22 high, its text centred vertically.
     TLabel* RowLabel(const char* name, int left, int top, int width, const AnsiString& caption);
+    // The call-waiting field as typed; false (with the message shown and the focus on the
+    // field) when it holds a line break, which would end its line in the settings file.
+    bool ReadCallWaiting(AnsiString& value);
 
 private:
     std::unique_ptr<TRasLibrary> rasLibrary_;  // from FormCreate to FormDestroy

@@ -161,6 +161,43 @@ TEST_F(FormConfigCase, TheOutsideLineMustBeAWholeNumberOfMinusOneOrMore) {
     }
 }
 
+TEST_F(FormConfigCase, ACallWaitingCodeWithALineBreakIsRefused) {
+    const struct {
+        std::string typed;
+        bool stored;
+    } cases[] = {
+        {"*70,", true},
+        {"*70\r\n[EMail]\r\nServidor=pop.outro.example", false},
+        {"*70\n", false},
+        {"\r", false},
+        {std::string("*7\0" "0", 4), false},
+    };
+    Start(Settings("Campinas", "-1", "1", "Conexant HCF"));
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        std::string before = machine.readProgramFile("Mirvane.ini");
+        std::size_t boxes = RecordedMessageBoxes().size();
+        sim_->Reset();
+        int result = Show({[&](TForm* f) {
+            FormConfig->ButtonOk->SetFocus();
+            FormConfig->EditConfChamada->SetText(c.typed);
+            PressOk(f);
+            if (c.stored) return;
+            auto shown = RecordedMessageBoxes();
+            ASSERT_EQ(shown.size(), boxes + 1);
+            EXPECT_EQ(shown.back().text, "Código para desativar chamada em espera inválido: não use quebras de linha."_a);
+            EXPECT_TRUE(FormConfig->EditConfChamada->Focused());
+            EXPECT_EQ(f->ModalResult(), mrNone);
+            FormRobot::Press(FormConfig->ButtonCancel);
+        }});
+        EXPECT_EQ(result, c.stored ? mrOk : mrCancel);
+        if (c.stored) continue;
+        EXPECT_EQ(machine.readProgramFile("Mirvane.ini"), before);
+        EXPECT_TRUE(sim_->Calls("RasSetEntryPropertiesA").empty());
+        EXPECT_EQ(Conf->CallWaiting(), "*70,");
+    }
+}
+
 TEST_F(FormConfigCase, CancelEscAndTheCloseBoxStoreNothing) {
     Start(Settings("Campinas", "-1", "1", "Conexant HCF"));
     const std::string before = machine.readProgramFile("Mirvane.ini");
