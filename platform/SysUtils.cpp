@@ -14,6 +14,7 @@
 #include <locale.h>
 #include <fcntl.h>
 #include <mutex>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <linux/fs.h>
@@ -168,11 +169,27 @@ void WriteWholeFile(const AnsiString& path, std::string_view data) {
 }
 
 void AppendToFile(const AnsiString& path, std::string_view data) {
-    std::FILE* f = std::fopen(NativePath(path).c_str(), "ab");
-    if (!f) throw EFOpenError("Cannot open file \"" + path + "\". " + errnoText());
-    bool ok = std::fwrite(data.data(), 1, data.size(), f) == data.size();
-    ok = std::fflush(f) == 0 && ok;
-    ok = std::fclose(f) == 0 && ok;
+    int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + errnoText());
+    // Appenders in other processes take the same lock, so a cut-back never takes theirs.
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
+    }
+    struct stat st {};
+    bool ok = ::fstat(fd, &st) == 0;
+    for (std::size_t done = 0; ok && done < data.size();) {
+        ssize_t w = ::write(fd, data.data() + done, data.size() - done);
+        if (w < 0 && errno == EINTR) continue;
+        ok = w > 0;
+        if (ok) done += static_cast<std::size_t>(w);
+    }
+    int why = errno;
+    // A record is in the file whole or not at all: what a full disk let through goes again.
+    if (!ok && st.st_size >= 0) (void)!::ftruncate(fd, st.st_size);
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        why = errno;
+    }
+    errno = why;
     if (!ok) throw EWriteError("Cannot write file \"" + path + "\". " + errnoText());
 }
 

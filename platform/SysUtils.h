@@ -48,7 +48,9 @@ bool TryReadWholeFile(const AnsiString& path, std::string& out);
 // Writes a whole file through a temporary file and a rename, so readers never see half a
 // file; throws EFCreateError naming the file when it cannot be written.
 void WriteWholeFile(const AnsiString& path, std::string_view data);
-// Appends; throws EFOpenError/EWriteError naming the file.
+// Appends `data` whole or not at all: a write cut short (a full disk) is taken back, so
+// the file keeps its earlier size. Appenders take an flock on the file. Throws
+// EFOpenError/EWriteError naming the file.
 void AppendToFile(const AnsiString& path, std::string_view data);
 
 // --- numbers and dates ------------------------------------------------------------------

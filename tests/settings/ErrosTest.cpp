@@ -4,6 +4,7 @@
 #include "settings/Erros.h"
 #include "settings/Hosts.h"
 #include "settings/Xmlvyn.h"
+#include "support/FileFaults.h"
 #include "support/HttpTestServer.h"
 
 #include <algorithm>
@@ -123,6 +124,28 @@ TEST(FailedDialLog, AFileThatCannotBeOpenedOrWrittenIsOneStatusLine) {
         fs::create_symlink("/dev/full", d.machine.path("erros.txt"));
         d.erros.Add("0", 678);
         EXPECT_EQ(d.lines(), std::vector<AnsiString>{kWriteFailed});
+    }
+}
+
+TEST(FailedDialLog, ALineADiskCannotTakeWholeIsNotWrittenAtAll) {
+    for (off_t room : {0, 1, 20, 54}) {  // a line takes 55 bytes
+        SCOPED_TRACE(room);
+        FailedDials d;
+        d.erros.Add("1", 678);
+        d.erros.Add("2", 680);
+        const std::string before = d.file();
+        {
+            FileSizeLimit full(static_cast<off_t>(before.size()) + room);
+            d.erros.Add("3", 691);
+        }
+        EXPECT_EQ(d.lines(), std::vector<AnsiString>{kWriteFailed});
+        EXPECT_EQ(d.file(), before);
+        // Once there is room again the next line starts where a line starts.
+        d.erros.Add("4", 692);
+        ASSERT_TRUE(d.erros.LoadFile());
+        ASSERT_EQ(d.erros.records.size(), 3u);
+        EXPECT_STREQ(d.erros.records[2].telefone, "4         ");
+        EXPECT_EQ(d.erros.records[2].coderr, 692);
     }
 }
 
