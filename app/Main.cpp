@@ -181,6 +181,17 @@ void TMainForm::SetSkin(const std::vector<TPoint>& outline, const std::vector<TZ
 }
 
 void TMainForm::FormCreate(TObject*) {
+    try {
+        makeServices();
+    } catch (...) {
+        // The program cannot run without its service objects: the error is told once and
+        // the start ends as a normal end does (boxes asked from now on are not shown).
+        Application->HandleException(std::current_exception());
+        Application->Terminate();
+    }
+}
+
+void TMainForm::makeServices() {
     SetBounds(Left(), Top(), kSkinWidth, kSkinHeight);
     Application->OnRestore = [this](TObject* s) { OnRestore(s); };
     overButton = false;
@@ -206,6 +217,7 @@ void TMainForm::FormCreate(TObject*) {
     SetWindowRgn(Handle(), skin->NewWindowShape(), true);
     SetCaption(kProgramTitle);
     RegisterDialerPath(RecordedProgramName());
+    servicesMade = true;
 }
 
 void TMainForm::LoadPictures() {
@@ -252,6 +264,7 @@ void TMainForm::fillLogins() {
 }
 
 void TMainForm::FormShow(TObject*) {
+    if (!servicesMade) return;
     shown = true;
     SetPanel(1);
     fillLogins();
@@ -272,6 +285,7 @@ void TMainForm::FormShow(TObject*) {
 }
 
 void TMainForm::SetPanel(int newState) {
+    if (!servicesMade) return;
     if (!shown) FormShow(this);
     switch (newState) {
     case 2:
@@ -346,6 +360,7 @@ void TMainForm::ShowWelcomePanel(bool) {
 
 void TMainForm::FormCloseQuery(TObject*, bool& CanClose) {
     CanClose = true;
+    if (!Dialer) return;
     if (Dialer->IsDialing()) {
         ShowMessage("O discador está tentando conectar, finalize a conexão antes de fechar."_a);
         CanClose = false;

@@ -111,6 +111,9 @@ public:
     int State() const { return state; }
     bool Shown() const { return shown; }
     bool Configured() const { return configured; }
+    // False when the creation failed before every service object existed: the error was
+    // reported once, the application asked to end, and the window shows nothing.
+    bool ServicesMade() const { return servicesMade; }
     bool MustConfigure() const { return mustConfigure; }
     bool OverButton() const { return overButton; }
     bool Dragging() const { return dragging; }
@@ -131,6 +134,7 @@ protected:
     static bool Connecting();  // connected or dialing
 
     bool configured = false;
+    bool servicesMade = false;
     bool dragging = false;
     bool shown = false;
     int dragOriginX = 0;
@@ -147,6 +151,7 @@ protected:
 
 private:
     void buildComponents();
+    void makeServices();
     void fillLogins();
 };
 
