@@ -28,7 +28,8 @@ bool Allowed(RegAccess access, REGSAM desired) {
 }
 
 // `base` followed by the names of `subKey`; false for a path the platform refuses (a
-// leading "\" left after the root's, an empty name, a control character).
+// leading "\" left after the root's, an empty name, a control character, a name or a depth
+// beyond the limits).
 bool Combine(const std::vector<AnsiString>& base, const AnsiString& subKey, std::vector<AnsiString>& names) {
     names = base;
     if (subKey.empty()) return true;
@@ -38,7 +39,7 @@ bool Combine(const std::vector<AnsiString>& base, const AnsiString& subKey, std:
         for (unsigned char c : n)
             if (c < 0x20) return false;
     names.insert(names.end(), more.begin(), more.end());
-    return true;
+    return RegPathWithinLimits(names);
 }
 
 // The stored names along a path that exists; false when it does not.

@@ -178,9 +178,12 @@ void ParseKeyLine(const std::string& line, int number, RegTree& tree, RegKey*& c
     std::vector<AnsiString> names;
     if (slash != std::string::npos && (slash + 1 == path.size() || !SplitRegPath(path.substr(slash + 1), names)))
         lp.Fail("empty key name in \"" + AnsiToUtf8(path) + "\"");
-    for (const auto& n : names)
+    for (const auto& n : names) {
         for (unsigned char c : n)
             if (c < 0x20) lp.Fail("control character in a key name");
+        if (n.size() > kMaxRegKeyName) lp.Fail("a key name longer than 255 characters");
+    }
+    if (names.size() > kMaxRegDepth) lp.Fail("a key deeper than 512 levels");
     current = &tree.Create(root, names);
 }
 

@@ -180,7 +180,8 @@ std::string RegistrySnapshot() {
 void SetMachineRegistryValue(RegRoot root, const AnsiString& keyPath, const AnsiString& name, DWORD type,
                              std::string_view data) {
     std::vector<AnsiString> names;
-    if (!SplitRegPath(keyPath, names)) throw Exception("Bad registry key path \"" + keyPath + "\"");
+    if (!SplitRegPath(keyPath, names) || !RegPathWithinLimits(names))
+        throw Exception("Bad registry key path \"" + keyPath + "\"");
     ThrowUnless(RegistryStore::Write([&](RegTree& tree, bool& changed) {
         tree.Create(root, names).SetValue(name, type, std::string(data));
         changed = true;
@@ -190,7 +191,7 @@ void SetMachineRegistryValue(RegRoot root, const AnsiString& keyPath, const Ansi
 
 bool GetMachineRegistryValue(RegRoot root, const AnsiString& keyPath, const AnsiString& name, RegValue& value) {
     std::vector<AnsiString> names;
-    if (!SplitRegPath(keyPath, names)) return false;
+    if (!SplitRegPath(keyPath, names) || !RegPathWithinLimits(names)) return false;
     bool found = false;
     ThrowUnless(RegistryStore::Read([&](const RegTree& tree) {
         const RegKey* key = tree.Find(root, names);

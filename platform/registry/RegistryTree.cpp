@@ -20,7 +20,21 @@ unsigned char Upper1252(unsigned char c) {
     }
 }
 
+// The name as the comparison sees it.
+std::string Folded(const AnsiString& name) {
+    std::string out(name);
+    for (char& c : out) c = static_cast<char>(Upper1252(static_cast<unsigned char>(c)));
+    return out;
+}
+
 }  // namespace
+
+bool RegPathWithinLimits(const std::vector<AnsiString>& names) {
+    if (names.size() > kMaxRegDepth) return false;
+    for (const auto& n : names)
+        if (n.size() > kMaxRegKeyName) return false;
+    return true;
+}
 
 const char* RegRootName(RegRoot root) { return kRootNames[static_cast<int>(root)]; }
 
@@ -64,7 +78,11 @@ AnsiString JoinRegPath(const std::vector<AnsiString>& names) {
 }
 
 RegKey::RegKey(const RegKey& other) : name_(other.name_), values_(other.values_) {
-    for (const auto& k : other.subkeys_) subkeys_.push_back(std::make_unique<RegKey>(*k));
+    for (const auto& k : other.subkeys_) {
+        subkeys_.push_back(std::make_unique<RegKey>(*k));
+        subkeyIndex_.emplace(Folded(k->name_), subkeys_.back().get());
+    }
+    indexValues();
 }
 
 RegKey& RegKey::operator=(const RegKey& other) {
@@ -75,10 +93,14 @@ RegKey& RegKey::operator=(const RegKey& other) {
     return *this;
 }
 
+void RegKey::indexValues() {
+    valueIndex_.clear();
+    for (std::size_t i = 0; i < values_.size(); ++i) valueIndex_.emplace(Folded(values_[i].name), i);
+}
+
 const RegKey* RegKey::FindSubkey(const AnsiString& name) const {
-    for (const auto& k : subkeys_)
-        if (RegNamesEqual(k->name_, name)) return k.get();
-    return nullptr;
+    auto it = subkeyIndex_.find(Folded(name));
+    return it == subkeyIndex_.end() ? nullptr : it->second;
 }
 
 RegKey* RegKey::FindSubkey(const AnsiString& name) {
@@ -86,40 +108,42 @@ RegKey* RegKey::FindSubkey(const AnsiString& name) {
 }
 
 RegKey& RegKey::AddSubkey(const AnsiString& name) {
-    if (RegKey* k = FindSubkey(name)) return *k;
+    auto [it, added] = subkeyIndex_.emplace(Folded(name), nullptr);
+    if (!added) return *it->second;
     subkeys_.push_back(std::make_unique<RegKey>(name));
-    return *subkeys_.back();
+    it->second = subkeys_.back().get();
+    return *it->second;
 }
 
 bool RegKey::RemoveSubkey(const AnsiString& name) {
-    auto it = std::find_if(subkeys_.begin(), subkeys_.end(),
-                           [&](const auto& k) { return RegNamesEqual(k->name_, name); });
-    if (it == subkeys_.end()) return false;
-    subkeys_.erase(it);
+    auto found = subkeyIndex_.find(Folded(name));
+    if (found == subkeyIndex_.end()) return false;
+    RegKey* key = found->second;
+    subkeyIndex_.erase(found);
+    std::erase_if(subkeys_, [key](const auto& k) { return k.get() == key; });
     return true;
 }
 
 const RegValue* RegKey::FindValue(const AnsiString& name) const {
-    for (const auto& v : values_)
-        if (RegNamesEqual(v.name, name)) return &v;
-    return nullptr;
+    auto it = valueIndex_.find(Folded(name));
+    return it == valueIndex_.end() ? nullptr : &values_[it->second];
 }
 
 void RegKey::SetValue(const AnsiString& name, DWORD type, std::string data) {
-    for (auto& v : values_) {
-        if (RegNamesEqual(v.name, name)) {
-            v.type = type;
-            v.data = std::move(data);
-            return;
-        }
+    auto [it, added] = valueIndex_.emplace(Folded(name), values_.size());
+    if (added) {
+        values_.push_back({name, type, std::move(data)});
+        return;
     }
-    values_.push_back({name, type, std::move(data)});
+    values_[it->second].type = type;
+    values_[it->second].data = std::move(data);
 }
 
 bool RegKey::RemoveValue(const AnsiString& name) {
-    auto it = std::find_if(values_.begin(), values_.end(), [&](const RegValue& v) { return RegNamesEqual(v.name, name); });
-    if (it == values_.end()) return false;
-    values_.erase(it);
+    auto it = valueIndex_.find(Folded(name));
+    if (it == valueIndex_.end()) return false;
+    values_.erase(values_.begin() + static_cast<std::ptrdiff_t>(it->second));
+    indexValues();
     return true;
 }
 

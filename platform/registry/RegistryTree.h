@@ -5,8 +5,10 @@
 #include "platform/AnsiString.h"
 #include "platform/WinTypes.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #define REG_NONE 0
@@ -26,6 +28,13 @@ bool RegRootFromName(const AnsiString& name, RegRoot& root);
 // Key and value names compare as the platform compares them: case ignored, for the accented
 // letters of code page 1252 too.
 bool RegNamesEqual(const AnsiString& a, const AnsiString& b);
+
+// The platform's limits: a key name of at most 255 characters, a key at most 512 levels
+// below its root. Every way in (the objects' paths, the seed form) keeps to them, so the
+// walks over the tree stay shallow.
+constexpr std::size_t kMaxRegKeyName = 255;
+constexpr std::size_t kMaxRegDepth = 512;
+bool RegPathWithinLimits(const std::vector<AnsiString>& names);
 
 // "a\b\c" into its names. A trailing "\" is allowed; an empty name anywhere else is not.
 bool SplitRegPath(const AnsiString& path, std::vector<AnsiString>& names);
@@ -66,9 +75,14 @@ public:
     bool operator==(const RegKey& other) const;
 
 private:
+    void indexValues();
+
     AnsiString name_;
     std::vector<std::unique_ptr<RegKey>> subkeys_;
     std::vector<RegValue> values_;
+    // By the name as compared (upper case), so a look-up is not a walk over the siblings.
+    std::unordered_map<std::string, RegKey*> subkeyIndex_;
+    std::unordered_map<std::string, std::size_t> valueIndex_;
 };
 
 class RegTree {

@@ -1,0 +1,98 @@
+// The registry keeps to the platform's limits (a key name of 255 characters, 512 levels) and
+// stays quick with many keys, whatever a machine file or a program asks of it.
+#include "platform/registry/Registry.h"
+#include "platform/registry/RegistrySeed.h"
+#include "platform/registry/RegistryStore.h"
+#include "StoredKeys.h"
+#include "support/TempMachine.h"
+
+#include <gtest/gtest.h>
+
+#include <ctime>
+
+namespace {
+// `levels` names "k" below each other.
+AnsiString DeepPath(std::size_t levels) {
+    AnsiString path = "k";
+    for (std::size_t i = 1; i < levels; ++i) path += "\\k";
+    return path;
+}
+
+double CpuSecondsSince(std::clock_t start) { return double(std::clock() - start) / CLOCKS_PER_SEC; }
+}  // namespace
+
+TEST(RegistryLimits, KeysBeyondTheLimitsDoNotOpenAndWriteNothing) {
+    TempMachine m;
+    struct { const char* what; AnsiString path; bool opens; } cases[] = {
+        {"a name of 255 characters", AnsiString(255, 'n'), true},
+        {"a name of 256 characters", AnsiString(256, 'n'), false},
+        {"512 levels", DeepPath(512), true},
+        {"513 levels", DeepPath(513), false},
+        {"100,000 levels", DeepPath(100000), false},
+    };
+    for (const auto& c : cases) {
+        ClearRegistry();
+        TRegistry reg;
+        EXPECT_EQ(reg.OpenKey(c.path, true), c.opens) << c.what;
+        if (c.opens) {
+            EXPECT_NO_THROW(reg.WriteInteger("v", 1)) << c.what;
+        } else {
+            EXPECT_TRUE(StoredSubkeyNames(RegRoot::CurrentUser, "").empty()) << c.what;
+        }
+    }
+    // Relative to an open key the whole depth counts.
+    ClearRegistry();
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey(DeepPath(500), true));
+    EXPECT_TRUE(reg.OpenKey(DeepPath(12), true));
+    EXPECT_FALSE(reg.OpenKey("k", true));
+    EXPECT_THROW(SetMachineRegistryValue(RegRoot::LocalMachine, DeepPath(513), "v", REG_DWORD, "1234"), Exception);
+}
+
+TEST(RegistryLimits, ASeedBeyondTheLimitsIsRefusedWithItsLine) {
+    struct { const char* what; std::string key; bool parses; } cases[] = {
+        {"255 characters", std::string(255, 'n'), true},
+        {"256 characters", std::string(256, 'n'), false},
+        {"512 levels", DeepPath(512), true},
+        {"513 levels", DeepPath(513), false},
+        {"100,000 levels", DeepPath(100000), false},
+    };
+    for (const auto& c : cases) {
+        RegTree tree;
+        std::string seed = "[HKCU\\a]\n\n[HKCU\\" + c.key + "]\n\"v\" = REG_DWORD 1\n";
+        try {
+            ParseRegistrySeed(seed, tree);
+            EXPECT_TRUE(c.parses) << c.what;
+            EXPECT_EQ(FormatRegistrySeed(tree), "[HKEY_CURRENT_USER\\a]\n\n[HKEY_CURRENT_USER\\" + c.key +
+                                                    "]\n\"v\" = REG_DWORD 0x00000001\n")
+                << c.what;
+        } catch (const Exception& e) {
+            EXPECT_FALSE(c.parses) << c.what;
+            EXPECT_NE(e.Message.find("line 3"), std::string::npos) << c.what;
+        }
+    }
+}
+
+TEST(RegistryLimits, ManyKeysAndValuesStayQuick) {
+    TempMachine m;
+    constexpr int kKeys = 100000;
+    std::string seed;
+    for (int i = 0; i < kKeys; ++i) seed += Format("[HKCU\\Big\\k%06d]\n", i);
+    seed += "[HKCU\\Values]\n";
+    for (int i = 0; i < kKeys; ++i) seed += Format("\"v%06d\" = REG_DWORD %d\n", i, i);
+    // Far above what the work takes (a fraction of a second); a look-up that walks the
+    // siblings at every insert takes minutes.
+    std::clock_t start = std::clock();
+    SeedRegistry(seed);
+    TRegistry reg;
+    ASSERT_TRUE(reg.OpenKey("BIG\\K099999", false));
+    reg.WriteString("new", "x");
+    ASSERT_TRUE(reg.OpenKey("\\values", false));
+    EXPECT_EQ(reg.ReadInteger("V054321"), 54321);
+    TStringList names;
+    ASSERT_TRUE(reg.OpenKey("\\Big", false));
+    reg.GetKeyNames(&names);
+    EXPECT_LT(CpuSecondsSince(start), 20.0);
+    ASSERT_EQ(names.Count(), kKeys);
+    EXPECT_EQ(names[kKeys - 1], "k099999");
+}
