@@ -114,12 +114,11 @@ void parseDial(Args& a, DialScript& s, int lineNo) {
     else if (kind == "hang") r.kind = DialRule::Hang;
     else if (kind == "refuse") { r.kind = DialRule::Refuse; r.error = number(a.next("error"), "error"); }
     else throw Bad("unknown outcome \"" + kind + "\"");
-    unsigned times = 1;
     while (a.more()) {
         std::string opt = a.next("option");
         if (opt == "after") r.after = duration(a.next("time"));
         else if (opt == "states") { r.states = stateList(a.next("states")); statesGiven = true; }
-        else if (opt == "times") times = number(a.next("count"), "count");
+        else if (opt == "times") r.times = number(a.next("count"), "count");
         else if (opt == "speed" && r.kind == DialRule::Connect) r.speed = number(a.next("speed"), "speed");
         else if (opt == "drop" && r.kind == DialRule::Connect) {
             r.drop = duration(a.next("time"));
@@ -137,7 +136,8 @@ void parseDial(Args& a, DialScript& s, int lineNo) {
     }
     if (r.kind == DialRule::Refuse && r.error == 0) throw Bad("a refused dial needs an error");
     if (r.kind == DialRule::Fail && r.error == 0) throw Bad("a failed dial needs an error");
-    if (times > 1000) throw Bad("too many times");
+    if (r.times > 1000) throw Bad("too many times");
+    if (r.times == 0) return;
     if (!statesGiven) {
         std::vector<RASCONNSTATE> usual = UsualStates();
         if (r.kind == DialRule::Fail) {
@@ -151,7 +151,7 @@ void parseDial(Args& a, DialScript& s, int lineNo) {
             r.states = usual;
         }
     }
-    for (unsigned i = 0; i < times; ++i) s.dials.push_back(r);
+    s.dials.push_back(std::move(r));
 }
 
 void parseOutside(Args& a, DialScript& s) {
@@ -240,7 +240,11 @@ DialRule DialScript::RuleFor(unsigned index) const {
         r.states = UsualStates();
         return r;
     }
-    return dials[std::min<std::size_t>(index, dials.size() - 1)];
+    for (const DialRule& r : dials) {
+        if (index < r.times) return r;
+        index -= r.times;
+    }
+    return dials.back();
 }
 
 DialScript ParseDialScript(const std::string& text) {

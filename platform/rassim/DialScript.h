@@ -25,6 +25,7 @@ struct DialRule {
     bool refuseWithHandle = false;       // Refuse: a handle is written all the same
     DWORD statusError = 0;               // what RasGetConnectStatusA answers for it; 0 its state
     int line = 0;                        // where the rule was written; 0 for the default
+    unsigned times = 1;                  // how many dials in a row it decides
 };
 
 struct OutsideConnection {
@@ -38,7 +39,9 @@ struct OutsideConnection {
 };
 
 struct DialScript {
-    std::vector<DialRule> dials;  // one per dial, in order ("times N" already expanded)
+    // In order, one per line: a rule with "times N" decides N dials in a row, so the
+    // script takes room by its length, whatever it repeats.
+    std::vector<DialRule> dials;
     int64_t hangUpMs = 0;         // how long a handle stays valid after RasHangUpA
     bool late = false;            // a dial hung up before it ended gets one more notification
     DWORD lateError = 0;

@@ -36,18 +36,18 @@ DialService::DialService() {
     epoch_ = thread_.Now();
 }
 
-DialScript DialService::Script() {
+std::shared_ptr<const DialScript> DialService::Script() {
     std::lock_guard lock(mutex_);
     return scriptLocked();
 }
 
-DialScript DialService::scriptLocked() {
+std::shared_ptr<const DialScript> DialService::scriptLocked() {
     std::string text = readScriptFile();
     if (!scriptRead_ || text != scriptText_) {
         scriptRead_ = true;
-        scriptText_ = text;
-        script_ = ParseDialScript(text);
-        for (auto& e : script_.errors) CallRecord("dial-script").Str("skipped", e).Done(ERROR_INVALID_PARAMETER);
+        scriptText_ = std::move(text);
+        script_ = std::make_shared<const DialScript>(ParseDialScript(scriptText_));
+        for (auto& e : script_->errors) CallRecord("dial-script").Str("skipped", e).Done(ERROR_INVALID_PARAMETER);
     }
     return script_;
 }
@@ -92,8 +92,7 @@ std::vector<ConnectionView> DialService::connectionsLocked(const DialScript& scr
 
 std::vector<ConnectionView> DialService::Connections() {
     std::lock_guard lock(mutex_);
-    DialScript script = scriptLocked();
-    return connectionsLocked(script, thread_.Now());
+    return connectionsLocked(*scriptLocked(), thread_.Now());
 }
 
 bool DialService::Find(HRASCONN handle, ConnectionView& view) {
@@ -125,7 +124,8 @@ void DialService::PublishLineSpeed() {
 
 DWORD DialService::Dial(const DialRequest& request, HRASCONN& handle, CallRecord& record) {
     std::lock_guard lock(mutex_);
-    DialScript script = scriptLocked();
+    std::shared_ptr<const DialScript> held = scriptLocked();
+    const DialScript& script = *held;
     int64_t now = thread_.Now();
     // One modem carries one call: a connection that still holds the device refuses the dial.
     for (auto& c : connectionsLocked(script, now))
@@ -240,7 +240,8 @@ void DialService::vanish(HRASCONN h) {
 
 DWORD DialService::HangUp(HRASCONN h, CallRecord& record) {
     std::lock_guard lock(mutex_);
-    DialScript script = scriptLocked();
+    std::shared_ptr<const DialScript> held = scriptLocked();
+    const DialScript& script = *held;
     int64_t now = thread_.Now();
     if (h >= kOutsideBase && h < kOutsideBase + script.outside.size()) {
         std::size_t index = h - kOutsideBase;

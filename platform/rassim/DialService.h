@@ -9,6 +9,7 @@
 #include "platform/RasApi.h"
 
 #include <map>
+#include <memory>
 #include <mutex>
 #include <vector>
 
@@ -43,8 +44,9 @@ public:
     std::vector<ConnectionView> Connections();
     // The speed of the first connected connection; 0 when none.
     DWORD LineSpeed();
-    // The script as the machine file holds it now; lines that it skipped are logged once.
-    DialScript Script();
+    // The script as the machine file holds it now, parsed once per change of the file; lines
+    // that it skipped are logged once.
+    std::shared_ptr<const DialScript> Script();
     int64_t Now() { return thread_.Now(); }
     void Reset();
     void WaitIdle() { thread_.WaitIdle(); }
@@ -61,7 +63,7 @@ private:
     };
     enum : HRASCONN { kOutsideBase = 0x100, kDialBase = 0x10000 };
 
-    DialScript scriptLocked();
+    std::shared_ptr<const DialScript> scriptLocked();
     std::vector<ConnectionView> connectionsLocked(const DialScript& script, int64_t now);
     bool outsideVisible(const DialScript& script, std::size_t index, int64_t now) const;
     void schedule(HRASCONN handle, const DialRule& rule, int64_t start);
@@ -79,7 +81,7 @@ private:
     int64_t epoch_ = 0;
     std::string scriptText_;
     bool scriptRead_ = false;
-    DialScript script_;
+    std::shared_ptr<const DialScript> script_;
 
     std::mutex speedMutex_;
     int64_t speedWritten_ = -1;

@@ -51,7 +51,7 @@ VYN_RAS_EXPORT DWORD RasGetErrorStringA(UINT uErrorValue, LPSTR lpszErrorString,
     log.Num("uErrorValue", uErrorValue).Ptr("lpszErrorString", lpszErrorString).Num("cBufSize", cBufSize);
     if (!lpszErrorString) return log.Done(ERROR_INVALID_PARAMETER);
     AnsiString text;
-    if (!ErrorText(TheDialService().Script(), uErrorValue, text)) return log.Done(ERROR_INVALID_PARAMETER);
+    if (!ErrorText(*TheDialService().Script(), uErrorValue, text)) return log.Done(ERROR_INVALID_PARAMETER);
     if (text.size() + 1 > cBufSize) return log.Num("needed", text.size() + 1).Done(ERROR_INSUFFICIENT_BUFFER);
     std::memcpy(lpszErrorString, text.c_str(), text.size() + 1);
     return log.Str("text", text).Done(ERROR_SUCCESS);

@@ -158,8 +158,8 @@ VYN_RAS_EXPORT DWORD RasEditPhonebookEntryA(void* hwnd, LPCSTR lpszPhonebook, LP
     log.Ptr("hwnd", hwnd).Text("lpszPhonebook", lpszPhonebook).Text("lpszEntryName", lpszEntryName);
     if (!lpszEntryName) return log.Done(ERROR_INVALID_PARAMETER);
     if (lpszPhonebook) return log.Done(ERROR_CANNOT_OPEN_PHONEBOOK);
-    DialScript script = TheDialService().Script();
-    if (script.editGiven) return log.Done(script.editResult);
+    std::shared_ptr<const DialScript> script = TheDialService().Script();
+    if (script->editGiven) return log.Done(script->editResult);
     PhonebookEntry entry;
     return log.Done(FindPhonebookEntry(lpszEntryName, entry) ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
 }
