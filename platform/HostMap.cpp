@@ -20,6 +20,7 @@ HostTarget ResolveHost(const AnsiString& host, int defaultPort) {
             t.address = target.substr(0, colon);
             t.port = static_cast<int>(StrToIntDef(target.substr(colon + 1), defaultPort));
         }
+        if (t.port < 1 || t.port > 65535) continue;  // no port a socket takes: not a target
         return t;
     }
     return {AnsiToUtf8(host), defaultPort};

@@ -1,7 +1,8 @@
 #pragma once
 // Where the provider's host names lead on the simulated machine: "hosts.txt" in the machine
-// directory, one "name address:port" per line ("#" starts a comment). Clients keep the host
-// name in the URL and the Host header and only connect elsewhere.
+// directory, one "name address:port" per line ("#" starts a comment; a line whose port is
+// outside 1-65535 counts for nothing). Clients keep the host name in the URL and the Host
+// header and only connect elsewhere.
 #include "AnsiString.h"
 #include <string>
 

@@ -101,6 +101,10 @@ erro parse(const std::string& line) {
 }
 } // namespace
 
+void ParseFailedDials(const std::string& bytes, std::vector<erro>& records) {
+    for (const std::string& line : reads(bytes)) records.push_back(parse(line));
+}
+
 TErros::TErros(const TServices& services)
     : log_(services.Log()), conf_(services.Settings()), phones_(services.Phones()) {}
 
@@ -138,7 +142,7 @@ bool TErros::load(std::string& loaded) {
         if (!TryReadWholeFile(path, loaded)) return false;
         records.reserve(20);
         try {
-            for (const std::string& line : reads(loaded)) records.push_back(parse(line));
+            ParseFailedDials(loaded, records);
             return true;
         } catch (const Exception& e) {
             message = e.Message;

@@ -30,6 +30,12 @@ struct erro {
     int32_t coderr;
 };
 
+// Reads the records of a failed-dial file's bytes into `records`, as LoadFile reads them:
+// CR LF read as LF, a line longer than the reader's buffer taken in pieces. A line whose
+// number columns do not convert raises Exception with the conversion's message; `records`
+// then holds the lines before it.
+void ParseFailedDials(const std::string& bytes, std::vector<erro>& records);
+
 class TErros {
 public:
     // Uses the status log, the settings (the login) and the phone list (the area code).

@@ -96,11 +96,15 @@ TEST(SysUtils, FileAgeFollowsModificationTime) {
 
 TEST(HostMap, ListedHostsLeadToTheirTargetOthersToThemselves) {
     TempMachine m;
-    m.writeMachineFile("hosts.txt", "# provider\nDiscador.Vyn.Example 127.0.0.1:8080\npop.vyn.example 127.0.0.1\n");
+    m.writeMachineFile("hosts.txt", "# provider\nDiscador.Vyn.Example 127.0.0.1:8080\npop.vyn.example 127.0.0.1\n"
+                                    "big.example 127.0.0.2:65536\nbig.example 127.0.0.3:99999\nbig.example 127.0.0.4:-5\n"
+                                    "zero.example 127.0.0.5:0\nzero.example 127.0.0.6:65535\n");
     struct { const char* host; int port; const char* addr; int expectedPort; } cases[] = {
         {"discador.vyn.example", 80, "127.0.0.1", 8080},
         {"POP.vyn.example", 110, "127.0.0.1", 110},
         {"www.other.example", 80, "www.other.example", 80},
+        {"big.example", 80, "big.example", 80},  // no port a socket takes
+        {"zero.example", 80, "127.0.0.6", 65535},
     };
     for (auto& c : cases) {
         HostTarget t = ResolveHost(c.host, c.port);
