@@ -13,6 +13,7 @@
 
 #include <cstdio>
 #include <dlfcn.h>
+#include <sstream>
 #include <zlib.h>
 
 namespace {
@@ -26,18 +27,11 @@ HMODULE zlibModule() {
     return module;
 }
 
-// The words of the content, to ask for what it names.
+// The first words of the content, to ask for what it names.
 std::vector<std::string> words(const std::string& text) {
+    std::istringstream in(text);
     std::vector<std::string> out;
-    std::string w;
-    for (char c : text + " ") {
-        if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-            if (!w.empty() && out.size() < 8) out.push_back(w);
-            w.clear();
-        } else {
-            w += c;
-        }
-    }
+    for (std::string w; out.size() < 8 && in >> w;) out.push_back(w);
     return out;
 }
 } // namespace

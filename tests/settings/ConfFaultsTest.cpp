@@ -68,65 +68,57 @@ std::vector<AnsiString> StoredLogins(const TIniFile& ini) {
 }
 } // namespace
 
-TEST(ConfFaults, AKilledSaveLeavesOneWholeSave) {
-    ConfMachine m;
-    TConf conf(m.services());
-    conf.Load();
-    struct Values {
-        int ddd, carrier, outside;
-        bool tone;
-        const char* callWaiting;
-        const char* modem;
+TEST(ConfFaults, AKillDuringAChangeLeavesTheOldFileOrTheNewOne) {
+    // Two saves that differ in every key, and logins remembered one after another.
+    auto save = [](TConf& c, int i) {
+        c.SetDialing(i % 2 ? 21 : 11, i % 2 ? 31 : 21, i % 2 ? 9 : 0, i % 2 == 0, i % 2 ? "*71" : "*70");
+        c.SetModem(i % 2 ? "Modem B" : "Modem A");
+        c.Save();
     };
-    const Values saves[] = {{11, 21, 0, true, "*70", "Modem A"}, {21, 31, 9, false, "*71", "Modem B"}};
-    auto save = [&](const Values& v) {
-        conf.SetDialing(v.ddd, v.carrier, v.outside, v.tone, v.callWaiting);
-        conf.SetModem(v.modem);
-        conf.Save();
+    auto wholeSave = [](const TIniFile& ini) {
+        int ddd = ini.ReadInteger("Principal", "DDD", 0);
+        bool odd = ddd == 21;
+        return (odd || ddd == 11) && ini.ReadInteger("Principal", "Operadora", 0) == (odd ? 31 : 21) &&
+               ini.ReadInteger("Principal", "LinhaExterna", -1) == (odd ? 9 : 0) &&
+               ini.ReadBool("Principal", "DiscagemPorTom", odd) == !odd &&
+               ini.ReadString("Principal", "Chamada", "") == (odd ? "*71" : "*70") &&
+               ini.ReadString("Principal", "Modem", "") == (odd ? "Modem B" : "Modem A");
     };
-    save(saves[0]);
-    std::minstd_rand random(16);
-    for (int kill = 0; kill < 40; ++kill) {
-        KillDuring([&](int i) { save(saves[i % 2]); }, 1 + static_cast<int>(random() % 3));
-        TIniFile ini = m.ini();
-        int matches = 0;
-        for (const Values& v : saves)
-            matches += ini.ReadInteger("Principal", "DDD", -2) == v.ddd &&
-                       ini.ReadInteger("Principal", "Operadora", -2) == v.carrier &&
-                       ini.ReadInteger("Principal", "LinhaExterna", -2) == v.outside &&
-                       ini.ReadBool("Principal", "DiscagemPorTom", !v.tone) == v.tone &&
-                       ini.ReadString("Principal", "Chamada", "") == v.callWaiting &&
-                       ini.ReadString("Principal", "Modem", "") == v.modem;
-        ASSERT_EQ(matches, 1) << "kill " << kill << " left a mix:\n" << m.machine.readProgramFile("Mirvane.ini");
-    }
-    // What an interrupted replacement left goes with the next one.
-    save(saves[1]);
-    EXPECT_TRUE(Temporaries(m.machine).empty());
-}
-
-TEST(ConfFaults, AKilledRememberUserLosesNoLogin) {
-    ConfMachine m;
-    m.machine.writeProgramFile("Mirvane.ini", "[Usuarios]\r\nUsuario00=ana\r\nUsuario01=bia\r\nUsuario02=caio\r\n");
-    TConf conf(m.services());
-    conf.Load();
-    std::minstd_rand random(61);
-    int next = 0;
-    for (int kill = 0; kill < 24; ++kill) {
-        int first = next;
-        int done = KillDuring(
-            [&](int i) {
-                conf.SetUser(Format("novo%03d", first + i));
-                conf.RememberUser();
-            },
-            1 + static_cast<int>(random() % 3));
-        next += done + 1;  // the one under way may have been stored or not
-        std::vector<AnsiString> stored = StoredLogins(m.ini());
-        std::set<AnsiString> logins(stored.begin(), stored.end());
-        for (const char* kept : {"ana", "bia", "caio"})
-            ASSERT_TRUE(logins.count(kept)) << "kill " << kill << " lost " << kept << ":\n"
-                                            << m.machine.readProgramFile("Mirvane.ini");
-        for (int i = first; i < first + done; ++i)
-            ASSERT_TRUE(logins.count(Format("novo%03d", i))) << "kill " << kill << " lost novo" << i;
+    int stored = 0;  // novo000 .. are surely stored below this
+    auto remember = [&stored](TConf& c, int i) {
+        c.SetUser(Format("novo%03d", stored + i));
+        c.RememberUser();
+    };
+    auto everyLogin = [&stored](const TIniFile& ini) {
+        std::vector<AnsiString> found = StoredLogins(ini);
+        std::set<AnsiString> logins(found.begin(), found.end());
+        for (int i = 0; i < stored; ++i)
+            if (!logins.count(Format("novo%03d", i))) return false;
+        return logins.count("ana") && logins.count("bia");
+    };
+    struct {
+        const char* name;
+        std::function<void(TConf&, int)> step;
+        std::function<bool(const TIniFile&)> whole;
+        int kills;
+    } cases[] = {{"save", save, wholeSave, 40}, {"remembered logins", remember, everyLogin, 24}};
+    for (auto& c : cases) {
+        ConfMachine m;
+        m.machine.writeProgramFile("Mirvane.ini", "[Usuarios]\r\nUsuario00=ana\r\nUsuario01=bia\r\n");
+        TConf conf(m.services());
+        conf.Load();
+        stored = 0;
+        std::minstd_rand random(16);
+        for (int kill = 0; kill < c.kills; ++kill) {
+            c.step(conf, 0);  // the step a kill may have cut is made whole
+            ++stored;
+            stored += KillDuring([&](int i) { c.step(conf, i); }, 1 + static_cast<int>(random() % 3));
+            ASSERT_TRUE(c.whole(m.ini())) << c.name << ", kill " << kill << ":\n"
+                                          << m.machine.readProgramFile("Mirvane.ini");
+        }
+        // What an interrupted replacement left goes with the next change.
+        c.step(conf, 0);
+        EXPECT_TRUE(Temporaries(m.machine).empty()) << c.name;
     }
 }
 
