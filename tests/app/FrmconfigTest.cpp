@@ -1,6 +1,7 @@
 #include "support/app/FormConfigCase.h"
 
 #include "connection/Ieconnection.h"
+#include "settings/Conf.h"
 #include "settings/Xmlvyn.h"
 
 #include <cstring>
@@ -194,7 +195,7 @@ TEST_F(FormConfigCase, ACallWaitingCodeWithALineBreakIsRefused) {
         if (c.stored) continue;
         EXPECT_EQ(machine.readProgramFile("Mirvane.ini"), before);
         EXPECT_TRUE(sim_->Calls("RasSetEntryPropertiesA").empty());
-        EXPECT_EQ(Conf->CallWaiting(), "*70,");
+        EXPECT_EQ(Services().Settings().GetChamada(), "*70,");
     }
 }
 

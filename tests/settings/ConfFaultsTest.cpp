@@ -154,7 +154,7 @@ TEST(ConfFaults, ProcessesRememberingAtOnceKeepEveryLogin) {
     EXPECT_EQ(StoredLogins(m.ini()).size(), 60u);
     TConf later(m.services());
     later.Load();
-    EXPECT_EQ(later.RememberedLogins().size(), 60u);
+    EXPECT_EQ(later.GetUsers().size(), 60u);
     EXPECT_TRUE(m.log.Lines().empty());
 }
 
