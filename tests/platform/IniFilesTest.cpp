@@ -242,6 +242,30 @@ TEST(IniFile, AFileThatCannotBeReadIsNotWrittenOver) {
     EXPECT_EQ(m.readProgramFile("Mirvane.ini"), before);
 }
 
+TEST(IniFile, AFullDiskLeavesTheOldFileAndNoTemporary) {
+    const std::string before = "[Principal]\r\nModem=A\r\n[Usuarios]\r\nUsuario00=ana\r\n";
+    const std::string changed = "[Principal]\r\nModem=Modem B\r\n[Usuarios]\r\nUsuario00=ana\r\nUsuario01=bia\r\n";
+    const off_t needed = static_cast<off_t>(changed.size());
+    struct { off_t room; bool written; } cases[] = {{0, false}, {needed - 1, false}, {needed, true}};
+    for (const auto& c : cases) {
+        TempMachine m;
+        m.writeProgramFile("Mirvane.ini", before);
+        TIniFile ini(m.programFile("Mirvane.ini"));
+        auto batch = [](TIniBatch& b) {
+            b.WriteString("Principal", "Modem", "Modem B");
+            b.WriteString("Usuarios", "Usuario01", "bia");
+        };
+        {
+            FileSizeLimit full(c.room);  // the disk takes `room` bytes of the new file
+            if (c.written) EXPECT_NO_THROW(ini.Update(batch)) << c.room;
+            else EXPECT_THROW(ini.Update(batch), EIniFileException) << c.room;
+        }
+        EXPECT_EQ(m.readProgramFile("Mirvane.ini"), c.written ? changed : before) << c.room;
+        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(m.path("Mirvane.ini")).parent_path()))
+            EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
+    }
+}
+
 TEST(IniFile, TwoWritersLoseNoKey) {
     TempMachine m;
     auto writer = [&m](char tag) {
