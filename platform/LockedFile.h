@@ -12,6 +12,8 @@
 // read again.
 //
 // Paths are native (UTF-8, "/").
+#include "SysUtils.h"
+
 #include <functional>
 #include <string>
 #include <string_view>
@@ -27,7 +29,6 @@ FileRead ReadFileContents(const std::string& path, std::string& out);
 // leaves the old content or the new one (LockedFile::Replace does; a log rewritten at every
 // line does not pay for it). False, with errno set, when it failed (the old file stays, the
 // temporary is removed). Takes no lock.
-enum class FileSync { Renamed, Flushed };
 bool ReplaceFileContents(const std::string& path, std::string_view data, FileSync sync);
 
 class LockedFile {

@@ -163,8 +163,8 @@ std::string ReadWholeFile(const AnsiString& path) {
     return out;
 }
 
-void WriteWholeFile(const AnsiString& path, std::string_view data) {
-    if (!ReplaceFileContents(NativePath(path), data, FileSync::Renamed))
+void WriteWholeFile(const AnsiString& path, std::string_view data, FileSync sync) {
+    if (!ReplaceFileContents(NativePath(path), data, sync))
         throw EFCreateError("Cannot create file \"" + path + "\". " + errnoText());
 }
 

@@ -46,8 +46,11 @@ bool ReplaceFile(const AnsiString& from, const AnsiString& to); // atomic rename
 std::string ReadWholeFile(const AnsiString& path);
 bool TryReadWholeFile(const AnsiString& path, std::string& out);
 // Writes a whole file through a temporary file and a rename, so readers never see half a
-// file; throws EFCreateError naming the file when it cannot be written.
-void WriteWholeFile(const AnsiString& path, std::string_view data);
+// file; Flushed puts the data on disk before the rename, so a crash of the machine leaves
+// the old file or the new one. Throws EFCreateError naming the file when it cannot be
+// written.
+enum class FileSync { Renamed, Flushed };
+void WriteWholeFile(const AnsiString& path, std::string_view data, FileSync sync = FileSync::Flushed);
 // Appends `data` whole or not at all: a write cut short (a full disk) is taken back, so
 // the file keeps its earlier size. Appenders take an flock on the file. Throws
 // EFOpenError/EWriteError naming the file.

@@ -53,8 +53,10 @@ std::vector<AnsiString> TLogger::Lines() const {
 void TLogger::writeFile() {
     // A log that cannot be written must not stop the caller (often the dial notifier): the
     // line stays in memory and the next successful write stores the whole run.
+    // Rewritten at every line: not flushed to disk each time, a crash of the machine may
+    // lose its last lines.
     try {
-        lines_.SaveToFile(fileName_);
+        WriteWholeFile(fileName_, lines_.Text(), FileSync::Renamed);
     } catch (const Exception&) {
     }
 }
