@@ -11,8 +11,8 @@ VYN_FUZZ_TARGET(PhoneList, "phone_list") {
     bool loaded = list.Load("tels");
     FUZZ_CHECK(loaded == log.Lines().empty());
     // Every city selected as the settings select one; its numbers in turn.
-    for (const _estados& state : list.States()) {
-        for (const _prov& city : state.cidades) {
+    for (const phonelist::_estados& state : list.States()) {
+        for (const phonelist::_prov& city : state.cidades) {
             list.SelectCity(state.sigla, city.nome);
             list.GetPhone();
         }
