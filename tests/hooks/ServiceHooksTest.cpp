@@ -65,6 +65,8 @@ struct AddressCase {
     const char* box;          // Tebrin's message; "" none
 };
 
+void PrintTo(const AddressCase& c, std::ostream* out) { *out << c.name; }
+
 class AddressRequest : public ServiceHooks, public ::testing::WithParamInterface<AddressCase> {};
 
 TEST_P(AddressRequest, CallsTheEntrysHandlerOnlyWhenNoConnectionIsUp) {
@@ -121,6 +123,8 @@ struct CustomCase {
     bool dialed;             // by the service itself
     bool started;            // the recorded program, with "-dial "
 };
+
+void PrintTo(const CustomCase& c, std::ostream* out) { *out << c.name; }
 
 class CustomDial : public ServiceHooks, public ::testing::WithParamInterface<CustomCase> {};
 
