@@ -39,8 +39,23 @@ struct RASADPARAMS {
     LONG yDlg;
 };
 
+// The dial parameters as the platform hands them to a custom-dial library: the wide form of
+// RASDIALPARAMSA, field for field.
+struct RASDIALPARAMSW {
+    DWORD dwSize;
+    WCHAR szEntryName[RAS_MaxEntryName + 1];
+    WCHAR szPhoneNumber[RAS_MaxPhoneNumber + 1];
+    WCHAR szCallbackNumber[RAS_MaxCallbackNumber + 1];
+    WCHAR szUserName[UNLEN + 1];
+    WCHAR szPassword[PWLEN + 1];
+    WCHAR szDomain[DNLEN + 1];
+};
+
 #pragma pack(pop)
 
+static_assert(sizeof(RASDIALPARAMSW) == 2096);
+static_assert(offsetof(RASDIALPARAMSW, szPhoneNumber) == 518);
+static_assert(offsetof(RASDIALPARAMSW, szDomain) == 2062);
 static_assert(sizeof(RASDIALDLG) == 36);
 static_assert(offsetof(RASDIALDLG, dwError) == 24);
 static_assert(offsetof(RASDIALDLG, reserved2) == 32);
@@ -49,7 +64,7 @@ static_assert(offsetof(RASADPARAMS, yDlg) == 16);
 
 extern "C" {
 // Dials in place of the service. The platform passes its own dial extensions and dial
-// parameters (the wide record); the hooks read neither, so they are typed as plain pointers.
+// parameters (RASDIALPARAMSW); the hooks read neither, so they are typed as plain pointers.
 typedef DWORD (*PFN_RasCustomDial)(HINSTANCE hInstDll, void* lpRasDialExtensions, LPCWSTR lpszPhonebook,
                                    void* lpRasDialParams, DWORD dwNotifierType, void* lpvNotifier,
                                    LPHRASCONN lphRasConn, DWORD dwFlags);

@@ -2,6 +2,7 @@
 // connection, the one the platform's AutoDial uses when a program needs the Internet.
 #include "AutodialTable.h"
 #include "CallLog.h"
+#include "HookCalls.h"
 #include "RecordFields.h"
 
 #include "RasExport.h"
@@ -9,6 +10,7 @@
 #include "platform/RasApi.h"
 
 #include <cstring>
+#include <thread>
 #include <type_traits>
 
 // The records of an address. An address not in the table gives ERROR_FILE_NOT_FOUND with
@@ -80,3 +82,18 @@ VYN_RAS_EXPORT DWORD RasSetAutodialAddressA(LPCSTR lpszAddress, DWORD dwReserved
     return log.Done(SetAutodialAddress(address, records) ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_CANNOT_WRITE_PHONEBOOK));
 }
 static_assert(std::is_same_v<decltype(&RasSetAutodialAddressA), PFN_RasSetAutodialAddressA>);
+
+// A test control: an application asks for `lpszAddress` (a host name or an IP address).
+// The platform's AutoDial answers on a thread of its own while the application waits.
+VYN_RAS_EXPORT DWORD VynSimRequestAddress(LPCSTR lpszAddress) {
+    AnsiString address = lpszAddress ? lpszAddress : "";
+    DWORD rc = ERROR_NOT_SUPPORTED;
+    std::thread([&] {
+        try {
+            rc = AnswerAddressRequest(address);
+        } catch (...) {
+        }
+    }).join();
+    return rc;
+}
+static_assert(std::is_same_v<decltype(&VynSimRequestAddress), PFN_VynSimRequestAddress>);

@@ -3,6 +3,7 @@
 #include "CallLog.h"
 #include "Devices.h"
 #include "DialService.h"
+#include "HookCalls.h"
 #include "Phonebook.h"
 #include "RecordFields.h"
 
@@ -38,7 +39,8 @@ bool textsTerminated(const RASDIALPARAMSA& p) {
 
 // Starts a dial and returns at once; the notifier (type 1, RasDialFunc1) then receives each
 // state on the service's thread. Only the default phonebook and notifier type 1 are
-// simulated. *lphRasConn must be 0 on entry and receives the new handle.
+// simulated. *lphRasConn must be 0 on entry and receives the new handle. An entry with a
+// custom-dial library is not dialed: the library's RasCustomDial is, and its result returned.
 VYN_RAS_EXPORT DWORD RasDialA(void* lpRasDialExtensions, LPCSTR lpszPhonebook, RASDIALPARAMSA* lpRasDialParams,
                           DWORD dwNotifierType, void* lpvNotifier, LPHRASCONN lphRasConn) {
     CallRecord log("RasDialA");
@@ -63,6 +65,9 @@ VYN_RAS_EXPORT DWORD RasDialA(void* lpRasDialExtensions, LPCSTR lpszPhonebook, R
     PhonebookEntry entry;
     if (!request.entry.empty() && !FindPhonebookEntry(request.entry, entry))
         return log.Done(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY);
+    // An entry set up with a custom-dial library is that library's to dial.
+    if (AnsiString library; !request.entry.empty() && CustomDialLibraryOf(request.entry, library))
+        return CustomDial(library, lpRasDialExtensions, p, dwNotifierType, lpvNotifier, lphRasConn, log);
     deviceFor(request.entry, entry, request);
     HRASCONN handle = 0;
     DWORD rc = TheDialService().Dial(request, handle, log);

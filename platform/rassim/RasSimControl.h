@@ -5,6 +5,9 @@
 //     VynSimControl   the interface below
 //     VynSimReset     the same as VynSimControl()->Reset()
 //     VynSimLineSpeed the speed of the first connected connection, bits per second, 0 none
+//     VynSimRequestAddress  an application's request for an address: when no connection is
+//                     up, the AutoDial handler of the address's entry is called as the
+//                     platform calls it (see HookCalls.h); returns what the call came to
 // Bind them like the programs bind the rest: GetProcAddress(LoadLibraryA("RASAPI32.DLL"), ...).
 // Beside them it exports VynAttachHost, by which LoadLibraryA gives it the program's clock
 // (platform/HostLink.h). Nothing else of it is visible: the service's state, its call log
@@ -63,4 +66,5 @@ extern "C" {
 typedef RasSimControl* (*PFN_VynSimControl)();
 typedef DWORD (*PFN_VynSimReset)();
 typedef DWORD (*PFN_VynSimLineSpeed)();
+typedef DWORD (*PFN_VynSimRequestAddress)(LPCSTR lpszAddress);
 }

@@ -39,7 +39,8 @@ TEST(Exports, EachLibraryExportsExactlyItsEntryPoints) {
          {"RasDialA", "RasHangUpA", "RasGetConnectStatusA", "RasGetErrorStringA", "RasEnumConnectionsA",
           "RasEnumEntriesA", "RasDeleteEntryA", "RasGetEntryPropertiesA", "RasSetEntryPropertiesA",
           "RasEditPhonebookEntryA", "RasEnumDevicesA", "RasGetConnectionStatistics", "RasGetAutodialAddressA",
-          "RasSetAutodialAddressA", "VynSimControl", "VynSimReset", "VynSimLineSpeed", "VynAttachHost"}},
+          "RasSetAutodialAddressA", "VynSimControl", "VynSimReset", "VynSimLineSpeed", "VynSimRequestAddress",
+          "VynAttachHost"}},
         {"Olvaret.dll", {"RasCustomDial", "RasCustomDialDlg"}},
         {"Tebrin.dll", {"AutoDialHandlerA", "AutoDialHandlerW"}},
     };
