@@ -17,6 +17,7 @@ struct StartSpec {
 struct StartResult {
     double paintMs = 0;                    // spawn to first paint
     long peakKb = 0;                       // VmHWM at the first paint
+    double cpuMs = 0;                      // time on a CPU by then, all threads (schedstat)
     int threads = 0;                       // at the first paint
     std::map<std::string, double> marks;   // each mark, ms after the spawn
     std::string smaps;                     // when keepMap
