@@ -8,7 +8,6 @@
 #include "Msgdlg.h"
 
 #include "platform/Application.h"
-#include "platform/HttpClient.h"
 #include "platform/SysUtils.h"
 #include "platform/qt/ClassLibrary.h"
 #include "platform/qt/SingleInstance.h"
@@ -44,7 +43,6 @@ int WinMain() {
 }
 
 int main(int argc, char** argv) {
-    HttpGlobalInit();
     TClassLibrary library(argc, argv);
     InstallWindowRecorder();
     return WinMain();

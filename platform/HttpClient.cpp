@@ -3,10 +3,9 @@
 #include "Clock.h"
 #include "ClockWake.h"
 #include "HostMap.h"
+#include "HttpLibraryCalls.h"
 #include "RequestStop.h"
 #include "ServerText.h"
-
-#include <curl/curl.h>
 
 #include <algorithm>
 #include <memory>
@@ -159,12 +158,9 @@ HttpTimeouts DefaultHttpTimeouts() {
     return gTimeouts;
 }
 
-void HttpGlobalInit() {
-    static std::once_flag once;
-    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
-}
+void HttpGlobalInit() { LoadHttpLibrary(); }
 
-THttpClient::THttpClient() : Timeouts(DefaultHttpTimeouts()) { HttpGlobalInit(); }
+THttpClient::THttpClient() : Timeouts(DefaultHttpTimeouts()) {}
 
 THttpClient::~THttpClient() = default;
 
@@ -183,6 +179,7 @@ void THttpClient::perform(const AnsiString& url, const std::string* requestBody,
     responseText_.clear();
     TRequestStop* stop = CurrentRequestStop();
     if (stop && stop->Stopped()) throw Exception(kRequestStoppedText);
+    HttpGlobalInit();
     std::unique_ptr<CURL, CurlDeleter> curl(curl_easy_init());
     if (!curl) throw Exception("Out of memory while creating the HTTP client.");
     CURL* c = curl.get();

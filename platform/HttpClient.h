@@ -42,8 +42,14 @@ HttpTimeouts DefaultHttpTimeouts();
 // The deadline, in ms from the request's start, of a request expected to move `bytes`.
 int64_t HttpDeadlineMs(const HttpTimeouts& t, std::size_t bytes);
 
-// Prepares the transfer library; call once before threads start (clients call it too).
+// Loads and prepares the transfer library unless done (platform/HttpLibrary.h); each request
+// does it first, so a program loads it only when it makes one. Raises Exception when the
+// library cannot be loaded: the request fails with that text like any connection error.
 void HttpGlobalInit();
+// The transfer library to load: "libcurl.so.4" unless a test names another (a missing one,
+// one without the entry points). Takes effect at the next load that has not succeeded.
+void SetHttpLibraryName(const std::string& soname);
+std::string HttpLibraryName();
 
 class THttpClient {
 public:

@@ -18,7 +18,6 @@
 
 namespace {
 enum { kMouseDown, kMouseMove, kMouseUp };
-constexpr int kPaintBand = 32;
 
 TShiftState shiftOf(Qt::KeyboardModifiers mods, Qt::MouseButtons buttons) {
     TShiftState s = 0;
@@ -48,7 +47,8 @@ protected:
         // window's painting belongs to the UI thread alone.
         QPainter p(this);
         const QImage& b = form_->Backing();
-        for (int y = 0; y < b.height(); y += kPaintBand) p.drawImage(QPoint(0, y), b, QRect(0, y, b.width(), kPaintBand));
+        for (int y = 0; y < b.height(); y += classlib::kPaintBand)
+            p.drawImage(QPoint(0, y), b, QRect(0, y, b.width(), classlib::kPaintBand));
     }
     void resizeEvent(QResizeEvent*) override {
         if (!form_) return;

@@ -1,5 +1,7 @@
 #include "Graphics.h"
 
+#include "Internal.h"
+#include "platform/BmpFile.h"
 #include "platform/Resources.h"
 #include "platform/SysUtils.h"
 
@@ -33,6 +35,15 @@ void TBitmap::LoadFromFile(const AnsiString& path) {
 void TBitmap::LoadFromResourceName(const AnsiString& name) {
     std::optional<std::string_view> bytes = FindResource(name);
     if (!bytes) throw EResNotFound("Resource " + name + " not found");
+    // The plain bitmaps the programs carry are read here; anything else by Qt's readers.
+    QImage decoded;
+    if (DecodeBmp(*bytes, [&](int width, int height) {
+            decoded = QImage(width, height, QImage::Format_ARGB32);
+            return decoded.isNull() ? nullptr : reinterpret_cast<std::uint32_t*>(decoded.bits());
+        })) {
+        *image_ = std::move(decoded);
+        return;
+    }
     QImage img;
     if (!img.loadFromData(reinterpret_cast<const uchar*>(bytes->data()), static_cast<int>(bytes->size())))
         throw EInvalidGraphic("Resource " + name + " is not a picture");
@@ -56,8 +67,11 @@ TCanvas::TCanvas(QImage* target, std::function<void()> changed) : target_(target
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     if (target_->isNull() || bitmap.Empty()) return;
     {
+        // In bands of a few rows: Qt blends a taller picture on helper threads it starts for it.
         QPainter p(target_);
-        p.drawImage(x, y, bitmap.Image());
+        const QImage& image = bitmap.Image();
+        for (int row = 0; row < image.height(); row += classlib::kPaintBand)
+            p.drawImage(QPoint(x, y + row), image, QRect(0, row, image.width(), classlib::kPaintBand));
     }
     if (changed_) changed_();
 }

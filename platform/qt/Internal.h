@@ -39,6 +39,10 @@ TForm* FormOfHandle(HWND window);  // null for the application's window or one t
 // WinGdi.cpp: frees the region a window was cut to (the window is going).
 void ForgetWindowRegion(HWND window);
 
+// Rows drawn at a time: Qt blends a taller picture on helper threads, and painting belongs
+// to the UI thread alone.
+constexpr int kPaintBand = 32;
+
 // Forms.cpp
 TForm* FormOfWidget(QWidget* widget);  // the form whose window `widget` is, else null
 char KeyChar(const QKeyEvent* event);  // the character a key gives (13 Enter, 27 Esc), 0 none

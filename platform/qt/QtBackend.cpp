@@ -4,6 +4,7 @@
 #include "Internal.h"
 #include "QtDispatcher.h"
 #include "platform/Dialogs.h"
+#include "platform/StartupReport.h"
 #include "platform/TimerScheduler.h"
 #include "platform/UiThread.h"
 
@@ -74,6 +75,7 @@ public:
     void Run() override {
         TForm* main = main_.load();
         if (Application->Terminated() || !main) return;
+        ReportStartup("run");
         if (Application->ShowMainForm()) main->SetVisible(true);
         while (!Application->Terminated()) {
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
@@ -174,8 +176,10 @@ struct TClassLibrary::Impl {
 };
 
 TClassLibrary::TClassLibrary(int& argc, char** argv) : d_(std::make_unique<Impl>()) {
+    ReportStartup("main");
     SetCommandLine(argc, argv);
     d_->app = std::make_unique<VynApplication>(argc, argv);
+    ReportStartup("app");
     gBackend.Initialize();
     QtDispatcher::Instance().Start();
     d_->timerWakeup = std::make_unique<QtTimerWakeup>();

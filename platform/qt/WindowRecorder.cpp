@@ -3,6 +3,7 @@
 #include "Forms.h"
 #include "Internal.h"
 #include "platform/Machine.h"
+#include "platform/StartupReport.h"
 
 #include <QApplication>
 #include <QBitmap>
@@ -16,17 +17,10 @@
 
 #include <cstdio>
 #include <set>
-#include <time.h>
 
 namespace {
 // Quiet time after the last paint before the windows are saved.
 constexpr int kSettleMs = 250;
-
-long long monotonicMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return static_cast<long long>(ts.tv_sec) * 1000 + ts.tv_nsec / 1000000;
-}
 
 class Recorder : public QObject {
 public:
@@ -43,10 +37,8 @@ protected:
         auto* w = static_cast<QWidget*>(watched);
         TForm* form = classlib::FormOfWidget(w->window());
         if (!form) return false;
-        if (reportPaints_ && w == w->window() && painted_.insert(form->Name()).second) {
-            std::printf("painted %s %lld\n", form->Name().c_str(), monotonicMs());
-            std::fflush(stdout);
-        }
+        if (reportPaints_ && w == w->window() && painted_.insert(form->Name()).second)
+            ReportStartup("painted " + form->Name());
         if (!snapshotDir_.isEmpty()) settle_.start();
         return false;
     }
@@ -88,7 +80,7 @@ private:
 } // namespace
 
 void InstallWindowRecorder() {
-    bool report = !qEnvironmentVariableIsEmpty("VYN_REPORT_PAINTS");
+    bool report = StartupReportWanted();
     QString dir = QString::fromStdString(MachineFile("snapshots"));
     if (!QDir(dir).exists()) dir.clear();
     if (!report && dir.isEmpty()) return;
@@ -96,9 +88,6 @@ void InstallWindowRecorder() {
     recorder->setParent(qApp);
     qApp->installEventFilter(recorder);
     if (report) {
-        QTimer::singleShot(0, recorder, [] {
-            std::printf("loop %lld\n", monotonicMs());
-            std::fflush(stdout);
-        });
+        QTimer::singleShot(0, recorder, [] { ReportStartup("loop"); });
     }
 }

@@ -1,103 +1,51 @@
-// Start-up of dist/Mirvane.exe against a minimal Qt widget program, on the same machine and
-// display (offscreen): the time from just before the process is spawned to its first
-// painted main window, and the peak resident memory (VmHWM) at that moment. Each Mirvane
-// run gets a fresh simulated machine (one modem, the dial-up service, its first showing's
-// question answered "no"), so it is a first start: the phonebook entry, the registry and
-// the ini are made then. One warm-up run of each, then the medians of the runs.
-#include <fcntl.h>
-#include <signal.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
+// Start-up of a program of build/dist against the bare Qt widget program built beside this
+// bench, on the same machine and display (offscreen), in interleaved runs: the time from just
+// before the process is spawned to the first paint of its main window, and the peak resident
+// memory (VmHWM) at that moment, each as the spread of the per-run ratio (time) and
+// difference (memory) against the bare program's run next to it.
+//
+//     bench_startup [--runs N] [--breakdown] [--form NAME] [PROGRAM ...]
+//
+// PROGRAM is a file name in build/dist (Mirvane.exe when none is given); each is measured in
+// turn. Each run gets a fresh simulated machine (one modem, the dial-up service, the tels
+// list, its first showing's question answered "no"), so it is a first start: the phonebook
+// entry, the registry and the ini are made then. --breakdown adds where the time and the
+// memory go: the start-up marks (platform/StartupReport.h), the dynamic loader's own
+// statistics (LD_DEBUG=statistics, separate runs), the objects mapped and the resident
+// memory of each mapping at the first paint.
+#include "Figures.h"
+#include "Spawn.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
-extern char** environ;
 namespace fs = std::filesystem;
 
 namespace {
-struct Sample {
-    double ms = 0;    // spawn to first paint
-    long hwmKb = 0;   // peak resident set then
+struct Options {
+    int runs = 15;
+    bool breakdown = false;
+    std::string form = "MainForm";
+    std::vector<std::string> programs;
 };
 
-double monotonicMs() {
-    timespec ts{};
-    clock_gettime(CLOCK_MONOTONIC, &ts);
-    return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
-}
+const std::vector<std::string> kOffscreen = {"QT_QPA_PLATFORM=offscreen", "VYN_REPORT_PAINTS=1"};
 
-long peakKb(pid_t pid) {
-    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
-    std::string line;
-    while (std::getline(in, line))
-        if (line.rfind("VmHWM:", 0) == 0) return std::strtol(line.c_str() + 6, nullptr, 10);
-    return 0;
-}
-
-// Runs `program`, waits (at most 30 s) for a line "painted <form> <ms>", measures, kills.
-Sample run(const std::string& program, const std::vector<std::string>& env, const std::string& form) {
-    int out[2];
-    if (pipe2(out, O_CLOEXEC) != 0) std::exit(1);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::vector<std::string> envStrings;
-    for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    envStrings.insert(envStrings.end(), env.begin(), env.end());
-    std::vector<char*> envp;
-    for (auto& s : envStrings) envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::string prog = program;
-    char* argv[] = {prog.data(), nullptr};
-    pid_t pid;
-    double t0 = monotonicMs();
-    if (posix_spawn(&pid, prog.c_str(), &actions, nullptr, argv, envp.data()) != 0) {
-        std::perror("spawn");
-        std::exit(1);
-    }
-    posix_spawn_file_actions_destroy(&actions);
-    close(out[1]);
-    Sample s;
-    std::string buffer, wanted = "painted " + form + " ";
-    char chunk[512];
-    double deadline = t0 + 30000;
-    while (monotonicMs() < deadline) {
-        ssize_t n = read(out[0], chunk, sizeof chunk);
-        if (n <= 0) break;
-        buffer.append(chunk, static_cast<std::size_t>(n));
-        std::size_t at = buffer.find(wanted);
-        if (at != std::string::npos && buffer.find('\n', at) != std::string::npos) {
-            s.ms = std::strtod(buffer.c_str() + at + wanted.size(), nullptr) - t0;
-            s.hwmKb = peakKb(pid);
-            break;
-        }
-    }
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
-    close(out[0]);
-    if (s.hwmKb == 0) {
-        std::fprintf(stderr, "%s: no first paint seen\n", program.c_str());
-        std::exit(1);
-    }
-    return s;
-}
-
-std::string freshMachine() {
+std::string freshMachine(const std::string& program) {
     std::string dir = (fs::temp_directory_path() / "vyn-bench-XXXXXX").string();
     if (!mkdtemp(dir.data())) std::exit(1);
     fs::path prog = fs::path(dir) / "Program Files" / "Vyn";
     fs::create_directories(prog);
-    for (const char* f : {"Mirvane.exe", "RASAPI32.DLL", "tels"}) fs::copy_file(fs::path(VYN_DIST_DIR) / f, prog / f);
+    for (const std::string& f : {program, std::string("RASAPI32.DLL"), std::string("tels")})
+        fs::copy_file(fs::path(VYN_DIST_DIR) / f, prog / f);
     std::ofstream(dir + "/devices.txt") << "modem\tModem Padr\xC3\xA3o 56K\n";
     std::ofstream(dir + "/message-answers.txt") << "7\n";
     std::ofstream(dir + "/no-desktop");
@@ -105,37 +53,199 @@ std::string freshMachine() {
     return dir;
 }
 
-Sample median(std::vector<Sample> v) {
-    std::sort(v.begin(), v.end(), [](auto& a, auto& b) { return a.ms < b.ms; });
-    Sample m;
-    m.ms = v[v.size() / 2].ms;
-    std::sort(v.begin(), v.end(), [](auto& a, auto& b) { return a.hwmKb < b.hwmKb; });
-    m.hwmKb = v[v.size() / 2].hwmKb;
-    return m;
+double loadAverage() {
+    double one = -1;
+    std::ifstream("/proc/loadavg") >> one;
+    return one;
+}
+
+// A pair of starts, the program's and the bare one's, in the order given.
+struct Pair {
+    StartResult program, bare;
+};
+
+Pair startPair(const Options& o, const std::string& program, bool programFirst, bool keepMap, bool loaderStatistics) {
+    std::string machine = freshMachine(program);
+    StartSpec p{machine + "/Program Files/Vyn/" + program, o.form, kOffscreen, keepMap, loaderStatistics};
+    p.env.push_back("VYN_MACHINE_DIR=" + machine);
+    StartSpec b{MINIMAL_WIDGET, "Minimal", kOffscreen, keepMap, loaderStatistics};
+    Pair r;
+    if (programFirst) {
+        r.program = StartToFirstPaint(p);
+        r.bare = StartToFirstPaint(b);
+    } else {
+        r.bare = StartToFirstPaint(b);
+        r.program = StartToFirstPaint(p);
+    }
+    fs::remove_all(machine);
+    return r;
+}
+
+void printSpread(const char* label, const Spread& s, const char* format) {
+    std::printf("  %-26s", label);
+    for (double v : {s.min, s.q1, s.median, s.q3, s.max}) std::printf(format, v);
+    std::printf("\n");
+}
+
+template <class F>
+std::vector<double> each(const std::vector<Pair>& pairs, F f) {
+    std::vector<double> out;
+    for (const Pair& p : pairs) out.push_back(f(p));
+    return out;
+}
+
+constexpr double kKbPerMiB = 1024.0;
+
+void reportFigures(const std::string& program, const std::vector<Pair>& pairs) {
+    std::printf("\n%zu interleaved runs each, spawn to first paint and peak resident memory then\n", pairs.size());
+    std::printf("  %-26s%9s%9s%9s%9s%9s\n", "", "min", "q1", "median", "q3", "max");
+    std::printf(" first paint (ms)\n");
+    printSpread(program.c_str(), SpreadOf(each(pairs, [](auto& p) { return p.program.paintMs; })), "%9.1f");
+    printSpread("bare Qt program", SpreadOf(each(pairs, [](auto& p) { return p.bare.paintMs; })), "%9.1f");
+    Spread ratio = SpreadOf(each(pairs, [](auto& p) { return p.program.paintMs / p.bare.paintMs; }));
+    printSpread("ratio, run by run", ratio, "%9.2f");
+    std::printf(" CPU time to first paint, all threads (ms; a busy machine inflates it least)\n");
+    printSpread(program.c_str(), SpreadOf(each(pairs, [](auto& p) { return p.program.cpuMs; })), "%9.1f");
+    printSpread("bare Qt program", SpreadOf(each(pairs, [](auto& p) { return p.bare.cpuMs; })), "%9.1f");
+    printSpread("ratio, run by run", SpreadOf(each(pairs, [](auto& p) { return p.program.cpuMs / p.bare.cpuMs; })), "%9.2f");
+    std::printf(" peak memory (MiB)\n");
+    printSpread(program.c_str(), SpreadOf(each(pairs, [](auto& p) { return p.program.peakKb / kKbPerMiB; })), "%9.1f");
+    printSpread("bare Qt program", SpreadOf(each(pairs, [](auto& p) { return p.bare.peakKb / kKbPerMiB; })), "%9.1f");
+    Spread extra = SpreadOf(each(pairs, [](auto& p) { return (p.program.peakKb - p.bare.peakKb) / kKbPerMiB; }));
+    printSpread("difference, run by run", extra, "%+9.1f");
+    std::printf("\n%s: median first-paint ratio %.2f (target at most 1.5: %s), median peak memory %+.1f MiB "
+                "(target at most +10 MiB: %s)\n",
+                program.c_str(), ratio.median, ratio.median <= 1.5 ? "met" : "NOT met", extra.median,
+                extra.median <= 10.0 ? "met" : "NOT met");
+}
+
+// The median of a mark's time (or of the time between two marks) over the runs; NaN when a
+// run lacks one of them.
+double markMedian(const std::vector<StartResult>& runs, const std::string& from, const std::string& to) {
+    std::vector<double> v;
+    for (const StartResult& r : runs) {
+        auto b = r.marks.find(to);
+        auto a = r.marks.find(from);
+        if (b == r.marks.end() || (!from.empty() && a == r.marks.end())) return std::nan("");
+        v.push_back(b->second - (from.empty() ? 0.0 : a->second));
+    }
+    return SpreadOf(v).median;
+}
+
+void row(const char* label, double a, double b) {
+    std::printf("  %-44s%10.2f%10.2f%+10.2f\n", label, a, b, a - b);
+}
+
+void reportBreakdown(const std::string& program, const std::string& form, const std::vector<Pair>& pairs,
+                     const std::vector<Pair>& loaderPairs) {
+    std::vector<StartResult> a, b, la, lb;
+    for (const Pair& p : pairs) a.push_back(p.program), b.push_back(p.bare);
+    for (const Pair& p : loaderPairs) la.push_back(p.program), lb.push_back(p.bare);
+    std::string paintA = "painted " + form, paintB = "painted Minimal";
+
+    double cpm = CyclesPerMs();
+    auto loader = [&](const std::vector<StartResult>& runs, double LoaderFigures::*field) {
+        std::vector<double> v;
+        for (const StartResult& r : runs) {
+            LoaderFigures f = ParseLoaderStatistics(r.loaderOutput);
+            if (f.found && cpm > 0) v.push_back(f.*field / cpm);
+        }
+        return v.empty() ? std::nan("") : SpreadOf(v).median;
+    };
+    double mainA = markMedian(a, "", "main"), mainB = markMedian(b, "", "main");
+    double loadA = loader(la, &LoaderFigures::totalCycles), loadB = loader(lb, &LoaderFigures::totalCycles);
+
+    std::printf("\nwhere the time goes: medians in ms, %s against the bare Qt program\n", program.c_str());
+    std::printf("  %-44s%10s%10s%10s\n", "", program.c_str(), "bare", "more");
+    row("spawn to main()", mainA, mainB);
+    row("  dynamic loader: loading the objects", loader(la, &LoaderFigures::loadCycles),
+        loader(lb, &LoaderFigures::loadCycles));
+    row("  dynamic loader: relocation", loader(la, &LoaderFigures::relocationCycles),
+        loader(lb, &LoaderFigures::relocationCycles));
+    row("  exec, page faults, library initialisers", mainA - loadA, mainB - loadB);
+    row("main() to Qt's application object", markMedian(a, "main", "app"), markMedian(b, "main", "app"));
+    row("the program's own start: forms, services", markMedian(a, "app", "run"), markMedian(b, "app", "run"));
+    row("first showing up to the message loop", markMedian(a, "run", "loop"), markMedian(b, "run", "loop"));
+    row("message loop to the first paint", markMedian(a, "loop", paintA), markMedian(b, "loop", paintB));
+    row("spawn to first paint", markMedian(a, "", paintA), markMedian(b, "", paintB));
+    if (cpm <= 0) std::printf("  (the loader's cycles cannot be turned into time on this processor)\n");
+
+    if (!la.empty()) {
+        LoaderFigures fa = ParseLoaderStatistics(la.back().loaderOutput);
+        LoaderFigures fb = ParseLoaderStatistics(lb.back().loaderOutput);
+        std::printf("  symbol relocations %ld (%ld from cache) against %ld (%ld); relative relocations %ld against %ld\n",
+                    fa.relocations, fa.fromCache, fb.relocations, fb.fromCache, fa.relative, fb.relative);
+    }
+
+    const StartResult& sa = pairs.back().program;
+    const StartResult& sb = pairs.back().bare;
+    std::set<std::string> oa = MappedObjects(sa.smaps), ob = MappedObjects(sb.smaps);
+    std::printf("\nat the first paint (last run): %zu objects mapped against %zu, %d threads against %d\n", oa.size(),
+                ob.size(), sa.threads, sb.threads);
+    std::string only;
+    for (const std::string& o : oa)
+        if (!ob.count(o) && o.find(program) == std::string::npos) only += " " + o;
+    std::printf("  mapped only by %s:%s\n", program.c_str(), only.empty() ? " nothing" : only.c_str());
+
+    std::map<std::string, long> ra = ResidentByMapping(sa.smaps), rb = ResidentByMapping(sb.smaps);
+    std::vector<std::pair<long, std::string>> diffs;
+    long totalA = 0, totalB = 0;
+    for (auto& [name, kb] : ra) totalA += kb;
+    for (auto& [name, kb] : rb) totalB += kb;
+    std::set<std::string> names;
+    for (auto& [name, kb] : ra) names.insert(name);
+    for (auto& [name, kb] : rb) names.insert(name);
+    for (const std::string& n : names) diffs.emplace_back(ra[n] - rb[n], n);
+    std::sort(diffs.begin(), diffs.end(), [](auto& x, auto& y) { return x.first > y.first; });
+    std::printf("  resident kB by mapping, largest differences first (total %ld against %ld, %+ld)\n", totalA, totalB,
+                totalA - totalB);
+    for (std::size_t i = 0; i < diffs.size() && i < 16 && diffs[i].first > 0; ++i)
+        std::printf("    %-36s%8ld%8ld%+8ld\n", diffs[i].second.c_str(), ra[diffs[i].second], rb[diffs[i].second],
+                    diffs[i].first);
+}
+
+Options parse(int argc, char** argv) {
+    Options o;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        if (a == "--runs" && i + 1 < argc) {
+            o.runs = std::max(1, std::atoi(argv[++i]));
+        } else if (a == "--breakdown") {
+            o.breakdown = true;
+        } else if (a == "--form" && i + 1 < argc) {
+            o.form = argv[++i];
+        } else if (!a.empty() && a[0] != '-') {
+            o.programs.push_back(a);
+        } else {
+            std::fprintf(stderr, "usage: bench_startup [--runs N] [--breakdown] [--form NAME] [PROGRAM ...]\n");
+            std::exit(2);
+        }
+    }
+    if (o.programs.empty()) o.programs.push_back("Mirvane.exe");
+    return o;
 }
 } // namespace
 
 int main(int argc, char** argv) {
-    int runs = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-    const std::vector<std::string> common = {"QT_QPA_PLATFORM=offscreen", "VYN_REPORT_PAINTS=1"};
-    std::vector<Sample> mirvane, minimal;
-    for (int i = 0; i <= runs; ++i) {
-        std::string machine = freshMachine();
-        std::vector<std::string> env = common;
-        env.push_back("VYN_MACHINE_DIR=" + machine);
-        Sample a = run(machine + "/Program Files/Vyn/Mirvane.exe", env, "MainForm");
-        Sample b = run(MINIMAL_WIDGET, common, "Minimal");
-        fs::remove_all(machine);
-        if (i == 0) continue;  // warm-up
-        mirvane.push_back(a);
-        minimal.push_back(b);
-        std::printf("run %2d: Mirvane %7.1f ms %7ld kB   minimal %7.1f ms %7ld kB\n", i, a.ms, a.hwmKb, b.ms, b.hwmKb);
+    Options o = parse(argc, argv);
+    for (const std::string& program : o.programs) {
+        if (!fs::exists(fs::path(VYN_DIST_DIR) / program)) {
+            std::fprintf(stderr, "bench_startup: no %s in %s\n", program.c_str(), VYN_DIST_DIR);
+            return 1;
+        }
+        double loadBefore = loadAverage();
+        startPair(o, program, true, false, false);  // warm-up: files in the page cache
+        std::vector<Pair> pairs, loaderPairs;
+        for (int i = 0; i < o.runs; ++i) pairs.push_back(startPair(o, program, i % 2 == 0, o.breakdown, false));
+        if (o.breakdown)
+            for (int i = 0; i < std::max(5, o.runs / 2); ++i)
+                loaderPairs.push_back(startPair(o, program, i % 2 == 0, false, true));
+        double loadAfter = loadAverage();
+        std::printf("%s against the bare Qt widget program (offscreen); load average %.2f before, %.2f after, %u CPUs%s\n",
+                    program.c_str(), loadBefore, loadAfter, std::thread::hardware_concurrency(),
+                    std::max(loadBefore, loadAfter) > 1.0 ? " (busy machine: the times are inflated)" : "");
+        reportFigures(program, pairs);
+        if (o.breakdown) reportBreakdown(program, o.form, pairs, loaderPairs);
     }
-    Sample a = median(mirvane), b = median(minimal);
-    std::printf("\nmedian of %d runs (offscreen)\n", runs);
-    std::printf("  start to first painted window: Mirvane %.1f ms, minimal Qt widget %.1f ms, ratio %.2f\n", a.ms,
-                b.ms, a.ms / b.ms);
-    std::printf("  peak resident memory:          Mirvane %ld kB, minimal Qt widget %ld kB, ratio %.2f\n", a.hwmKb,
-                b.hwmKb, double(a.hwmKb) / double(b.hwmKb));
     return 0;
 }

@@ -324,3 +324,32 @@ TEST(HttpClient, AStopEndsTheRequestsOfItsThreadWhereverTheyAre) {
         EXPECT_EQ(errorOf(get), "") << c.what;
     }
 }
+
+TEST(HttpClient, AnHttpLibraryThatCannotBeLoadedFailsTheRequestNotTheProgram) {
+    Routed r;
+    const std::string kept = HttpLibraryName();
+    struct {
+        const char* library;
+        const char* why;  // what the text says after the library's name
+    } cases[] = {
+        {"libvyn-no-such-library.so.4", ": libvyn-no-such-library.so.4: cannot open shared object file"},
+        {"libz.so.1", ": it has no curl_global_init"},  // a library, but not the HTTP one
+    };
+    for (const auto& c : cases) {
+        SetHttpLibraryName(c.library);
+        THttpClient http;
+        std::string body;
+        std::string error = errorOf([&] { http.Get(kUrl, body); });
+        EXPECT_EQ(error.rfind(std::string("Could not load the HTTP library ") + c.library + c.why, 0), 0u) << error;
+        EXPECT_EQ(http.ResponseCode(), -1);
+        EXPECT_EQ(r.server.requests().size(), 0u) << c.library;
+    }
+    // The next request tries again; the right library then serves it.
+    SetHttpLibraryName(kept);
+    r.server.script(HttpScript::Reply(200, "OK", "served"));
+    THttpClient http;
+    std::string body;
+    EXPECT_EQ(errorOf([&] { http.Get(kUrl, body); }), "");
+    EXPECT_EQ(body, "served");
+    EXPECT_EQ(r.server.requests().size(), 1u);
+}

@@ -1,6 +1,7 @@
 // Pictures by resource name, regions and popup menus of the class library.
 #include "QtCase.h"
 
+#include "platform/BmpFile.h"
 #include "platform/qt/ImgList.h"
 #include "platform/qt/Menus.h"
 #include "platform/qt/WinGdi.h"
@@ -10,8 +11,33 @@
 #include <QImage>
 #include <QMenu>
 
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
 namespace {
 using PicturesMenusCase = QtCase;
+
+TEST_F(PicturesMenusCase, EveryPictureTheProgramsCarryReadsAsQtReadsIt) {
+    int pictures = 0;
+    for (const char* folder : {"/app/res", "/app/res/conventional"}) {
+        for (const auto& entry : std::filesystem::directory_iterator(VYN_SOURCE_DIR + std::string(folder))) {
+            if (entry.path().extension() != ".bmp") continue;
+            std::ifstream in(entry.path(), std::ios::binary);
+            std::string bytes{std::istreambuf_iterator<char>(in), {}};
+            QImage ours;
+            ASSERT_TRUE(DecodeBmp(bytes, [&](int w, int h) {
+                ours = QImage(w, h, QImage::Format_ARGB32);
+                return reinterpret_cast<std::uint32_t*>(ours.bits());
+            })) << entry.path();
+            QImage qts(QString::fromStdString(entry.path().string()));
+            ASSERT_FALSE(qts.isNull()) << entry.path();
+            EXPECT_EQ(ours, qts.convertToFormat(QImage::Format_ARGB32)) << entry.path();
+            ++pictures;
+        }
+    }
+    EXPECT_GE(pictures, 13);
+}
 
 TEST_F(PicturesMenusCase, BitmapsComeFromTheProgramsResourcesByName) {
     TBitmap fromResource, fromFile;

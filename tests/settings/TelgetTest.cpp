@@ -1,5 +1,6 @@
 #include "SettingsFixture.h"
 
+#include "platform/HttpClient.h"
 #include "settings/Hosts.h"
 #include "settings/Telget.h"
 #include "support/FileTimes.h"
@@ -187,4 +188,19 @@ TEST(PhoneListDownload, TheDownloadHasTheDeadlineOfAListNotOfASmallReply) {
         AnsiString line = late ? kError + "Operation timed out after 542000 milliseconds." : kUpdated;
         EXPECT_EQ(d.lines(), std::vector<AnsiString>{line});
     }
+}
+
+TEST(PhoneListDownload, AMissingHttpLibraryEndsInTheErrorLine) {
+    const std::string kept = HttpLibraryName();
+    SetHttpLibraryName("libvyn-no-such-library.so.4");
+    Download d;
+    d.tels(kOld, 48 * kHour);
+    d.update();
+    SetHttpLibraryName(kept);
+    auto lines = d.lines();
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].rfind(kError + "Could not load the HTTP library libvyn-no-such-library.so.4: ", 0), 0u)
+        << lines[0];
+    EXPECT_EQ(d.server.requests().size(), 0u);
+    EXPECT_EQ(d.machine.readProgramFile("tels"), kOld);
 }

@@ -1,0 +1,13 @@
+#pragma once
+// The pictures the programs carry are device-independent bitmaps. Their plain kinds are read
+// here straight into 32-bit pixels, without the window system's image readers (which look
+// through every image plugin installed before they read one).
+#include <cstdint>
+#include <functional>
+#include <string_view>
+
+// Uncompressed (BI_RGB) bitmaps of 1, 4, 8, 24 or 32 bits per pixel, bottom-up or top-down,
+// with the 40-byte header or a later one. `pixels(width, height)` gives room for the rows,
+// top first, each `width` values 0xAARRGGBB; alpha is always 0xFF (the 32-bit kind's fourth
+// byte is not alpha). False, with nothing asked, for anything else or a file cut short.
+bool DecodeBmp(std::string_view file, const std::function<std::uint32_t*(int width, int height)>& pixels);
