@@ -56,8 +56,11 @@ TCanvas::TCanvas(QImage* target, std::function<void()> changed) : target_(target
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     if (target_->isNull() || bitmap.Empty()) return;
     {
+        // In bands of a few rows: Qt blends a taller picture on helper threads, and drawing
+        // belongs to the UI thread alone.
         QPainter p(target_);
-        p.drawImage(x, y, bitmap.Image());
+        const QImage& img = bitmap.Image();
+        for (int row = 0; row < img.height(); row += 32) p.drawImage(x, y + row, img, 0, row, img.width(), 32);
     }
     if (changed_) changed_();
 }
