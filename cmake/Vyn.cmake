@@ -120,3 +120,13 @@ function(vyn_version_block target)
   target_sources(${target} PRIVATE ${_out})
   target_include_directories(${target} PRIVATE ${PROJECT_SOURCE_DIR})
 endfunction()
+
+# Lays `target`'s program out in dist/ once more under `filename`, as a hard link made after
+# each link of it: the same program, which sees the name it was started under as its own
+# (its file name, its settings file), as a copy would.
+function(vyn_dist_alias target filename)
+  add_custom_command(TARGET ${target} POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -E rm -f ${VYN_DIST_DIR}/${filename}
+    COMMAND ${CMAKE_COMMAND} -E create_hardlink $<TARGET_FILE:${target}> ${VYN_DIST_DIR}/${filename}
+    VERBATIM)
+endfunction()

@@ -6,6 +6,7 @@
 #include "Object.h"
 
 #include <atomic>
+#include <concepts>
 #include <exception>
 #include <mutex>
 
@@ -49,6 +50,16 @@ public:
     // application owns it and frees it (OnDestroy first) when the class library ends.
     template <class T>
     void CreateForm(T*& reference) {
+        requireBackend();
+        T* form = new T(nullptr);
+        reference = form;
+        adoptForm(form);
+    }
+    // The same for a form of a derived type T, kept in its base's pointer (another
+    // edition's main window in MainForm): Application->CreateForm<TDerived>(MainForm).
+    template <class T, class Base>
+        requires(std::derived_from<T, Base> && !std::same_as<T, Base>)
+    void CreateForm(Base*& reference) {
         requireBackend();
         T* form = new T(nullptr);
         reference = form;

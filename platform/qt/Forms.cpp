@@ -1,8 +1,10 @@
 #include "Forms.h"
 
 #include "Internal.h"
+#include "Screen.h"
 #include "platform/Dialogs.h"
 #include "platform/SysUtils.h"
+#include "platform/UiThread.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -47,21 +49,33 @@ protected:
         // window's painting belongs to the UI thread alone.
         QPainter p(this);
         const QImage& b = form_->Backing();
+        int border = form_->BorderWidth();
+        if (border > 0) p.fillRect(rect(), QColor::fromRgb(ColorToRgb(form_->Color())));
         for (int y = 0; y < b.height(); y += classlib::kPaintBand)
-            p.drawImage(QPoint(0, y), b, QRect(0, y, b.width(), classlib::kPaintBand));
+            p.drawImage(QPoint(border, border + y), b, QRect(0, y, b.width(), classlib::kPaintBand));
     }
     void resizeEvent(QResizeEvent*) override {
         if (!form_) return;
         QImage& b = form_->Backing();
-        if (b.size() != size()) {
-            b = QImage(size(), QImage::Format_RGB32);
+        QSize client(form_->ClientWidth(), form_->ClientHeight());
+        if (b.size() != client) {
+            b = QImage(client, QImage::Format_RGB32);
             b.fill(QColor::fromRgb(ColorToRgb(form_->Color())));
         }
     }
-    void mousePressEvent(QMouseEvent* e) override { mouse(kMouseDown, e, 0); }
+    void mousePressEvent(QMouseEvent* e) override {
+        if (e->button() == Qt::LeftButton) pressed_ = true;
+        mouse(kMouseDown, e, 0);
+    }
     void mouseDoubleClickEvent(QMouseEvent* e) override { mouse(kMouseDown, e, ssDouble); }
     void mouseMoveEvent(QMouseEvent* e) override { mouse(kMouseMove, e, 0); }
-    void mouseReleaseEvent(QMouseEvent* e) override { mouse(kMouseUp, e, 0); }
+    void mouseReleaseEvent(QMouseEvent* e) override {
+        bool click = e->button() == Qt::LeftButton && std::exchange(pressed_, false) &&
+                     rect().contains(e->position().toPoint());
+        mouse(kMouseUp, e, 0);
+        // A form freed by the mouse-up handler has let go of its window (form_ is null).
+        if (click && form_) form_->Click();
+    }
     void keyPressEvent(QKeyEvent* e) override {
         char key = classlib::KeyChar(e);
         // Enter and Esc that no control took go to the Default and Cancel buttons.
@@ -104,10 +118,11 @@ private:
         if (!form_) return;
         QPoint global = e->globalPosition().toPoint();
         classlib::NoteCursorPos(global.x(), global.y());
-        QPoint p = e->position().toPoint();
+        QPoint p = e->position().toPoint() - QPoint(form_->BorderWidth(), form_->BorderWidth());
         Qt::MouseButtons held = e->buttons() | (kind == kMouseUp ? e->button() : Qt::NoButton);
         form_->DeliverMouse(kind, buttonOf(e->button()), shiftOf(e->modifiers(), held) | extra, p.x(), p.y());
     }
+    bool pressed_ = false;
 };
 
 thread_local int tKeyFromControl = 0;
@@ -218,6 +233,7 @@ void TForm::applyWindowFlags() {
             f |= Qt::WindowMinimizeButtonHint;
         if ((borderIcons_ & biMaximize) && borderStyle_ == bsSizeable) f |= Qt::WindowMaximizeButtonHint;
     }
+    f |= w->windowFlags() & Qt::WindowStaysOnTopHint;  // SetTopMost's business
     bool fixed = borderStyle_ == bsSingle || borderStyle_ == bsDialog || borderStyle_ == bsToolWindow;
     if (fixed) f |= Qt::MSWindowsFixedSizeDialogHint;
     w->setWindowFlags(f);
@@ -231,12 +247,43 @@ void TForm::applyWindowFlags() {
 
 void TForm::SetPosition(TPosition position) { position_ = position; }
 
+void TForm::SetBorderWidth(int width) {
+    int client = ClientWidth(), clientHeight = ClientHeight();
+    borderWidth_ = width < 0 ? 0 : width;
+    SetClientSize(client, clientHeight);
+    Widget()->update();
+}
+
+void TForm::SetTopMost(bool topMost) {
+    topMost_ = topMost;
+    if (std::exchange(topMostQueued_, true)) return;
+    std::weak_ptr<const void> life = Life();
+    QueueOnUiThread([this, life] {
+        if (life.expired()) return;
+        topMostQueued_ = false;
+        applyTopMost();
+    });
+}
+
+void TForm::applyTopMost() {
+    QWidget* w = Widget();
+    if (bool(w->windowFlags() & Qt::WindowStaysOnTopHint) == topMost_) return;
+    bool shown = w->isVisible();
+    // Changing a flag hides the window; it comes back without taking the focus.
+    w->setAttribute(Qt::WA_ShowWithoutActivating, true);
+    w->setWindowFlag(Qt::WindowStaysOnTopHint, topMost_);
+    if (shown) w->show();
+    w->setAttribute(Qt::WA_ShowWithoutActivating, false);
+}
+
+void TForm::Raise() {
+    if (Widget()->isVisible()) Widget()->raise();
+}
+
 void TForm::placeOnScreen() {
     if (position_ == poDesigned) return;
-    QScreen* screen = QGuiApplication::primaryScreen();
-    if (!screen) return;
-    QRect area = screen->availableGeometry();
-    Widget()->move(area.x() + (area.width() - Width()) / 2, area.y() + (area.height() - Height()) / 2);
+    Widget()->move(Screen->WorkAreaLeft() + (Screen->WorkAreaWidth() - Width()) / 2,
+                   Screen->WorkAreaTop() + (Screen->WorkAreaHeight() - Height()) / 2);
 }
 
 TControl* TForm::ActiveControl() const {
@@ -376,7 +423,8 @@ void TForm::DeliverMouse(int kind, TMouseButton button, TShiftState shift, int x
 
 void TForm::DeliverPaint() {
     QImage& b = *backing_;
-    if (b.size() != Widget()->size()) b = QImage(Widget()->size(), QImage::Format_RGB32);
+    QSize client(ClientWidth(), ClientHeight());
+    if (b.size() != client) b = QImage(client, QImage::Format_RGB32);
     b.fill(QColor::fromRgb(ColorToRgb(color_)));
     painting_ = true;
     if (OnPaint) RunHandler([this] { OnPaint(this); });

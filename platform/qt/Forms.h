@@ -34,6 +34,8 @@ using TBorderIcons = unsigned;
 enum : TBorderIcons { biSystemMenu = 1, biMinimize = 2, biMaximize = 4 };
 // Where the window appears when it is shown: where it was put, or centred on the screen.
 enum TPosition { poDesigned, poScreenCenter, poDesktopCenter };
+// fsStayOnTop: the window starts top-most (above every window that is not).
+enum TFormStyle { fsNormal, fsStayOnTop };
 
 class TForm : public TControl {
 public:
@@ -51,10 +53,23 @@ public:
     void SetBorderIcons(TBorderIcons icons);
     TPosition Position() const { return position_; }
     void SetPosition(TPosition position);
-    // The window's inside; a form has no frame of its own, so it is also Width x Height.
-    int ClientWidth() const { return Width(); }
-    int ClientHeight() const { return Height(); }
-    void SetClientSize(int width, int height) { SetBounds(Left(), Top(), width, height); }
+    // The window's inside: Width x Height less the BorderWidth on each side (a form has no
+    // frame of its own). Painting and mouse coordinates are the inside's.
+    int ClientWidth() const { return Width() - 2 * borderWidth_; }
+    int ClientHeight() const { return Height() - 2 * borderWidth_; }
+    void SetClientSize(int width, int height) {
+        SetBounds(Left(), Top(), width + 2 * borderWidth_, height + 2 * borderWidth_);
+    }
+    int BorderWidth() const { return borderWidth_; }
+    void SetBorderWidth(int width);  // keeps the client size
+    TFormStyle FormStyle() const { return topMost_ ? fsStayOnTop : fsNormal; }
+    void SetFormStyle(TFormStyle style) { SetTopMost(style == fsStayOnTop); }
+    // The window's top-most state (SetWindowPos). The window follows it once the running
+    // handler has returned, so a drop and a lift in one handler only lift the window.
+    bool TopMost() const { return topMost_; }
+    void SetTopMost(bool topMost);
+    // Brings the window above its band (the top-most ones or the others) without activating.
+    void Raise();
     // The control that has the keyboard focus; null when none. Set while the form is hidden,
     // it takes the focus when the form is next shown (else the focus stays where it was
     // when the form was hidden, or goes to the first control in the Tab order).
@@ -95,6 +110,7 @@ public:
     TMouseEvent OnMouseDown;
     TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
+    // OnClick (TControl's): a left press and release on the form, after OnMouseUp.
 
     // The layer's calls (the application runs OnCreate after the form is built and its
     // global pointer set; the window's events arrive here).
@@ -113,6 +129,7 @@ private:
     void applyWindowFlags();
     void placeOnScreen();
     void focusFirstControl();
+    void applyTopMost();
 
     bool visible_ = false;
     bool modal_ = false;
@@ -124,6 +141,9 @@ private:
     bool painting_ = false;
     TModalResult modalResult_ = mrNone;
     TColor color_ = clBtnFace;
+    int borderWidth_ = 0;
+    bool topMost_ = false;
+    bool topMostQueued_ = false;
     HWND handle_;
     std::unique_ptr<QImage> backing_;
     std::unique_ptr<TCanvas> canvas_;

@@ -47,6 +47,16 @@ void ReleaseInstance(const AnsiString& title) {
     }
 }
 
+bool InstanceRunning(const AnsiString& title) {
+    if (CallOnUiThread([&] { return gHeld.count(title) > 0; })) return true;
+    QLocalSocket s;
+    s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
+    s.connectToServer(keyOf(title));
+    bool held = s.waitForConnected(kConnectMs);
+    s.abort();
+    return held;
+}
+
 bool PostToInstance(const AnsiString& title, UINT msg, WPARAM wParam, LPARAM lParam) {
     return SendToInstance(title, {msg, static_cast<std::uint64_t>(wParam), static_cast<std::int64_t>(lParam)},
                           kConnectMs);

@@ -10,6 +10,8 @@
 
 // True when this process now holds `title` (or already did); false when another does.
 bool AcquireInstance(const AnsiString& title);
+// Whether some process (this one included) holds `title`; asking keeps nothing open.
+bool InstanceRunning(const AnsiString& title);
 // Gives the title up before the process ends.
 void ReleaseInstance(const AnsiString& title);
 // Delivers (msg, wParam, lParam) to the process holding `title` and returns once it is on

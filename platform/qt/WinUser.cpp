@@ -150,6 +150,26 @@ bool IsIconic(HWND window) {
     });
 }
 
+bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags) {
+    const char* call = insertAfter == HWND_TOPMOST     ? "SetWindowPos TOPMOST"
+                       : insertAfter == HWND_NOTOPMOST ? "SetWindowPos NOTOPMOST"
+                                                       : "SetWindowPos TOP";
+    record(call, window, static_cast<int>(flags));
+    return CallOnUiThread([&] {
+        TForm* form = classlib::FormOfHandle(window);
+        if (!form) return false;
+        if (!(flags & SWP_NOMOVE)) form->SetBounds(x, y, form->Width(), form->Height());
+        if (!(flags & SWP_NOSIZE)) form->SetBounds(form->Left(), form->Top(), cx, cy);
+        if (!(flags & SWP_NOZORDER)) {
+            if (insertAfter == HWND_TOPMOST) form->SetTopMost(true);
+            else if (insertAfter == HWND_NOTOPMOST) form->SetTopMost(false);
+            form->Raise();
+        }
+        if (!(flags & SWP_NOACTIVATE) && form->Widget()->isVisible()) form->Widget()->activateWindow();
+        return true;
+    });
+}
+
 void SetWindowCallRecorder(WindowCallRecorder recorder) {
     std::lock_guard lock(gMutex);
     gRecorder = std::move(recorder);

@@ -38,6 +38,17 @@ bool SetForegroundWindow(HWND window);  // activates the form (the main form for
 bool BringWindowToTop(HWND window);
 bool IsIconic(HWND window);  // the application or the form is minimised
 
+// Where SetWindowPos puts a form in the z-order: top-most (above every window that is
+// not) or not; HWND_TOP only raises it in its band.
+inline const HWND HWND_TOP = nullptr;
+inline const HWND HWND_TOPMOST = reinterpret_cast<HWND>(std::intptr_t{-1});
+inline const HWND HWND_NOTOPMOST = reinterpret_cast<HWND>(std::intptr_t{-2});
+enum : UINT { SWP_NOSIZE = 0x0001, SWP_NOMOVE = 0x0002, SWP_NOZORDER = 0x0004, SWP_NOACTIVATE = 0x0010 };
+// Moves, sizes and stacks a form's window (the application's window: false); without
+// SWP_NOACTIVATE the form is activated too. Reported to the recorder as "SetWindowPos
+// TOPMOST", "... NOTOPMOST" or "... TOP" with the flags as its argument.
+bool SetWindowPos(HWND window, HWND insertAfter, int x, int y, int cx, int cy, UINT flags);
+
 // Each of ShowWindow, SetForegroundWindow and BringWindowToTop is reported here first
 // (tests count the calls of a bring-to-front); empty to remove.
 using WindowCallRecorder = std::function<void(const AnsiString& call, HWND window, int argument)>;

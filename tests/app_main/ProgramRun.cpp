@@ -15,17 +15,17 @@
 
 namespace fs = std::filesystem;
 
-void InstallProgram(const TempMachine& machine, bool withDialUpService) {
+void InstallProgram(const TempMachine& machine, bool withDialUpService, const std::vector<std::string>& programs) {
     fs::path dist(VYN_DIST_DIR);
     auto copy = [&](const char* name) {
         fs::copy_file(dist / name, fs::path(machine.programDir()) / name, fs::copy_options::overwrite_existing);
     };
-    copy("Mirvane.exe");
+    for (const std::string& p : programs) copy(p.c_str());
     copy("tels");
     if (withDialUpService) copy("RASAPI32.DLL");
 }
 
-ProgramRun::ProgramRun(const TempMachine& machine, const QStringList& arguments) {
+ProgramRun::ProgramRun(const TempMachine& machine, const QStringList& arguments, const std::string& program) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("VYN_MACHINE_DIR", QString::fromStdString(machine.dir()));
     env.insert("QT_QPA_PLATFORM", "offscreen");
@@ -33,7 +33,7 @@ ProgramRun::ProgramRun(const TempMachine& machine, const QStringList& arguments)
     env.insert("LC_ALL", "C.UTF-8");
     proc_.setProcessEnvironment(env);
     proc_.setProcessChannelMode(QProcess::SeparateChannels);
-    proc_.start(QString::fromStdString(machine.path("Mirvane.exe")), arguments);
+    proc_.start(QString::fromStdString(machine.path(program)), arguments);
     proc_.waitForStarted(10000);
 }
 

@@ -13,13 +13,14 @@
 #include <string>
 #include <vector>
 
-// Copies the program (and, unless told not to, the dial-up service and the phone list)
-// into the machine's program folder.
-void InstallProgram(const TempMachine& machine, bool withDialUpService = true);
+// Copies the programs as build/dist names them (and, unless told not to, the dial-up service
+// and the phone list) into the machine's program folder.
+void InstallProgram(const TempMachine& machine, bool withDialUpService = true,
+                    const std::vector<std::string>& programs = {"Mirvane.exe"});
 
 class ProgramRun {
 public:
-    ProgramRun(const TempMachine& machine, const QStringList& arguments = {});
+    ProgramRun(const TempMachine& machine, const QStringList& arguments = {}, const std::string& program = "Mirvane.exe");
     ~ProgramRun();
 
     // Waits for a line starting with `prefix`; the whole line, or "" after `ms`.

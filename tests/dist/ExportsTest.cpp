@@ -61,6 +61,9 @@ TEST(Exports, NoProgramExportsAnythingOfOurs) {
         std::string path;
     } cases[] = {
         {"Mirvane.exe", dist("Mirvane.exe")},
+        {"Quorvelt.exe", dist("Quorvelt.exe")},
+        {"Brenwick.exe", dist("Brenwick.exe")},
+        {"MirvaneRoaming.exe", dist("MirvaneRoaming.exe")},
         {"vyn-messagebox", dist("vyn-messagebox")},
         {"a test program", VYN_TEST_PROGRAM},
     };

@@ -138,3 +138,23 @@ TEST_F(SingleInstanceCase, AFatalErrorDuringStartUpShowsOneBoxAndEndsWithZero) {
     EXPECT_EQ(boxes[1].text, "segunda");
 }
 } // namespace
+
+namespace {
+TEST_F(SingleInstanceCase, AskingWhetherANameIsHeldSendsNothingAndKeepsNothing) {
+    const AnsiString kTitle = "Ruvozava Corvala";
+    EXPECT_FALSE(InstanceRunning(kTitle));
+    Start first(machine.dir());
+    ASSERT_TRUE(first.waitFor("running"));
+    for (int i = 0; i < 3; ++i) EXPECT_TRUE(InstanceRunning(kTitle));
+    // Only the message posted after the questions arrives.
+    ASSERT_TRUE(PostToInstance(kTitle, 0x8191, 7, 0));
+    EXPECT_TRUE(first.waitFor("dispatch 33169 7 0"));
+    EXPECT_EQ(first.lines().filter("dispatch").size(), 1);
+
+    // Once the holder is gone the name is free at once: the questions hold nothing.
+    first.kill();
+    EXPECT_FALSE(InstanceRunning(kTitle));
+    Start next(machine.dir());
+    EXPECT_TRUE(next.waitFor("running"));
+}
+} // namespace
