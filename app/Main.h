@@ -129,6 +129,10 @@ protected:
     // The button picture for the engine's state and the cursor.
     const TBitmap& ButtonPicture() const;
     static bool Connecting();  // connected or dialing
+    // Refills the login box from the remembered logins.
+    void fillLogins();
+    // Asks to make the program's entry the default Internet connection, unless it is.
+    void OfferDefaultConnection();
 
     bool configured = false;
     bool dragging = false;
@@ -147,7 +151,6 @@ protected:
 
 private:
     void buildComponents();
-    void fillLogins();
 };
 
 extern TMainForm* MainForm;
