@@ -58,9 +58,8 @@ protected:
     // A destination in the shared settings file: configured, with no long-distance question.
     void Configure() { machine.writeProgramFile("Mirvane.ini", "[Principal]\r\nEstado=SP\r\nCidade=Campinas\r\n"); }
     static TMainFormConventional* W() { return static_cast<TMainFormConventional*>(MainForm); }
-    // The cursor at window coordinates, without an event to the window.
+    // The cursor at window coordinates without an event; the picture as drawn, unpainted.
     void cursorAt(int x, int y) { SetCursorPos(MainForm->Left() + x, MainForm->Top() + y); }
-    // The window's picture as last drawn, without asking for a paint.
     static TColor drawnAt(int x, int y) { return RgbToColor(MainForm->Backing().pixel(x, y) & 0xFFFFFF); }
 
 private:
