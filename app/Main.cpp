@@ -270,18 +270,20 @@ void TMainForm::FormShow(TObject*) {
     fillLogins();
     if (configured) {
         XMLvyn->SelectCity(Conf->GetEstado(), Conf->GetCidade());
-        AnsiString entry = Dialer->EntryName();
-        if (!IEConnection->IsDefault(entry)) {
-            AnsiString question =
-                "O " + kProgramTitle + " não é o discador padrão.\nDeseja torná-lo seu discador padrão?"_a;
-            if (AskYesNo(question, kProgramTitle) == mrYes) IEConnection->SetDefault(entry);
-        }
+        OfferDefaultConnection();
     } else {
         ShowMessage("O " + kProgramTitle + " ainda não foi configurado."_a);
         mustConfigure = true;
         SetPanel(2);
     }
     if (IEConnection->GetWaitDialTone()) IEConnection->SetWaitDialTone(false);
+}
+
+void TMainForm::OfferDefaultConnection() {
+    AnsiString entry = Dialer->EntryName();
+    if (IEConnection->IsDefault(entry)) return;
+    AnsiString question = "O " + kProgramTitle + " não é o discador padrão.\nDeseja torná-lo seu discador padrão?"_a;
+    if (AskYesNo(question, kProgramTitle) == mrYes) IEConnection->SetDefault(entry);
 }
 
 void TMainForm::SetPanel(int newState) {

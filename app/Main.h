@@ -132,6 +132,10 @@ protected:
     // The button picture for the engine's state and the cursor.
     const TBitmap& ButtonPicture() const;
     static bool Connecting();  // connected or dialing
+    // Refills the login box from the remembered logins.
+    void fillLogins();
+    // Asks to make the program's entry the default Internet connection, unless it is.
+    void OfferDefaultConnection();
 
     bool configured = false;
     bool servicesMade = false;
@@ -152,7 +156,6 @@ protected:
 private:
     void buildComponents();
     void makeServices();
-    void fillLogins();
 };
 
 extern TMainForm* MainForm;

@@ -1,5 +1,7 @@
 #include "Controls.h"
 
+#include "Forms.h"
+
 #include "Internal.h"
 #include "QtText.h"
 #include "platform/Application.h"
@@ -299,7 +301,17 @@ bool TControl::Focused() const {
 }
 
 void TControl::SetFocus() {
-    if (CanFocus()) d_->widget->setFocus(Qt::OtherFocusReason);
+    if (CanFocus()) {
+        d_->widget->setFocus(Qt::OtherFocusReason);
+        return;
+    }
+    // Kept for the window's showing when the window alone is hidden (a start into the tray):
+    // the caller's command goes on either way.
+    QWidget* w = d_->widget;
+    if (!w || !w->isEnabled() || w->focusPolicy() == Qt::NoFocus || !Visible()) return;
+    for (const QWidget* p = w->parentWidget(); p && !p->isWindow(); p = p->parentWidget())
+        if (const TControl* c = ControlOf(p); c && !c->Visible()) return;
+    if (auto* form = dynamic_cast<TForm*>(ControlOf(w->window())); form && form != this) form->SetActiveControl(this);
 }
 
 void TControl::SetTabOrder(int order) { tabOrder_ = order; }

@@ -59,8 +59,9 @@ public:
     virtual void SetColor(TColor color);
     TFont* Font() const { return font_.get(); }
 
-    // Keyboard focus. SetFocus does nothing for a control that cannot take it (hidden,
-    // disabled, or not a focusable kind).
+    // Keyboard focus. SetFocus never raises: a control that cannot take it (hidden, disabled,
+    // or not a focusable kind) is left alone, except that one hidden only by its window
+    // takes the focus when the window shows.
     bool CanFocus() const;
     bool Focused() const;
     void SetFocus();

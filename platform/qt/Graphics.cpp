@@ -85,6 +85,16 @@ void TCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
     if (changed_) changed_();
 }
 
+void TCanvas::CopyRect(int left, int top, int right, int bottom, const TBitmap& source) {
+    if (target_->isNull() || source.Empty()) return;
+    {
+        QPainter p(target_);
+        QRect r(QPoint(left, top), QPoint(right - 1, bottom - 1));
+        p.drawImage(r.topLeft(), source.Image(), r);
+    }
+    if (changed_) changed_();
+}
+
 TColor TCanvas::Pixel(int x, int y) const {
     if (!target_->valid(x, y)) return clBlack;
     return RgbToColor(target_->pixel(x, y));

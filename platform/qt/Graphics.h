@@ -83,6 +83,8 @@ public:
     TCanvas(QImage* target, std::function<void()> changed);
     void Draw(int x, int y, const TBitmap& bitmap);
     void FillRect(int left, int top, int right, int bottom, TColor color);
+    // The rectangle (left, top)-(right, bottom) of `source` to the same place here.
+    void CopyRect(int left, int top, int right, int bottom, const TBitmap& source);
     TColor Pixel(int x, int y) const;  // clBlack outside the picture
 
 private:

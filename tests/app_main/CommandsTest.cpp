@@ -1,6 +1,6 @@
 // The main window's commands: the zones, the labels, the tray menu, and the handlers the
 // other edition's menu binds (mail check, history, links), each with what it hands the shell.
-#include "MainFormCase.h"
+#include "support/app/MainFormCase.h"
 
 #include "connection/Dialer.h"
 #include "platform/Application.h"

@@ -1,6 +1,6 @@
 // Enter and Esc in each panel state, and closing the window while dialing, connected, or
 // connected from outside.
-#include "MainFormCase.h"
+#include "support/app/MainFormCase.h"
 
 #include "connection/Dialer.h"
 #include "platform/Application.h"

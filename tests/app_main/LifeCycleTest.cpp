@@ -1,7 +1,7 @@
 // The main window's life: the service objects it makes and deletes, the first showing (not
 // configured, the default-connection question, the dial tone), the panels, the keys, the
 // close question, the tray and the activation by a second start.
-#include "MainFormCase.h"
+#include "support/app/MainFormCase.h"
 
 #include "connection/Dialer.h"
 #include "connection/Ieconnection.h"

@@ -1,6 +1,6 @@
 // The skinned window: its outline and zones, the pictures it paints, the connect button's
 // four states with the hover redraw, and dragging.
-#include "MainFormCase.h"
+#include "support/app/MainFormCase.h"
 
 #include "connection/Dialer.h"
 

@@ -1,6 +1,6 @@
 // Minimising into the tray, coming back from it, a start hidden in it, the activation that
 // a second start sends, and the mail check's outcome in the tray icon.
-#include "MainFormCase.h"
+#include "support/app/MainFormCase.h"
 
 #include "app/Instance.h"
 #include "connection/Dialer.h"

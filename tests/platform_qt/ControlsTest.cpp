@@ -230,6 +230,21 @@ TEST_F(ControlsCase, FocusStartsAtTheFirstTabStopAndFollowsTheTabOrder) {
     EXPECT_FALSE(d.cancel->CanFocus());
 }
 
+TEST_F(ControlsCase, AControlOfAHiddenWindowTakesTheFocusAskedForWhenTheWindowShows) {
+    Dialog d;
+    d.ok->SetTabOrder(0);
+    d.edit->SetTabOrder(1);
+    d.cancel->SetTabOrder(2);
+    // Asked while the window is hidden: nothing is raised and the caller goes on.
+    EXPECT_NO_THROW(d.edit->SetFocus());
+    EXPECT_FALSE(d.edit->Focused());
+    d.cancel->Hide();
+    d.cancel->SetFocus();  // hidden itself: never, and the earlier request stands
+    d.form->Show();
+    EXPECT_TRUE(d.edit->Focused());
+    EXPECT_FALSE(d.ok->Focused());
+}
+
 TEST_F(ControlsCase, EditKeepsItsLimitAndShowsItsPasswordCharacter) {
     CountingForm form(nullptr);
     auto* edit = new TEdit(&form);

@@ -38,7 +38,20 @@ AnsiString DefaultQuestion() {
     return "O Ruvozava Corvala não é o discador padrão.\nDeseja torná-lo seu discador padrão?"_a;
 }
 
-MainFormCase::MainFormCase() { TestMainForm::realPictures = false; }
+MainFormCase::MainFormCase(const std::string& programFile) : EngineBench(programFile) {
+    TestMainForm::realPictures = false;
+}
+
+TMainForm* MainFormCase::CreateMainForm() {
+    TestMainForm* main = nullptr;
+    Application->CreateForm(main);
+    return main;
+}
+
+TFormConfig* MainFormCase::CreateFormConfig() {
+    Application->CreateForm(FormConfig);
+    return FormConfig;
+}
 
 MainFormCase::~MainFormCase() {
     // The forms go first (their destruction deletes the service objects and the engine);
@@ -57,12 +70,10 @@ void MainFormCase::StartProgram(bool show) {
     ASSERT_NO_FATAL_FAILURE(OpenService());
     Application->SetTitle(kProgramTitle);
     if (!show) Application->SetShowMainForm(false);
-    TestMainForm* main = nullptr;
-    Application->CreateForm(main);
-    MainForm = main;
+    MainForm = CreateMainForm();
     Application->CreateForm(MsgDialog);
     Application->CreateForm(frmDiscDDD);
-    Application->CreateForm(FormConfig);
+    FormConfig = CreateFormConfig();
     FollowClock();
     if (show && Application->ShowMainForm()) MainForm->SetVisible(true);
 }

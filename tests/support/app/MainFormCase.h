@@ -2,7 +2,8 @@
 // Mirvane's four forms on the engine's bench (support/engine/EngineBench), made as the
 // program start makes them, every box and modal form answered by the test. The main
 // window's skin pictures are plain colours here, one per picture, so a test reads which one
-// was drawn from a pixel.
+// was drawn from a pixel. Another edition's case names its program file and makes its own
+// main window and settings dialog.
 #include "ShellLog.h"
 #include "support/engine/EngineBench.h"
 #include "support/qt/PumpUntil.h"
@@ -16,6 +17,7 @@
 #include <vector>
 
 class QWidget;
+class TFormConfig;
 
 // The colours of the test pictures (0x00BBGGRR).
 constexpr TColor kSkinColour = 0x404040;
@@ -35,8 +37,12 @@ protected:
 
 class MainFormCase : public ::testing::Test, protected EngineBench {
 protected:
-    MainFormCase();
+    explicit MainFormCase(const std::string& programFile = "Mirvane.exe");
     ~MainFormCase() override;
+
+    // The edition's main window and settings dialog, made through Application->CreateForm.
+    virtual TMainForm* CreateMainForm();
+    virtual TFormConfig* CreateFormConfig();
 
     // Makes the four forms in the program's order; with `show` the main form is then shown
     // as the message loop's start shows it ("--minimized" leaves it hidden).
