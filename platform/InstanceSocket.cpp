@@ -160,15 +160,25 @@ TInstanceListener::~TInstanceListener() {
     d_->thread.join();
 }
 
-bool SendToInstance(const std::string& title, const InstanceMessage& m, int timeoutMs) {
+namespace {
+// A connection to the holder of `title` (at most `timeoutMs` to make it), or -1.
+int connectTo(const std::string& title, int timeoutMs) {
     int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return false;
-    // Bounds the connect (a full backlog) and the write alike.
+    if (fd < 0) return -1;
+    // Bounds the connect (a full backlog) and the writes alike.
     timeval limit{timeoutMs / 1000, (timeoutMs % 1000) * 1000};
     setsockopt(fd, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
     socklen_t length = 0;
     sockaddr_un address = addressOf(title, length);
-    bool sent = connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0;
+    if (connect(fd, reinterpret_cast<sockaddr*>(&address), length) == 0) return fd;
+    close(fd);
+    return -1;
+}
+} // namespace
+
+bool SendToInstance(const std::string& title, const InstanceMessage& m, int timeoutMs) {
+    int fd = connectTo(title, timeoutMs);
+    bool sent = fd >= 0;
     std::string line = std::to_string(m.msg) + ' ' + std::to_string(m.wParam) + ' ' + std::to_string(m.lParam) + '\n';
     for (std::size_t done = 0; sent && done < line.size();) {
         ssize_t n = send(fd, line.data() + done, line.size() - done, MSG_NOSIGNAL);
@@ -176,6 +186,13 @@ bool SendToInstance(const std::string& title, const InstanceMessage& m, int time
         else if (n < 0 && errno == EINTR) continue;
         else sent = false;
     }
-    close(fd);
+    if (fd >= 0) close(fd);
     return sent;
+}
+
+bool InstanceHeld(const std::string& title, int timeoutMs) {
+    int fd = connectTo(title, timeoutMs);
+    if (fd < 0) return false;
+    close(fd);  // says nothing: the holder reads an empty connection and drops it
+    return true;
 }

@@ -35,6 +35,8 @@ private:
 // Sends `m` to the process holding `title` and returns once it is on its way (at most
 // `timeoutMs` to get it there); false when no process holds the title.
 bool SendToInstance(const std::string& title, const InstanceMessage& m, int timeoutMs);
+// Whether a process holds `title`; it is sent nothing and nothing is kept open.
+bool InstanceHeld(const std::string& title, int timeoutMs);
 
 // The socket's name (without the leading NUL of the abstract namespace).
 std::string InstanceSocketName(const std::string& title);

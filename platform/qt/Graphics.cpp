@@ -8,6 +8,8 @@
 #include <QImage>
 #include <QPainter>
 
+#include <algorithm>
+
 std::uint32_t ColorToRgb(TColor c) {
     return qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
 }
@@ -64,15 +66,19 @@ const QImage& TBitmap::Image() const { return *image_; }
 
 TCanvas::TCanvas(QImage* target, std::function<void()> changed) : target_(target), changed_(std::move(changed)) {}
 
+namespace {
+// In bands of a few rows: Qt blends a taller picture on helper threads it starts for it.
+void drawBanded(QImage& target, QPoint at, const QImage& source, const QRect& part) {
+    QPainter p(&target);
+    for (int row = 0; row < part.height(); row += classlib::kPaintBand)
+        p.drawImage(at + QPoint(0, row), source,
+                    QRect(part.left(), part.top() + row, part.width(), std::min(classlib::kPaintBand, part.height() - row)));
+}
+} // namespace
+
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     if (target_->isNull() || bitmap.Empty()) return;
-    {
-        // In bands of a few rows: Qt blends a taller picture on helper threads it starts for it.
-        QPainter p(target_);
-        const QImage& image = bitmap.Image();
-        for (int row = 0; row < image.height(); row += classlib::kPaintBand)
-            p.drawImage(QPoint(x, y + row), image, QRect(0, row, image.width(), classlib::kPaintBand));
-    }
+    drawBanded(*target_, QPoint(x, y), bitmap.Image(), bitmap.Image().rect());
     if (changed_) changed_();
 }
 
@@ -87,11 +93,8 @@ void TCanvas::FillRect(int left, int top, int right, int bottom, TColor color) {
 
 void TCanvas::CopyRect(int left, int top, int right, int bottom, const TBitmap& source) {
     if (target_->isNull() || source.Empty()) return;
-    {
-        QPainter p(target_);
-        QRect r(QPoint(left, top), QPoint(right - 1, bottom - 1));
-        p.drawImage(r.topLeft(), source.Image(), r);
-    }
+    QRect r(QPoint(left, top), QPoint(right - 1, bottom - 1));
+    drawBanded(*target_, r.topLeft(), source.Image(), r);
     if (changed_) changed_();
 }
 

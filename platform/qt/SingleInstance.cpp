@@ -49,12 +49,7 @@ void ReleaseInstance(const AnsiString& title) {
 
 bool InstanceRunning(const AnsiString& title) {
     if (CallOnUiThread([&] { return gHeld.count(title) > 0; })) return true;
-    QLocalSocket s;
-    s.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    s.connectToServer(keyOf(title));
-    bool held = s.waitForConnected(kConnectMs);
-    s.abort();
-    return held;
+    return InstanceHeld(title, kConnectMs);
 }
 
 bool PostToInstance(const AnsiString& title, UINT msg, WPARAM wParam, LPARAM lParam) {

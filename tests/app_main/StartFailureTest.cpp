@@ -1,6 +1,6 @@
 // A start whose service objects cannot be made: the error is told once, nothing is shown
 // and the program ends as a normal end does, in process and as the program itself.
-#include "MainFormCase.h"
+#include "support/app/MainFormCase.h"
 #include "ProgramRun.h"
 
 #include "app/Discddd.h"
