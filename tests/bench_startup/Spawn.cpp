@@ -69,14 +69,14 @@ double MonotonicMs() {
     return ts.tv_sec * 1000.0 + ts.tv_nsec / 1e6;
 }
 
-StartResult StartToFirstPaint(const StartSpec& spec) {
+StartResult StartToFirstPaint(const StartSpec& plan) {
     int out[2];
     if (pipe2(out, O_CLOEXEC) != 0) fail("no pipe");
     std::string loaderFile;
     std::vector<std::string> envStrings;
     for (char** e = environ; *e; ++e) envStrings.emplace_back(*e);
-    envStrings.insert(envStrings.end(), spec.env.begin(), spec.env.end());
-    if (spec.loaderStatistics) {
+    envStrings.insert(envStrings.end(), plan.env.begin(), plan.env.end());
+    if (plan.loaderStatistics) {
         char dir[] = "/tmp/vyn-ld-XXXXXX";
         if (!mkdtemp(dir)) fail("no temporary folder");
         loaderFile = std::string(dir) + "/ld";
@@ -91,7 +91,7 @@ StartResult StartToFirstPaint(const StartSpec& spec) {
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_adddup2(&actions, out[1], 1);
     posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    std::string prog = spec.program;
+    std::string prog = plan.program;
     char* argv[] = {prog.data(), nullptr};
     pid_t pid;
     double t0 = MonotonicMs();
@@ -100,7 +100,7 @@ StartResult StartToFirstPaint(const StartSpec& spec) {
     close(out[1]);
 
     StartResult r;
-    std::string buffer, wanted = "painted " + spec.form;
+    std::string buffer, wanted = "painted " + plan.form;
     bool painted = false;
     while (!painted) {
         double left = t0 + kTimeoutMs - MonotonicMs();
@@ -125,7 +125,7 @@ StartResult StartToFirstPaint(const StartSpec& spec) {
                 r.peakKb = peakKb(pid);
                 r.cpuMs = cpuMs(pid);
                 r.threads = threadCount(pid);
-                if (spec.keepMap) r.smaps = readWhole("/proc/" + std::to_string(pid) + "/smaps");
+                if (plan.keepMap) r.smaps = readWhole("/proc/" + std::to_string(pid) + "/smaps");
             }
         }
     }
@@ -136,6 +136,6 @@ StartResult StartToFirstPaint(const StartSpec& spec) {
         r.loaderOutput = readWhole(loaderFile + "." + std::to_string(pid));
         fs::remove_all(fs::path(loaderFile).parent_path());
     }
-    if (!painted || r.peakKb == 0) fail(spec.program + ": no first paint of " + spec.form + " seen");
+    if (!painted || r.peakKb == 0) fail(plan.program + ": no first paint of " + plan.form + " seen");
     return r;
 }

@@ -25,6 +25,6 @@ struct StartResult {
 };
 
 // Starts, waits (at most 30 s) for the paint, measures, kills. Exits the bench on failure.
-StartResult StartToFirstPaint(const StartSpec& spec);
+StartResult StartToFirstPaint(const StartSpec& plan);
 
 double MonotonicMs();
