@@ -4,6 +4,7 @@
 #include "support/TempMachine.h"
 
 #include <filesystem>
+#include <optional>
 #include <functional>
 #include <gtest/gtest.h>
 #include <thread>
@@ -137,26 +138,6 @@ TEST(IniFile, NothingIsCachedBetweenCalls) {
     EXPECT_EQ(m.readProgramFile("Mirvane.ini"), "[Principal]\r\nModem=B\r\nEstado=SP\r\n");
 }
 
-TEST(IniFile, RefusedWriteRaisesNamingTheFile) {
-    TempMachine m;
-    std::filesystem::create_directory(m.path("Mirvane.ini"));
-    TIniFile ini(m.programFile("Mirvane.ini"));
-    std::function<void()> writes[] = {
-        [&] { ini.WriteString("Principal", "Estado", "SP"); },
-        [&] { ini.WriteInteger("Principal", "DDD", 21); },
-        [&] { ini.WriteBool("Principal", "DiscagemPorTom", true); },
-    };
-    for (auto& w : writes) {
-        try {
-            w();
-            ADD_FAILURE() << "the write went through";
-        } catch (const EIniFileException& e) {
-            EXPECT_NE(e.Message.find(m.programFile("Mirvane.ini")), AnsiString::npos) << e.Message;
-        }
-    }
-    EXPECT_EQ(ini.ReadString("Principal", "Estado", "def"), "def");
-}
-
 TEST(IniFile, ABatchIsOneReplacementOrNone) {
     using Batch = std::function<void(TIniBatch&)>;
     const std::string before = "[Principal]\r\nModem=A\r\n[Usuarios]\r\nUsuario00=ana\r\n";
@@ -219,27 +200,36 @@ TEST(IniFile, LineBreaksNeverReachTheFile) {
     }
 }
 
-TEST(IniFile, AFileThatCannotBeReadIsNotWrittenOver) {
-    TempMachine m;
+// A folder in the way, or a file that cannot be read: every kind of write raises naming the
+// file, and nothing of it stays, on disk or in what is read back.
+TEST(IniFile, AWriteThatCannotBeMadeRaisesNamingTheFileAndChangesNothing) {
     const std::string before = "[Principal]\r\nEstado=SP\r\n[Usuarios]\r\nUsuario00=ana\r\n";
-    m.writeProgramFile("Mirvane.ini", before);
-    TIniFile ini(m.programFile("Mirvane.ini"));
-    std::function<void()> writes[] = {
-        [&] { ini.WriteString("Principal", "Modem", "A"); },
-        [&] { ini.EraseSection("Usuarios"); },
-        [&] { ini.Update([](TIniBatch& b) { b.WriteBool("Principal", "DiscagemPorTom", true); }); },
-    };
-    for (auto& w : writes) {
-        UnreadableFile unreadable(m.path("Mirvane.ini"));
-        EXPECT_EQ(ini.ReadString("Principal", "Estado", "def"), "def");  // reading never fails
-        try {
-            w();
-            ADD_FAILURE() << "the write went through";
-        } catch (const EIniFileException& e) {
-            EXPECT_NE(e.Message.find(m.programFile("Mirvane.ini")), AnsiString::npos) << e.Message;
+    for (bool folder : {true, false}) {
+        TempMachine m;
+        if (folder) std::filesystem::create_directory(m.path("Mirvane.ini"));
+        else m.writeProgramFile("Mirvane.ini", before);
+        TIniFile ini(m.programFile("Mirvane.ini"));
+        std::function<void()> writes[] = {
+            [&] { ini.WriteString("Principal", "Estado", "SP"); },
+            [&] { ini.WriteInteger("Principal", "DDD", 21); },
+            [&] { ini.EraseSection("Usuarios"); },
+            [&] { ini.Update([](TIniBatch& b) { b.WriteBool("Principal", "DiscagemPorTom", true); }); },
+        };
+        for (auto& w : writes) {
+            std::optional<UnreadableFile> unreadable;
+            if (!folder) unreadable.emplace(m.path("Mirvane.ini"));
+            try {
+                w();
+                ADD_FAILURE() << "the write went through";
+            } catch (const EIniFileException& e) {
+                EXPECT_NE(e.Message.find(m.programFile("Mirvane.ini")), AnsiString::npos) << e.Message;
+            }
+            EXPECT_EQ(ini.ReadString("Principal", "Estado", "def"), "def");  // reading never fails
+        }
+        if (!folder) {
+            EXPECT_EQ(m.readProgramFile("Mirvane.ini"), before);
         }
     }
-    EXPECT_EQ(m.readProgramFile("Mirvane.ini"), before);
 }
 
 TEST(IniFile, AFullDiskLeavesTheOldFileAndNoTemporary) {
