@@ -125,7 +125,6 @@ TEST_F(BoxHelperCase, TheHelperGetsTheBytesOfTheTextWhateverTheyAre) {
     fs::remove(machine.dir() + "/no-desktop");
     machine.writeMachineFile("helper-answer", "1");
     const AnsiString texts[] = {
-        "Ruvozava n\xe3o encontrado",
         "-platform offscreen",                        // an option of the window system
         "$(touch x) `y` \"z\" 'w' ; | & * ~ \\",      // a shell's
         "\x80\x81\x8d\x9f\xa0\xff linha 1\r\nlinha 2\ttab",  // every kind of byte but zero
