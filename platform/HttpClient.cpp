@@ -33,11 +33,13 @@ struct ReplyState {
     std::string body;
     std::size_t maxBody = 0;
     Refusal refusal = Refusal::None;
+    std::size_t received = 0;  // header and body bytes so far, for the stall rule
 };
 
 std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto* st = static_cast<ReplyState*>(user);
     std::size_t n = size * count;
+    st->received += n;
     try {
         std::string_view line(data, n);
         while (!line.empty() && (line.back() == '\n' || line.back() == '\r')) line.remove_suffix(1);
@@ -66,6 +68,7 @@ std::size_t onHeader(char* data, std::size_t size, std::size_t count, void* user
 std::size_t onBody(char* data, std::size_t size, std::size_t count, void* user) noexcept {
     auto* st = static_cast<ReplyState*>(user);
     std::size_t n = size * count;
+    st->received += n;
     if (n > st->maxBody - std::min(st->maxBody, st->body.size())) {
         st->refusal = Refusal::TooLarge;
         return 0;
@@ -94,14 +97,25 @@ struct MultiDeleter {
 
 // How a transfer ended: the library finished it (with its own result), the caller's stop or
 // the deadline ended it, or the library's driver failed.
-enum class Ending { Finished, Stopped, Deadline, Failed };
+enum class Ending { Finished, Stopped, Deadline, TooSlow, Failed };
+
+// The stall rule: fewer than `limit` bytes a second over a whole window of `windowMs` ends the
+// transfer. Watched on the program's clock, as the deadline is.
+struct StallRule {
+    long limit;
+    int64_t windowMs;
+    const std::size_t& received;
+};
 
 // Drives one transfer to its end, watching the stop and the deadline on the program's clock
 // between the library's steps. The easy handle is back out of the multi handle on return.
-Ending drive(CURLM* multi, CURL* c, Clock& clock, int64_t deadline, TRequestStop* stop, CURLcode& result) {
+Ending drive(CURLM* multi, CURL* c, Clock& clock, int64_t deadline, const StallRule& stall, TRequestStop* stop,
+             CURLcode& result) {
     if (curl_multi_add_handle(multi, c) != CURLM_OK) return Ending::Failed;
     TClockWake wake(clock, deadline);
     Ending ending = Ending::Failed;
+    int64_t windowStart = clock.MonotonicMs();
+    std::size_t windowBytes = stall.received;
     for (;;) {
         int running = 0;
         if (curl_multi_perform(multi, &running) != CURLM_OK) break;
@@ -122,7 +136,14 @@ Ending drive(CURLM* multi, CURL* c, Clock& clock, int64_t deadline, TRequestStop
         wake.drain();
         // Looked at before anything that came meanwhile is taken in.
         if (stop && stop->Stopped()) { ending = Ending::Stopped; break; }
-        if (clock.MonotonicMs() >= deadline) { ending = Ending::Deadline; break; }
+        int64_t now = clock.MonotonicMs();
+        if (now >= deadline) { ending = Ending::Deadline; break; }
+        if (stall.windowMs > 0 && now - windowStart >= stall.windowMs) {
+            auto wanted = static_cast<std::size_t>(stall.limit * (stall.windowMs / 1000));
+            if (stall.received - windowBytes < wanted) { ending = Ending::TooSlow; break; }
+            windowStart = now;
+            windowBytes = stall.received;
+        }
     }
     curl_multi_remove_handle(multi, c);
     return ending;
@@ -211,8 +232,6 @@ void THttpClient::perform(const AnsiString& url, const std::string* requestBody,
     curl_easy_setopt(c, CURLOPT_HTTPHEADER, headers.get());
     if (route) curl_easy_setopt(c, CURLOPT_CONNECT_TO, route.get());
     curl_easy_setopt(c, CURLOPT_CONNECTTIMEOUT_MS, Timeouts.connectTimeoutMs);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_LIMIT, Timeouts.lowSpeedLimit);
-    curl_easy_setopt(c, CURLOPT_LOW_SPEED_TIME, Timeouts.lowSpeedTimeS);
     curl_easy_setopt(c, CURLOPT_HEADERFUNCTION, onHeader);
     curl_easy_setopt(c, CURLOPT_HEADERDATA, &reply);
     curl_easy_setopt(c, CURLOPT_WRITEFUNCTION, onBody);
@@ -228,7 +247,8 @@ void THttpClient::perform(const AnsiString& url, const std::string* requestBody,
     Clock& clock = CurrentClock();
     int64_t budget = HttpDeadlineMs(Timeouts, ExpectedBytes + (requestBody ? requestBody->size() : 0));
     CURLcode rc = CURLE_OK;
-    Ending ending = drive(multi.get(), c, clock, clock.MonotonicMs() + budget, stop, rc);
+    StallRule stall{Timeouts.lowSpeedLimit, int64_t{Timeouts.lowSpeedTimeS} * 1000, reply.received};
+    Ending ending = drive(multi.get(), c, clock, clock.MonotonicMs() + budget, stall, stop, rc);
     responseCode_ = reply.code;
     responseText_ = reply.statusText;
     switch (ending) {
@@ -236,6 +256,9 @@ void THttpClient::perform(const AnsiString& url, const std::string* requestBody,
     case Ending::Stopped: throw Exception(kRequestStoppedText);
     case Ending::Deadline:
         throw Exception(Format("Operation timed out after %lld milliseconds.", static_cast<long long>(budget)));
+    case Ending::TooSlow:
+        throw Exception(Format("Operation too slow. Less than %ld bytes/sec transferred the last %ld seconds.",
+                               Timeouts.lowSpeedLimit, Timeouts.lowSpeedTimeS));
     case Ending::Failed: throw Exception("The transfer could not be driven.");
     }
     if (reply.refusal == Refusal::TooLarge) throw Exception(Format("Reply larger than %zu bytes.", MaxReplyBytes));

@@ -25,9 +25,9 @@ public:
     int ErrorCode;
 };
 
-// Connect time-out and the stall rule (abort when fewer than `lowSpeedLimit` bytes per second
-// arrive for `lowSpeedTimeS` seconds), both in real time, and the deadline of the whole
-// request on the program's clock: `deadlineBaseMs` plus `deadlineMsPerKB` for each KB the
+// Connect time-out in real time; on the program's clock the stall rule (abort when fewer than
+// `lowSpeedLimit` bytes per second arrive over `lowSpeedTimeS` seconds) and the deadline of
+// the whole request: `deadlineBaseMs` plus `deadlineMsPerKB` for each KB the
 // request is expected to move (a poor dial-up line's pace), so a server that drips its reply
 // fast enough for the stall rule is still given up. New clients take the defaults in force.
 struct HttpTimeouts {

@@ -164,7 +164,10 @@ TEST(PhoneListDownload, ASilentServerEndsInTheErrorLine) {
     Download d;
     d.tels(kOld, 48 * kHour);
     d.server.script(HttpScript::Silent());
-    d.update();
+    std::thread update([&] { d.update(); });
+    ASSERT_TRUE(d.server.waitForRequests(1, 20000));
+    d.machine.clock.Advance(1000);  // a whole second of the stall rule without a byte
+    update.join();
     SetDefaultHttpTimeouts(saved);
     auto lines = d.lines();
     ASSERT_EQ(lines.size(), 1u);
@@ -174,7 +177,11 @@ TEST(PhoneListDownload, ASilentServerEndsInTheErrorLine) {
 }
 
 TEST(PhoneListDownload, TheDownloadHasTheDeadlineOfAListNotOfASmallReply) {
-    // 30 s and half a second for each of the 1024 KB a list is given.
+    // 30 s and half a second for each of the 1024 KB a list is given; no stall rule meanwhile.
+    HttpTimeouts saved = DefaultHttpTimeouts();
+    HttpTimeouts deadlineOnly = saved;
+    deadlineOnly.lowSpeedLimit = 0;
+    SetDefaultHttpTimeouts(deadlineOnly);
     for (int64_t moved : {30000 + 1024 * 500 - 1, 30000 + 1024 * 500}) {
         Download d;
         d.tels(kOld, 48 * kHour);
@@ -188,6 +195,7 @@ TEST(PhoneListDownload, TheDownloadHasTheDeadlineOfAListNotOfASmallReply) {
         AnsiString line = late ? kError + "Operation timed out after 542000 milliseconds." : kUpdated;
         EXPECT_EQ(d.lines(), std::vector<AnsiString>{line});
     }
+    SetDefaultHttpTimeouts(saved);
 }
 
 TEST(PhoneListDownload, AMissingHttpLibraryEndsInTheErrorLine) {
