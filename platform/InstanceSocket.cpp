@@ -108,20 +108,23 @@ struct TInstanceListener::Impl {
                 break;
             }
             if (fds[0].revents) break;
-            // From the last, so that dropping one leaves the others' places as polled.
-            for (std::size_t i = senders.size(); i-- > 0;) {
+            // In the order they connected: posts one after another (keys typed in a row)
+            // are handled in the order they were made. Ended senders go after the round.
+            for (std::size_t i = 0; i < senders.size(); ++i) {
+                Sender& s = senders[i];
                 if (!fds[i + 2].revents) continue;
                 char chunk[512];
-                ssize_t n = read(senders[i].fd, chunk, sizeof chunk);
+                ssize_t n = read(s.fd, chunk, sizeof chunk);
                 if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
                 if (n > 0) {
-                    senders[i].pending.append(chunk, static_cast<std::size_t>(n));
-                    deliverLines(senders[i].pending);
-                    if (senders[i].pending.size() <= kMaxPending) continue;
+                    s.pending.append(chunk, static_cast<std::size_t>(n));
+                    deliverLines(s.pending);
+                    if (s.pending.size() <= kMaxPending) continue;
                 }
-                close(senders[i].fd);
-                senders.erase(senders.begin() + static_cast<std::ptrdiff_t>(i));
+                close(s.fd);
+                s.fd = -1;
             }
+            std::erase_if(senders, [](const Sender& s) { return s.fd < 0; });
             if (fds[1].revents & POLLIN) {
                 for (int fd; (fd = accept4(listenFd, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK)) >= 0;) {
                     if (sameUser(fd)) senders.push_back({fd, {}});

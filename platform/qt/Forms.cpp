@@ -381,6 +381,23 @@ void TForm::Close() {
     if (isMain) Application->Terminate();
 }
 
+namespace {
+// The key press and release a keyboard would give `control` for `key`.
+void typeInto(QWidget* control, char key) {
+    Qt::Key code = key == 13   ? Qt::Key_Return
+                   : key == 27 ? Qt::Key_Escape
+                   : key == 8  ? Qt::Key_Backspace
+                               : Qt::Key_unknown;
+    char upper = key >= 'a' && key <= 'z' ? static_cast<char>(key - 'a' + 'A') : key;
+    if ((upper >= 'A' && upper <= 'Z') || (upper >= '0' && upper <= '9')) code = static_cast<Qt::Key>(upper);
+    QString text = QString::fromStdString(AnsiToUtf8(AnsiString(1, key)));
+    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(control, &press);
+    QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+    QCoreApplication::sendEvent(control, &release);
+}
+} // namespace
+
 void TForm::Dispatch(TMessage& message) {
     if (message.Msg == WM_CLOSE) {
         Close();
@@ -390,9 +407,12 @@ void TForm::Dispatch(TMessage& message) {
         else if (command == SC_RESTORE) Application->Restore();
         else if (command == SC_CLOSE) Close();
     } else if (message.Msg == WM_CHAR) {
-        // A character sent to the window is a key typed on it.
+        // A character sent to the window is a key typed on it: the control with the focus
+        // takes it (after the form's KeyPreview), the window itself when none has it.
         char key = static_cast<char>(message.WParam);
-        DeliverKey(key);
+        QWidget* focus = Widget()->focusWidget();
+        if (focus && focus != Widget() && focus->isVisible() && focus->isEnabled()) typeInto(focus, key);
+        else DeliverKey(key);
     }
 }
 

@@ -122,4 +122,10 @@ TEST(InstanceSocket, WellFormedLinesArriveInOrderAndTheRestIsDropped) {
     ASSERT_TRUE(SendToInstance("Vyn", {99, 1, -1}, 5000));
     expected.push_back("99 1 -1");
     EXPECT_EQ(r.waitFor(expected.size()), expected);
+    // Posts made one after another, unawaited, are handed over in the order they were made.
+    for (char key : std::string("maria\r")) {
+        ASSERT_TRUE(SendToInstance("Vyn", {258, static_cast<std::uint64_t>(key), 0}, 5000));
+        expected.push_back("258 " + std::to_string(key) + " 0");
+    }
+    EXPECT_EQ(r.waitFor(expected.size()), expected);
 }
