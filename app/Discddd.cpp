@@ -21,7 +21,7 @@ bool silencedByOpenAnswer() {
             return true;
     return false;
 }
-} // namespace
+}  // namespace
 
 TfrmDiscDDD::TfrmDiscDDD(TComponent* Owner) : TForm(Owner) {
     SetName("frmDiscDDD");
@@ -65,34 +65,36 @@ TfrmDiscDDD::~TfrmDiscDDD() = default;
 
 bool TfrmDiscDDD::Confirm() {
     return AskInOrder([this] {
-        WaitForQuestionTurn();
-        TIniFile ini(ChangeFileExt(Application->ExeName(), ".ini"));
-        if (!ini.ReadBool(kSection, kKey, true) || silencedByOpenAnswer()) return 1;
+               WaitForQuestionTurn();
+               TIniFile ini(ChangeFileExt(Application->ExeName(), ".ini"));
+               if (!ini.ReadBool(kSection, kKey, true) || silencedByOpenAnswer()) return 1;
 
-        // This form, unless an answered confirmation still holds it further down: then one
-        // like it, with the same tick, which comes back here afterwards.
-        std::unique_ptr<TfrmDiscDDD> spare;
-        TfrmDiscDDD* form = this;
-        if (QuestionOpen(this)) {
-            spare = std::make_unique<TfrmDiscDDD>(nullptr);
-            spare->CheckBox1->SetChecked(CheckBox1->Checked());
-            form = spare.get();
-        }
-        int answer;
-        {
-            TQuestionTurn turn(form);
-            answer = form->ShowModal();
-        }
-        if (spare) CheckBox1->SetChecked(spare->CheckBox1->Checked());
-        if (answer != mrYes) return 0;
-        if (form->CheckBox1->Checked()) {
-            try {
-                ini.WriteBool(kSection, kKey, false);
-            } catch (const Exception&) {
-                // The user said yes: the call goes on, and the question comes back next time.
-                if (Logger) Logger->Add("Não foi possível gravar \"Não perguntar novamente\" em "_a + ini.FileName() + ".");
-            }
-        }
-        return 1;
-    }) != 0;
+               // This form, unless an answered confirmation still holds it further down: then one
+               // like it, with the same tick, which comes back here afterwards.
+               std::unique_ptr<TfrmDiscDDD> spare;
+               TfrmDiscDDD* form = this;
+               if (QuestionOpen(this)) {
+                   spare = std::make_unique<TfrmDiscDDD>(nullptr);
+                   spare->CheckBox1->SetChecked(CheckBox1->Checked());
+                   form = spare.get();
+               }
+               int answer;
+               {
+                   TQuestionTurn turn(form);
+                   answer = form->ShowModal();
+               }
+               if (spare) CheckBox1->SetChecked(spare->CheckBox1->Checked());
+               if (answer != mrYes) return 0;
+               if (form->CheckBox1->Checked()) {
+                   try {
+                       ini.WriteBool(kSection, kKey, false);
+                   } catch (const Exception&) {
+                       // The user said yes: the call goes on, and the question comes back next time.
+                       if (Logger)
+                           Logger->Add("Não foi possível gravar \"Não perguntar novamente\" em "_a + ini.FileName() +
+                                       ".");
+                   }
+               }
+               return 1;
+           }) != 0;
 }

@@ -23,7 +23,7 @@ TButton* button(TFormConfig* form, const char* name, int left, int top, int widt
     b->SetTabOrder(tab);
     return b;
 }
-} // namespace
+}  // namespace
 
 TFormConfig::TFormConfig(TComponent* Owner) : TForm(Owner) {
     SetName("FormConfig");

@@ -71,7 +71,7 @@ void remove(T*& object) {
     delete object;
     object = nullptr;
 }
-} // namespace
+}  // namespace
 
 TMainForm::TMainForm(TComponent* Owner) : TForm(Owner) {
     SetName("MainForm");
@@ -326,10 +326,10 @@ void TMainForm::ShowLoginPanel(bool show) {
         EditSenha->SetText("");
     }
     // This edition connects from the skin alone: the login controls never show.
-    for (TControl* c : {static_cast<TControl*>(Label2), static_cast<TControl*>(Label3), static_cast<TControl*>(Label7),
-                        static_cast<TControl*>(Label8), static_cast<TControl*>(LabelDialDiscar),
-                        static_cast<TControl*>(Label9), static_cast<TControl*>(ComboBoxLogin),
-                        static_cast<TControl*>(EditSenha)})
+    for (TControl* c :
+         {static_cast<TControl*>(Label2), static_cast<TControl*>(Label3), static_cast<TControl*>(Label7),
+          static_cast<TControl*>(Label8), static_cast<TControl*>(LabelDialDiscar), static_cast<TControl*>(Label9),
+          static_cast<TControl*>(ComboBoxLogin), static_cast<TControl*>(EditSenha)})
         c->SetVisible(false);
 }
 

@@ -14,7 +14,7 @@ namespace {
 intptr_t open(const AnsiString& target) { return ShellOpen(target); }
 
 AnsiString programFolder() { return ExtractFileDir(Application->ExeName()); }
-} // namespace
+}  // namespace
 
 AnsiString OtherEditionPath(const AnsiString& programPath) {
     // Only the file name's own extension counts: a dot in a folder name is no extension.

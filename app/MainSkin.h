@@ -9,14 +9,14 @@
 
 // What a zone of the skin does when clicked.
 enum TSkinZone {
-    szNone,         // no zone: the window can be dragged there
-    szInert,        // the emblem: a hand cursor, nothing else
-    szMinimise,     // the "x" and the "-": into the tray
-    szHelp,         // the "?": the help page
-    szConnect,      // the button: connect or hang up
-    szOtherEdition, // the caption of the other edition's start
-    szSettings,     // the conventional-line skin's settings zone
-    szNewUser,      // the conventional-line skin's new-user zone
+    szNone,          // no zone: the window can be dragged there
+    szInert,         // the emblem: a hand cursor, nothing else
+    szMinimise,      // the "x" and the "-": into the tray
+    szHelp,          // the "?": the help page
+    szConnect,       // the button: connect or hang up
+    szOtherEdition,  // the caption of the other edition's start
+    szSettings,      // the conventional-line skin's settings zone
+    szNewUser,       // the conventional-line skin's new-user zone
 };
 
 struct TZoneShape {

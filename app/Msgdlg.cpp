@@ -12,11 +12,11 @@ TMsgDialog* MsgDialog = nullptr;
 
 namespace {
 std::vector<TForm*> gOpenQuestions;  // UI thread; the innermost last
-std::mutex gOrderMutex;               // questions from other threads, one at a time
-int gWaiting = 0;                     // UI thread
+std::mutex gOrderMutex;              // questions from other threads, one at a time
+int gWaiting = 0;                    // UI thread
 
 bool unanswered(const TForm* f) { return f->Visible() && f->ModalResult() == mrNone; }
-} // namespace
+}  // namespace
 
 TMsgDialog::TMsgDialog(TComponent* Owner) : TForm(Owner) {
     SetName("MsgDialog");

@@ -43,7 +43,7 @@ const std::shared_ptr<NotificationGate>& Gate() {
     static const auto gate = std::make_shared<NotificationGate>();
     return gate;
 }
-} // namespace
+}  // namespace
 
 AnsiString IntToText(long long value) { return IntToStr(value); }
 
@@ -56,16 +56,9 @@ void RasDialCallback(HRASCONN hrasconn, UINT unMsg, RASCONNSTATE rascs, DWORD dw
 }
 
 TDialer::TDialer(const TServices& services, TWindowLink* window)
-    : log_(services.Log()),
-      phones_(services.Phones()),
-      conf_(services.Settings()),
-      mail_(services.Mail()),
-      errors_(services.Errors()),
-      report_(services.Report()),
-      services_(services),
-      window_(window),
-      edition_(services.Edition()),
-      sequence_(std::make_unique<TSequenceWorker>()) {
+    : log_(services.Log()), phones_(services.Phones()), conf_(services.Settings()), mail_(services.Mail()),
+      errors_(services.Errors()), report_(services.Report()), services_(services), window_(window),
+      edition_(services.Edition()), sequence_(std::make_unique<TSequenceWorker>()) {
     if (!bind()) return;
     life_ = Life::Running;
     auto versao = std::make_unique<TVersao>(services_);

@@ -189,10 +189,10 @@ private:
     Life life_ = Life::Unbound;
     Wait wait_ = Wait::None;
 
-    int64_t dialStartMs_ = 0;         // the monotonic clock at the dial's start
-    std::deque<HRASCONN> hungUp_;     // the latest handles the engine hung up
+    int64_t dialStartMs_ = 0;      // the monotonic clock at the dial's start
+    std::deque<HRASCONN> hungUp_;  // the latest handles the engine hung up
     const TEdition& edition_;
-    std::mutex historyMutex_;         // "logs.txt" is appended from both threads
+    std::mutex historyMutex_;  // "logs.txt" is appended from both threads
     std::unique_ptr<TSequenceWorker> sequence_;
 };
 

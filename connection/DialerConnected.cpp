@@ -37,8 +37,7 @@ void TDialer::Step(F&& step) noexcept {
         step();
     } catch (const std::exception& e) {
         Status(e.what());
-    } catch (...) {
-    }
+    } catch (...) {}
 }
 
 void TDialer::ConnectedSequence(HRASCONN handle, const AnsiString& number) {

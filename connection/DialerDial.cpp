@@ -26,7 +26,7 @@ void PutField(CHAR (&field)[N], const AnsiString& text) {
     std::memcpy(field, text.data(), n);
     field[n] = '\0';
 }
-} // namespace
+}  // namespace
 
 void TDialer::Dial(const AnsiString& loginText, const AnsiString& passwordText) {
     if (!readyToDial()) return;

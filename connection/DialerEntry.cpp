@@ -35,7 +35,7 @@ AnsiString FieldText(const CHAR (&field)[N]) {
 }
 
 #define VYN_FIELD(field) offsetof(RASENTRYA, field), sizeof(RASENTRYA::field)
-} // namespace
+}  // namespace
 
 void TDialer::SyncPhonebookEntry() {
     if (!bound()) return;
@@ -47,10 +47,8 @@ void TDialer::SyncPhonebookEntry() {
     bool found = false;
     for (std::size_t i = 0; i < std::min<std::size_t>(count, kEnumEntries); ++i) {
         AnsiString name = FieldText(names[i].szEntryName);
-        if (name == entryName_)
-            found = true;
-        else if (name.compare(0, kEntryPrefix.size(), kEntryPrefix) == 0)
-            DeleteEntry(name);
+        if (name == entryName_) found = true;
+        else if (name.compare(0, kEntryPrefix.size(), kEntryPrefix) == 0) DeleteEntry(name);
     }
     if (!found) CreateEntry();
 }
@@ -100,8 +98,7 @@ void TDialer::UpdateEntry(const AnsiString& phone) {
         return;
     PutText(entry, VYN_FIELD(szDeviceName), conf_.GetModem());
     PutText(entry, VYN_FIELD(szLocalPhoneNumber), phone);
-    rasSetEntryProperties_(nullptr, entryName_.c_str(), reinterpret_cast<RASENTRYA*>(entry.data()), size, nullptr,
-                           0);
+    rasSetEntryProperties_(nullptr, entryName_.c_str(), reinterpret_cast<RASENTRYA*>(entry.data()), size, nullptr, 0);
 }
 
 AnsiString TDialer::fullDialString(const AnsiString& number) {

@@ -13,7 +13,7 @@ constexpr int64_t kDialTimeoutMs = 120960;
 constexpr int64_t kHangUpWaitMs = 5184;
 constexpr unsigned kHangUpPollMs = 100;
 constexpr unsigned kAfterHangUpMs = 500;
-} // namespace
+}  // namespace
 
 void TDialer::OnRedialTimer(TObject*) {
     DialNow();

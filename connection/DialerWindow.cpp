@@ -21,7 +21,7 @@ TWindowLink& orNoWindow(TWindowLink* link) {
     static TNoWindow none;
     return link ? *link : none;
 }
-} // namespace
+}  // namespace
 
 TDialerWindow::TDialerWindow(TWindowLink* link) : link_(orNoWindow(link)) {}
 

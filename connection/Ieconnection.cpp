@@ -16,7 +16,8 @@ const char* const kMachineAutoDial = "SOFTWARE\\Microsoft\\RAS AutoDial\\Default
 const char* const kUserAutoDial = "Software\\Microsoft\\RAS AutoDial\\Default";
 const char* const kRemoteAccess = "RemoteAccess";
 const char* const kModemClass9x = "System\\CurrentControlSet\\Services\\Class\\Modem\\";
-const char* const kModemClassNT = "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\";
+const char* const kModemClassNT =
+    "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\";
 
 constexpr DWORD kAutodialRecords = 128;
 constexpr int kBlockSize = 255;  // the most of a "Default" block or a binary flag handled
@@ -37,15 +38,12 @@ void OpenForWrite(TRegistry& reg, const AnsiString& key) {
 AnsiString EntryText(const RASAUTODIALENTRYA& entry) {
     return AnsiString(entry.szEntry, strnlen(entry.szEntry, sizeof entry.szEntry));
 }
-} // namespace
+}  // namespace
 
 TIEConnection::TIEConnection(const TServices& services, PFN_RasGetAutodialAddressA getAutodialAddress,
                              PFN_RasSetAutodialAddressA setAutodialAddress)
-    : user_(std::make_unique<TRegistry>(KEY_ALL_ACCESS)),
-      machine_(std::make_unique<TRegistry>(KEY_ALL_ACCESS)),
-      services_(services),
-      getAutodialAddress_(getAutodialAddress),
-      setAutodialAddress_(setAutodialAddress) {
+    : user_(std::make_unique<TRegistry>(KEY_ALL_ACCESS)), machine_(std::make_unique<TRegistry>(KEY_ALL_ACCESS)),
+      services_(services), getAutodialAddress_(getAutodialAddress), setAutodialAddress_(setAutodialAddress) {
     user_->SetRootKey(HKEY_CURRENT_USER);
     machine_->SetRootKey(HKEY_LOCAL_MACHINE);
     // A missing value counts as binary, the form of the older systems.
@@ -65,10 +63,8 @@ bool TIEConnection::IsDefault(const AnsiString& entryName) {
 }
 
 void TIEConnection::SetDefault(const AnsiString& entryName) {
-    if (getAutodialAddress_)
-        SetDefaultByRas(entryName);
-    else
-        SetDefaultByRegistry(entryName);
+    if (getAutodialAddress_) SetDefaultByRas(entryName);
+    else SetDefaultByRegistry(entryName);
 }
 
 bool TIEConnection::IsDefaultByRas(const AnsiString& entryName) {
@@ -123,14 +119,10 @@ void TIEConnection::SetDefaultByRegistry(const AnsiString& entryName) {
         WriteText(*user_, kUserAutoDial, "DefaultInternet", entryName);
     }
     WriteText(*user_, kRemoteAccess, "InternetProfile", entryName);
-    if (autodialIsBinary_)
-        WriteFlagBlock(*user_, kInternetSettings, "EnableAutodial", 1);
-    else
-        WriteNumber(*user_, kInternetSettings, "EnableAutodial", 1);
-    if (noNetIsBinary_)
-        WriteFlagBlock(*user_, kInternetSettings, "NoNetAutodial", 1);
-    else
-        WriteNumber(*user_, kInternetSettings, "NoNetAutodial", 1);
+    if (autodialIsBinary_) WriteFlagBlock(*user_, kInternetSettings, "EnableAutodial", 1);
+    else WriteNumber(*user_, kInternetSettings, "EnableAutodial", 1);
+    if (noNetIsBinary_) WriteFlagBlock(*user_, kInternetSettings, "NoNetAutodial", 1);
+    else WriteNumber(*user_, kInternetSettings, "NoNetAutodial", 1);
 }
 
 // --- the modem's dial tone ----------------------------------------------------------------
@@ -188,17 +180,13 @@ bool TIEConnection::GetWaitDialTone() {
 void TIEConnection::SetWaitDialTone(bool wait) {
     FindModem();
     std::vector<AnsiString> targets;
-    if (!modemSubkey_.empty())
-        targets.push_back(modemSubkey_);
-    else
-        targets = ModemSubkeys();
+    if (!modemSubkey_.empty()) targets.push_back(modemSubkey_);
+    else targets = ModemSubkeys();
     for (const AnsiString& name : targets) {
         AnsiString key = modemClassKey_ + name;
         int size = ReadBlock(*machine_, key, "Default");
-        if (wait)
-            modemOptions_[kBlindDialByte] &= static_cast<unsigned char>(~kBlindDialBit);
-        else
-            modemOptions_[kBlindDialByte] |= kBlindDialBit;
+        if (wait) modemOptions_[kBlindDialByte] &= static_cast<unsigned char>(~kBlindDialBit);
+        else modemOptions_[kBlindDialByte] |= kBlindDialBit;
         // Written back at its own length: a short block stays as it was.
         WriteBlock(*machine_, key, "Default", size);
         WriteText(*machine_, key, "UserInit", wait ? "" : "ATX3");

@@ -19,23 +19,20 @@ AnsiString AdapterText(const AnsiString& key, const AnsiString& name) {
     if (reg.OpenKey(key, false)) {
         try {
             text = reg.ReadString(name);
-        } catch (const ERegistryException&) {
-        }
+        } catch (const ERegistryException&) {}
         reg.CloseKey();
     }
     return text;
 }
-} // namespace
+}  // namespace
 
 TPerf::TPerf(const TServices& services) {
     // Zeroed first: a call that fails leaves no platform, hence no reader.
     OSVERSIONINFOA info{};
     info.dwOSVersionInfoSize = sizeof info;
     GetVersionExA(&info);
-    if (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS)
-        ok_ = InitWin95();
-    else if (info.dwMajorVersion == 5)
-        ok_ = InitWin2K(services);
+    if (info.dwPlatformId == VER_PLATFORM_WIN32_WINDOWS) ok_ = InitWin95();
+    else if (info.dwMajorVersion == 5) ok_ = InitWin2K(services);
 }
 
 TPerf::~TPerf() {

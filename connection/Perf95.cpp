@@ -33,7 +33,7 @@ std::vector<BYTE> ReadCounter(const char* key, const AnsiString& name, int limit
 }
 
 constexpr int kAnySize = 0x7FFFFFFF;
-} // namespace
+}  // namespace
 
 TPerf95::TPerf95(const AnsiString& description, const AnsiString& counterName) {
     ok_ = true;

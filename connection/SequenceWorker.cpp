@@ -48,8 +48,7 @@ void TSequenceWorker::run() {
         lock.unlock();
         try {
             job();
-        } catch (...) {
-        }
+        } catch (...) {}
         job = nullptr;
         lock.lock();
         running_ = false;

@@ -44,7 +44,7 @@ int requestAddress(const char* address) {
                 static_cast<unsigned long>(rc));
     return 0;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 3 && !std::strcmp(argv[1], "request")) return requestAddress(argv[2]);

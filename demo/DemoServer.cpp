@@ -135,7 +135,7 @@ void servePop3(int fd, const Options& o) {
 }
 
 void stop(int) { gStop = 1; }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     Options o;
@@ -156,10 +156,9 @@ int main(int argc, char** argv) {
     int httpPort = 0, popPort = 0;
     int http = listenLoopback(httpPort);
     int pop = listenLoopback(popPort);
-    std::ofstream(o.machine + "/hosts.txt")
-        << "# the provider, served by demo-server on loopback\n"
-        << "discador.vyn.example 127.0.0.1:" << httpPort << "\n"
-        << "pop.vyn.example 127.0.0.1:" << popPort << "\n";
+    std::ofstream(o.machine + "/hosts.txt") << "# the provider, served by demo-server on loopback\n"
+                                            << "discador.vyn.example 127.0.0.1:" << httpPort << "\n"
+                                            << "pop.vyn.example 127.0.0.1:" << popPort << "\n";
     std::cout << "ready http " << httpPort << " pop3 " << popPort << std::endl;
 
     while (!gStop) {

@@ -20,13 +20,11 @@ VYN_HOOK_EXPORT DWORD RasCustomDial(HINSTANCE, void*, LPCWSTR, void*, DWORD, voi
     return StartCallUI("") ? ERROR_SUCCESS : ERROR_NOT_ENOUGH_MEMORY;
 }
 
-VYN_HOOK_EXPORT BOOL RasCustomDialDlg(HINSTANCE, DWORD, LPWSTR, LPWSTR lpszEntry, LPWSTR, RASDIALDLG* lpInfo,
-                                      void*) {
+VYN_HOOK_EXPORT BOOL RasCustomDialDlg(HINSTANCE, DWORD, LPWSTR, LPWSTR lpszEntry, LPWSTR, RASDIALDLG* lpInfo, void*) {
     bool started = false;
     try {
         started = StartCallUI(EntryNameText(lpszEntry));
-    } catch (...) {
-    }
+    } catch (...) {}
     if (started) return TRUE;
     if (lpInfo) lpInfo->dwError = ERROR_NOT_ENOUGH_MEMORY;  // where a failed dialog reports why
     return FALSE;

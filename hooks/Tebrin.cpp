@@ -36,7 +36,7 @@ bool handle(LPDWORD lpdwRetCode, const AnsiString& entryName) {
     if (lpdwRetCode) *lpdwRetCode = 0;
     return true;
 }
-} // namespace
+}  // namespace
 
 void StartDialerProgram() {
     auto found = std::make_unique<char[]>(MAX_PATH);

@@ -30,7 +30,7 @@ std::vector<std::string> kernelCommandLine() {
     if (!cur.empty()) out.push_back(cur);
     return out;
 }
-} // namespace
+}  // namespace
 
 TApplication* Application = &gApplication;
 
@@ -107,9 +107,7 @@ int TApplication::MessageBox(const AnsiString& text, const AnsiString& caption, 
     return ::MessageBox(text, caption, flags);
 }
 
-void TApplication::ShowException(const Exception& e) {
-    ::MessageBox(e.Message, Title(), MB_OK | MB_ICONERROR);
-}
+void TApplication::ShowException(const Exception& e) { ::MessageBox(e.Message, Title(), MB_OK | MB_ICONERROR); }
 
 void TApplication::HandleException(std::exception_ptr error) noexcept {
     try {

@@ -58,8 +58,7 @@ public:
     // The same for a form of a derived type T, kept in its base's pointer (another
     // edition's main window in MainForm): Application->CreateForm<TDerived>(MainForm).
     template <class T, class Base>
-        requires(std::derived_from<T, Base> && !std::same_as<T, Base>)
-    void CreateForm(Base*& reference) {
+    requires(std::derived_from<T, Base> && !std::same_as<T, Base>) void CreateForm(Base*& reference) {
         requireBackend();
         T* form = new T(nullptr);
         reference = form;

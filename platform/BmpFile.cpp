@@ -17,7 +17,7 @@ std::uint16_t u16(std::string_view s, std::size_t at) { return static_cast<std::
 std::uint32_t rgb(unsigned char b, unsigned char g, unsigned char r) {
     return 0xFF000000u | static_cast<std::uint32_t>(r) << 16 | static_cast<std::uint32_t>(g) << 8 | b;
 }
-} // namespace
+}  // namespace
 
 bool DecodeBmp(std::string_view file, const std::function<std::uint32_t*(int, int)>& pixels) {
     if (file.size() < kFileHeader + 40 || file.substr(0, 2) != "BM") return false;
@@ -31,8 +31,8 @@ bool DecodeBmp(std::string_view file, const std::function<std::uint32_t*(int, in
     std::uint32_t colours = u32(file, kFileHeader + 32);
     bool topDown = height < 0;
     if (topDown) height = -height;
-    if (u16(file, kFileHeader + 12) != 1 || compression != kBiRgb || width <= 0 || height <= 0 ||
-        width > kMaxSide || height > kMaxSide)
+    if (u16(file, kFileHeader + 12) != 1 || compression != kBiRgb || width <= 0 || height <= 0 || width > kMaxSide ||
+        height > kMaxSide)
         return false;
     if (bits != 1 && bits != 4 && bits != 8 && bits != 24 && bits != 32) return false;
 
@@ -52,7 +52,8 @@ bool DecodeBmp(std::string_view file, const std::function<std::uint32_t*(int, in
     // Every palette index must name a colour before any room is asked for.
     if (bits <= 8 && palette.size() < (std::size_t{1} << bits)) {
         for (std::int32_t y = 0; y < height; ++y) {
-            const auto* row = reinterpret_cast<const unsigned char*>(file.data()) + dataAt + stride * static_cast<std::size_t>(y);
+            const auto* row = reinterpret_cast<const unsigned char*>(file.data()) + dataAt +
+                              stride * static_cast<std::size_t>(y);
             for (std::int32_t x = 0; x < width; ++x) {
                 int shift = 8 - bits - (x * bits) % 8;
                 unsigned index = (row[x * bits / 8] >> shift) & ((1u << bits) - 1);
@@ -64,8 +65,10 @@ bool DecodeBmp(std::string_view file, const std::function<std::uint32_t*(int, in
     std::uint32_t* out = pixels(width, height);
     if (!out) return false;
     for (std::int32_t y = 0; y < height; ++y) {
-        const auto* row = reinterpret_cast<const unsigned char*>(file.data()) + dataAt + stride * static_cast<std::size_t>(y);
-        std::uint32_t* line = out + static_cast<std::size_t>(topDown ? y : height - 1 - y) * static_cast<std::size_t>(width);
+        const auto* row = reinterpret_cast<const unsigned char*>(file.data()) + dataAt +
+                          stride * static_cast<std::size_t>(y);
+        std::uint32_t* line = out + static_cast<std::size_t>(topDown ? y : height - 1 - y) *
+                                        static_cast<std::size_t>(width);
         if (bits == 24) {
             for (std::int32_t x = 0; x < width; ++x, row += 3) line[x] = rgb(row[0], row[1], row[2]);
         } else if (bits == 32) {

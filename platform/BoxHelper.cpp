@@ -57,7 +57,7 @@ std::string helperIn(const fs::path& folder) {
     fs::path p = folder / kBoxHelperName;
     return access(p.c_str(), X_OK) == 0 ? p.string() : std::string();
 }
-} // namespace
+}  // namespace
 
 std::vector<std::string> BoxHelperArguments(const MessageBoxRequest& r) {
     return {std::to_string(r.flags), toHex(r.caption), toHex(r.text)};

@@ -15,8 +15,21 @@ struct Element {
 enum : uint16_t { kSymbols = 0x000, kDigits = 0x200, kLetters = 0x300 };
 // Accent order of the Portuguese locale: none, acute, grave, circumflex, ring, diaeresis,
 // tilde, cedilla, caron, stroke, ligature, hook, ordinal.
-enum : uint8_t { None, Acute, Grave, Circumflex, Ring, Diaeresis, Tilde, Cedilla, Caron, Stroke,
-                 Ligature, Hook, Ordinal };
+enum : uint8_t {
+    None,
+    Acute,
+    Grave,
+    Circumflex,
+    Ring,
+    Diaeresis,
+    Tilde,
+    Cedilla,
+    Caron,
+    Stroke,
+    Ligature,
+    Hook,
+    Ordinal
+};
 
 struct Weights {
     uint8_t count = 1;  // 0: hyphen or apostrophe (weighed last), 2: a ligature
@@ -39,18 +52,22 @@ std::array<Weights, 256> buildTable() {
     t['\''].count = 0;
     // Letters with accents, by the upper-case byte; the lower case is 0x20 above except
     // where a second byte is given.
-    struct { unsigned char upper, lower; char base; uint8_t accent; } accented[] = {
-        {0xC0, 0xE0, 'A', Grave}, {0xC1, 0xE1, 'A', Acute}, {0xC2, 0xE2, 'A', Circumflex},
-        {0xC3, 0xE3, 'A', Tilde}, {0xC4, 0xE4, 'A', Diaeresis}, {0xC5, 0xE5, 'A', Ring},
-        {0xC7, 0xE7, 'C', Cedilla}, {0xC8, 0xE8, 'E', Grave}, {0xC9, 0xE9, 'E', Acute},
-        {0xCA, 0xEA, 'E', Circumflex}, {0xCB, 0xEB, 'E', Diaeresis}, {0xCC, 0xEC, 'I', Grave},
-        {0xCD, 0xED, 'I', Acute}, {0xCE, 0xEE, 'I', Circumflex}, {0xCF, 0xEF, 'I', Diaeresis},
-        {0xD0, 0xF0, 'D', Stroke}, {0xD1, 0xF1, 'N', Tilde}, {0xD2, 0xF2, 'O', Grave},
-        {0xD3, 0xF3, 'O', Acute}, {0xD4, 0xF4, 'O', Circumflex}, {0xD5, 0xF5, 'O', Tilde},
-        {0xD6, 0xF6, 'O', Diaeresis}, {0xD8, 0xF8, 'O', Stroke}, {0xD9, 0xF9, 'U', Grave},
-        {0xDA, 0xFA, 'U', Acute}, {0xDB, 0xFB, 'U', Circumflex}, {0xDC, 0xFC, 'U', Diaeresis},
-        {0xDD, 0xFD, 'Y', Acute}, {0x9F, 0xFF, 'Y', Diaeresis}, {0x8A, 0x9A, 'S', Caron},
-        {0x8E, 0x9E, 'Z', Caron}, {0x83, 0x83, 'F', Hook}, {0xAA, 0xAA, 'A', Ordinal},
+    struct {
+        unsigned char upper, lower;
+        char base;
+        uint8_t accent;
+    } accented[] = {
+        {0xC0, 0xE0, 'A', Grave},      {0xC1, 0xE1, 'A', Acute},      {0xC2, 0xE2, 'A', Circumflex},
+        {0xC3, 0xE3, 'A', Tilde},      {0xC4, 0xE4, 'A', Diaeresis},  {0xC5, 0xE5, 'A', Ring},
+        {0xC7, 0xE7, 'C', Cedilla},    {0xC8, 0xE8, 'E', Grave},      {0xC9, 0xE9, 'E', Acute},
+        {0xCA, 0xEA, 'E', Circumflex}, {0xCB, 0xEB, 'E', Diaeresis},  {0xCC, 0xEC, 'I', Grave},
+        {0xCD, 0xED, 'I', Acute},      {0xCE, 0xEE, 'I', Circumflex}, {0xCF, 0xEF, 'I', Diaeresis},
+        {0xD0, 0xF0, 'D', Stroke},     {0xD1, 0xF1, 'N', Tilde},      {0xD2, 0xF2, 'O', Grave},
+        {0xD3, 0xF3, 'O', Acute},      {0xD4, 0xF4, 'O', Circumflex}, {0xD5, 0xF5, 'O', Tilde},
+        {0xD6, 0xF6, 'O', Diaeresis},  {0xD8, 0xF8, 'O', Stroke},     {0xD9, 0xF9, 'U', Grave},
+        {0xDA, 0xFA, 'U', Acute},      {0xDB, 0xFB, 'U', Circumflex}, {0xDC, 0xFC, 'U', Diaeresis},
+        {0xDD, 0xFD, 'Y', Acute},      {0x9F, 0xFF, 'Y', Diaeresis},  {0x8A, 0x9A, 'S', Caron},
+        {0x8E, 0x9E, 'Z', Caron},      {0x83, 0x83, 'F', Hook},       {0xAA, 0xAA, 'A', Ordinal},
         {0xBA, 0xBA, 'O', Ordinal},
     };
     for (auto& a : accented) {
@@ -60,8 +77,13 @@ std::array<Weights, 256> buildTable() {
     // Thorn is a letter of its own after Z.
     t[0xDE].e[0] = t[0xFE].e[0] = {static_cast<uint16_t>(kLetters + 26), None};
     // Ligatures weigh as their two letters, marked so they differ from the letters written out.
-    struct { unsigned char upper, lower; char first, second; } ligatures[] = {
-        {0xC6, 0xE6, 'A', 'E'}, {0x8C, 0x9C, 'O', 'E'}, {0xDF, 0xDF, 'S', 'S'},
+    struct {
+        unsigned char upper, lower;
+        char first, second;
+    } ligatures[] = {
+        {0xC6, 0xE6, 'A', 'E'},
+        {0x8C, 0x9C, 'O', 'E'},
+        {0xDF, 0xDF, 'S', 'S'},
     };
     for (auto& l : ligatures) {
         for (unsigned char c : {l.upper, l.lower}) {
@@ -130,7 +152,7 @@ int compareHyphens(const AnsiString& a, const AnsiString& b) {
     if ((i < a.size()) != (j < b.size())) return i < a.size() ? 1 : -1;
     return 0;
 }
-} // namespace
+}  // namespace
 
 int AnsiCompareText(const AnsiString& a, const AnsiString& b) {
     if (int r = compareLevel(a, b, [](const Element& e) { return e.base; })) return r;

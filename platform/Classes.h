@@ -7,7 +7,9 @@
 #include <vector>
 
 // A bad index, an insert into a sorted list, a refused duplicate.
-class EStringListError : public Exception { using Exception::Exception; };
+class EStringListError : public Exception {
+    using Exception::Exception;
+};
 
 class TStrings {
 public:

@@ -71,7 +71,7 @@ std::map<int, std::unique_ptr<ClockChangeListener>> gHostListeners;
 void tellHostListener(void* listener, Clock* before, Clock* after) {
     (*static_cast<ClockChangeListener*>(listener))(before, after);
 }
-} // namespace
+}  // namespace
 
 Clock& CurrentClock() {
     if (const VynHost* host = gHost.load()) return *host->currentClock();

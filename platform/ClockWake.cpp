@@ -26,5 +26,6 @@ TClockWake::~TClockWake() {
 
 void TClockWake::drain() {
     uint64_t count;
-    if (fd_) while (::read(*fd_, &count, sizeof count) > 0) {}
+    if (fd_)
+        while (::read(*fd_, &count, sizeof count) > 0) {}
 }

@@ -30,7 +30,11 @@ bool nextScriptedAnswer(int& answer) {
     std::string first, rest, line;
     bool found = false;
     while (std::getline(in, line)) {
-        if (!found && !line.empty()) { first = line; found = true; continue; }
+        if (!found && !line.empty()) {
+            first = line;
+            found = true;
+            continue;
+        }
         rest += line + "\n";
     }
     in.close();
@@ -41,7 +45,7 @@ bool nextScriptedAnswer(int& answer) {
 }
 
 int defaultAnswer(unsigned flags) { return (flags & MB_TYPEMASK) == MB_OK ? IDOK : IDCANCEL; }
-} // namespace
+}  // namespace
 
 int AskModal(const MessageBoxRequest& req, const MessageBoxHandler& present) {
     MessageBoxHandler responder;
@@ -52,8 +56,8 @@ int AskModal(const MessageBoxRequest& req, const MessageBoxHandler& present) {
     }
     if (gSuppressed.load()) answer = IDCANCEL;
     else if (responder) answer = responder(req);
-    else if (nextScriptedAnswer(answer)) {}
-    else if (present) answer = present(req);
+    else if (nextScriptedAnswer(answer)) {
+    } else if (present) answer = present(req);
     else answer = defaultAnswer(req.flags);
     {
         std::lock_guard lock(gMutex);
@@ -92,7 +96,6 @@ void SetMessageBoxesSuppressed(bool s) { gSuppressed.store(s); }
 std::vector<MessageBoxRequest> RecordedMessageBoxes() {
     std::lock_guard lock(gMutex);
     std::vector<MessageBoxRequest> out;
-    for (const auto& f : kLog.Records(3))
-        out.push_back({f[2], f[1], static_cast<unsigned>(StrToIntDef(f[0], 0))});
+    for (const auto& f : kLog.Records(3)) out.push_back({f[2], f[1], static_cast<unsigned>(StrToIntDef(f[0], 0))});
     return out;
 }

@@ -8,9 +8,16 @@
 #include <vector>
 
 enum : unsigned {
-    MB_OK = 0x00, MB_OKCANCEL = 0x01, MB_YESNOCANCEL = 0x03, MB_YESNO = 0x04,
-    MB_ICONERROR = 0x10, MB_ICONQUESTION = 0x20, MB_ICONWARNING = 0x30, MB_ICONINFORMATION = 0x40,
-    MB_ICONHAND = MB_ICONERROR, MB_TYPEMASK = 0x0F,
+    MB_OK = 0x00,
+    MB_OKCANCEL = 0x01,
+    MB_YESNOCANCEL = 0x03,
+    MB_YESNO = 0x04,
+    MB_ICONERROR = 0x10,
+    MB_ICONQUESTION = 0x20,
+    MB_ICONWARNING = 0x30,
+    MB_ICONINFORMATION = 0x40,
+    MB_ICONHAND = MB_ICONERROR,
+    MB_TYPEMASK = 0x0F,
     MB_TASKMODAL = 0x2000,  // no owner window: the calling thread waits for the answer
     // Not the platform's: marks a form shown modally (recorded and answered like a box).
     MB_MODALFORM = 0x10000000,

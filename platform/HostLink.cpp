@@ -8,11 +8,12 @@ constexpr VynHost kThisProgram{
     kVynHostVersion,
     [] { return &CurrentClock(); },
     [](VynClockChanged changed, void* context) {
-        return AddClockChangeListener([changed, context](Clock* before, Clock* after) { changed(context, before, after); });
+        return AddClockChangeListener(
+            [changed, context](Clock* before, Clock* after) { changed(context, before, after); });
     },
     [](int id) { RemoveClockChangeListener(id); },
 };
-} // namespace
+}  // namespace
 
 const VynHost& ThisProgramAsHost() { return kThisProgram; }
 

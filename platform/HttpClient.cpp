@@ -135,12 +135,21 @@ Ending drive(CURLM* multi, CURL* c, Clock& clock, int64_t deadline, const StallR
         if (curl_multi_poll(multi, extra, count, timeout, nullptr) != CURLM_OK) break;
         wake.drain();
         // Looked at before anything that came meanwhile is taken in.
-        if (stop && stop->Stopped()) { ending = Ending::Stopped; break; }
+        if (stop && stop->Stopped()) {
+            ending = Ending::Stopped;
+            break;
+        }
         int64_t now = clock.MonotonicMs();
-        if (now >= deadline) { ending = Ending::Deadline; break; }
+        if (now >= deadline) {
+            ending = Ending::Deadline;
+            break;
+        }
         if (stall.windowMs > 0 && now - windowStart >= stall.windowMs) {
             auto wanted = static_cast<std::size_t>(stall.limit * (stall.windowMs / 1000));
-            if (stall.received - windowBytes < wanted) { ending = Ending::TooSlow; break; }
+            if (stall.received - windowBytes < wanted) {
+                ending = Ending::TooSlow;
+                break;
+            }
             windowStart = now;
             windowBytes = stall.received;
         }
@@ -167,7 +176,7 @@ std::string connectTo(const AnsiString& url) {
     curl_free(port);
     return result;
 }
-} // namespace
+}  // namespace
 
 void SetDefaultHttpTimeouts(const HttpTimeouts& t) {
     std::lock_guard lock(gTimeoutsMutex);

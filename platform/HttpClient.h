@@ -67,8 +67,8 @@ public:
     // The last status line without its protocol version ("200 OK").
     AnsiString ResponseText() const { return responseText_; }
 
-    AnsiString ContentType;   // request content type for posts
-    HttpTimeouts Timeouts;    // from the defaults at construction
+    AnsiString ContentType;  // request content type for posts
+    HttpTimeouts Timeouts;   // from the defaults at construction
     // The longest reply body taken, and what the request is expected to receive (a posted
     // body counts on top), which sets its deadline. The provider's small replies by default.
     std::size_t MaxReplyBytes = 64 * 1024;

@@ -12,8 +12,8 @@
 
 namespace {
 std::mutex gMutex;
-std::string gName = "libcurl.so.4";                                     // under gMutex
-std::map<std::string, std::unique_ptr<const CurlFunctions>> gLoaded;   // under gMutex; never freed
+std::string gName = "libcurl.so.4";                                   // under gMutex
+std::map<std::string, std::unique_ptr<const CurlFunctions>> gLoaded;  // under gMutex; never freed
 std::atomic<const CurlFunctions*> gCurrent{nullptr};
 
 const CurlFunctions& loadLocked() {
@@ -27,8 +27,8 @@ const CurlFunctions& loadLocked() {
     }
     auto table = std::make_unique<CurlFunctions>();
     std::string missing;
-#define VYN_CURL_FIND(name)                                                                    \
-    table->name = reinterpret_cast<decltype(table->name)>(dlsym(handle, #name));               \
+#define VYN_CURL_FIND(name)                                                      \
+    table->name = reinterpret_cast<decltype(table->name)>(dlsym(handle, #name)); \
     if (!table->name && missing.empty()) missing = #name;
     VYN_CURL_FUNCTIONS(VYN_CURL_FIND)
 #undef VYN_CURL_FIND
@@ -42,7 +42,7 @@ const CurlFunctions& loadLocked() {
         throw Exception(why + table->curl_easy_strerror(rc));
     return *gLoaded.emplace(gName, std::move(table)).first->second;
 }
-} // namespace
+}  // namespace
 
 const CurlFunctions& LoadHttpLibrary() {
     std::lock_guard lock(gMutex);

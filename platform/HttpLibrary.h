@@ -8,11 +8,12 @@
 #include <string>
 
 // The entry points the client uses.
-#define VYN_CURL_FUNCTIONS(X)                                                                        \
-    X(curl_global_init) X(curl_easy_init) X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_strerror) \
-    X(curl_slist_append) X(curl_slist_free_all) X(curl_url) X(curl_url_cleanup) X(curl_url_set)          \
-    X(curl_url_get) X(curl_free) X(curl_multi_init) X(curl_multi_cleanup) X(curl_multi_add_handle)       \
-    X(curl_multi_remove_handle) X(curl_multi_perform) X(curl_multi_poll) X(curl_multi_info_read)
+#define VYN_CURL_FUNCTIONS(X)                                                                               \
+    X(curl_global_init)                                                                                     \
+    X(curl_easy_init) X(curl_easy_cleanup) X(curl_easy_setopt) X(curl_easy_strerror) X(curl_slist_append)   \
+        X(curl_slist_free_all) X(curl_url) X(curl_url_cleanup) X(curl_url_set) X(curl_url_get) X(curl_free) \
+            X(curl_multi_init) X(curl_multi_cleanup) X(curl_multi_add_handle) X(curl_multi_remove_handle)   \
+                X(curl_multi_perform) X(curl_multi_poll) X(curl_multi_info_read)
 
 struct CurlFunctions {
 #define VYN_CURL_MEMBER(name) decltype(&::name) name = nullptr;

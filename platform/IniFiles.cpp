@@ -119,9 +119,10 @@ std::string readText(const AnsiString& fileName) {
     ReadFileContents(NativePath(fileName), data);  // a file that cannot be read reads as missing
     return data;
 }
-} // namespace
+}  // namespace
 
-TIniBatch::TIniBatch(const AnsiString& fileName, const std::string& text) : fileName_(fileName), lines_(parse(text)) {}
+TIniBatch::TIniBatch(const AnsiString& fileName, const std::string& text)
+    : fileName_(fileName), lines_(parse(text)) {}
 
 TIniBatch::~TIniBatch() = default;
 
@@ -190,7 +191,8 @@ void TIniBatch::WriteBool(const AnsiString& section, const AnsiString& ident, bo
 void TIniBatch::EraseSection(const AnsiString& section) {
     Span s = findSection(lines_, section);
     if (!s.found()) return;
-    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s.header), lines_.begin() + static_cast<std::ptrdiff_t>(s.last));
+    lines_.erase(lines_.begin() + static_cast<std::ptrdiff_t>(s.header),
+                 lines_.begin() + static_cast<std::ptrdiff_t>(s.last));
     changed_ = true;
 }
 

@@ -24,7 +24,9 @@
 
 // A write the system refused, or one that would break the file's lines; the message names
 // the file.
-class EIniFileException : public Exception { using Exception::Exception; };
+class EIniFileException : public Exception {
+    using Exception::Exception;
+};
 
 struct IniLine;
 

@@ -63,7 +63,7 @@ bool parse(const std::string& line, InstanceMessage& m) {
     m = read;
     return true;
 }
-} // namespace
+}  // namespace
 
 std::string InstanceSocketName(const std::string& title) {
     // FNV-1a over the machine directory and the title: a short name that keeps machines apart.
@@ -158,8 +158,7 @@ std::unique_ptr<TInstanceListener> TInstanceListener::Claim(const std::string& t
 
 TInstanceListener::~TInstanceListener() {
     std::uint64_t one = 1;
-    while (write(d_->stopFd, &one, sizeof one) < 0 && errno == EINTR) {
-    }
+    while (write(d_->stopFd, &one, sizeof one) < 0 && errno == EINTR) {}
     d_->thread.join();
 }
 
@@ -177,7 +176,7 @@ int connectTo(const std::string& title, int timeoutMs) {
     close(fd);
     return -1;
 }
-} // namespace
+}  // namespace
 
 bool SendToInstance(const std::string& title, const InstanceMessage& m, int timeoutMs) {
     int fd = connectTo(title, timeoutMs);

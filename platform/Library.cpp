@@ -69,7 +69,7 @@ bool hidden(const AnsiString& modulePath, const char* procName) {
     }
     return false;
 }
-} // namespace
+}  // namespace
 
 HMODULE LoadLibraryA(const char* fileName) {
     if (!fileName || !*fileName) return nullptr;
@@ -101,7 +101,8 @@ FARPROC GetProcAddress(HMODULE module, const char* procName) {
     }
     if (hidden(path, procName)) return nullptr;
     // The dial-up service's newer entry points exist only on the Windows the machine runs.
-    if (AnsiSameText(ExtractFileName(path), "RASAPI32.DLL") && !RasExportExistsOnThisWindows(procName)) return nullptr;
+    if (AnsiSameText(ExtractFileName(path), "RASAPI32.DLL") && !RasExportExistsOnThisWindows(procName))
+        return nullptr;
     return reinterpret_cast<FARPROC>(dlsym(dl, procName));
 }
 

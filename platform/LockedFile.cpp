@@ -34,11 +34,12 @@ void removeStaleTemporaries(const std::string& path) {
     if (!d) return;
     while (const dirent* e = ::readdir(d)) {
         std::string_view name = e->d_name;
-        if (name.size() == prefix.size() + kTempRandom && name.starts_with(prefix)) ::unlinkat(::dirfd(d), e->d_name, 0);
+        if (name.size() == prefix.size() + kTempRandom && name.starts_with(prefix))
+            ::unlinkat(::dirfd(d), e->d_name, 0);
     }
     ::closedir(d);
 }
-} // namespace
+}  // namespace
 
 FileRead ReadFileContents(const std::string& path, std::string& out) {
     out.clear();
@@ -90,8 +91,7 @@ LockedFile::LockedFile(std::string path, Mode mode, const std::string& lockPath)
     fd_ = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (fd_ < 0) fd_ = ::open(lock.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd_ < 0) return;
-    while (::flock(fd_, mode == Exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {
-    }
+    while (::flock(fd_, mode == Exclusive ? LOCK_EX : LOCK_SH) != 0 && errno == EINTR) {}
     // Cleared by every writer, also one that then changes nothing.
     if (mode == Exclusive) removeStaleTemporaries(path_);
 }

@@ -45,7 +45,8 @@ public:
 
     const std::string& Path() const { return path_; }
     FileRead Read(std::string& out) const { return ReadFileContents(path_, out); }
-    // Under the exclusive lock only: replaces the file and counts the replacement. False, with errno set, when it failed.
+    // Under the exclusive lock only: replaces the file and counts the replacement. False, with errno set, when it
+    // failed.
     bool Replace(std::string_view data);
     // The replacements counted so far (0 for a new lock file).
     unsigned long long Generation() const;

@@ -16,7 +16,7 @@ std::string fromEnvironment() {
     std::string base = data && *data ? data : std::string(home ? home : "/tmp") + "/.local/share";
     return base + "/vyn/machine";
 }
-} // namespace
+}  // namespace
 
 std::string MachineDir() {
     std::string dir = fromEnvironment();

@@ -117,7 +117,7 @@ AnsiString unquoted(std::string_view s) {
     flush();
     return out;
 }
-} // namespace
+}  // namespace
 
 std::string EscapeLogText(std::string_view text, LogEscape rule) {
     switch (rule) {

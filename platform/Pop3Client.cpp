@@ -29,7 +29,11 @@ constexpr int kWaitMaxMs = 1000;
 // Socket errors read as the Windows socket layer words them, which is what users of the
 // original saw after "Checar e-mail: ".
 AnsiString socketErrorText(int err) {
-    struct Known { int err; int code; const char* text; };
+    struct Known {
+        int err;
+        int code;
+        const char* text;
+    };
     static const Known known[] = {
         {ECONNREFUSED, 10061, "Connection refused."},
         {ETIMEDOUT, 10060, "Connection timed out."},
@@ -78,19 +82,33 @@ int waitFor(int fd, short events, int64_t deadline) {
 // (ETIMEDOUT when the deadline passed).
 int connectOne(const addrinfo* ai, int64_t deadline, int& err) {
     int fd = ::socket(ai->ai_family, ai->ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC, ai->ai_protocol);
-    if (fd < 0) { err = errno; return -1; }
+    if (fd < 0) {
+        err = errno;
+        return -1;
+    }
     if (::connect(fd, ai->ai_addr, ai->ai_addrlen) == 0) return fd;
-    if (errno != EINPROGRESS) { err = errno; ::close(fd); return -1; }
+    if (errno != EINPROGRESS) {
+        err = errno;
+        ::close(fd);
+        return -1;
+    }
     int r = waitFor(fd, POLLOUT, deadline);
-    if (r <= 0) { err = r == 0 ? ETIMEDOUT : r == -2 ? ECANCELED : errno; ::close(fd); return -1; }
+    if (r <= 0) {
+        err = r == 0 ? ETIMEDOUT : r == -2 ? ECANCELED : errno;
+        ::close(fd);
+        return -1;
+    }
     socklen_t len = sizeof err;
     if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &err, &len) < 0) err = errno;
-    if (err != 0) { ::close(fd); return -1; }
+    if (err != 0) {
+        ::close(fd);
+        return -1;
+    }
     return fd;
 }
 
 bool hasLineBreakOrNul(const AnsiString& s) { return s.find_first_of(std::string("\r\n\0", 3)) != AnsiString::npos; }
-} // namespace
+}  // namespace
 
 TIdPOP3::~TIdPOP3() { close(); }
 
@@ -185,7 +203,10 @@ void TIdPOP3::sendCommand(const AnsiString& line) {
     int64_t deadline = CurrentClock().MonotonicMs() + ReadTimeout;
     while (sent < out.size()) {
         ssize_t n = ::send(fd_, out.data() + sent, out.size() - sent, MSG_NOSIGNAL);
-        if (n > 0) { sent += static_cast<std::size_t>(n); continue; }
+        if (n > 0) {
+            sent += static_cast<std::size_t>(n);
+            continue;
+        }
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK) fail(socketErrorText(errno));
         waited(waitFor(fd_, POLLOUT, deadline));
@@ -204,7 +225,10 @@ AnsiString TIdPOP3::readLine() {
         if (buffer_.size() > kMaxLine) fail("Reply line too long.");
         char chunk[1024];
         ssize_t n = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (n > 0) { buffer_.append(chunk, static_cast<std::size_t>(n)); continue; }
+        if (n > 0) {
+            buffer_.append(chunk, static_cast<std::size_t>(n));
+            continue;
+        }
         if (n == 0) fail(kClosedGracefully);
         if (errno == EINTR) continue;
         if (errno != EAGAIN && errno != EWOULDBLOCK) fail(socketErrorText(errno));

@@ -21,7 +21,7 @@ public:
     TIdPOP3(const TIdPOP3&) = delete;
     TIdPOP3& operator=(const TIdPOP3&) = delete;
 
-    AnsiString Host;        // the name the user knows; the simulated machine says where it leads
+    AnsiString Host;  // the name the user knows; the simulated machine says where it leads
     int Port = 110;
     AnsiString UserId;
     AnsiString Password;
@@ -41,11 +41,11 @@ public:
     const AnsiString& DisconnectError() const { return disconnectError_; }
 
 private:
-    void sendCommand(const AnsiString& line);  // raises after closing
-    AnsiString readLine();                     // raises after closing
-    AnsiString command(const AnsiString& line); // send, read, "+OK" or raise
+    void sendCommand(const AnsiString& line);    // raises after closing
+    AnsiString readLine();                       // raises after closing
+    AnsiString command(const AnsiString& line);  // send, read, "+OK" or raise
     AnsiString expectOk(const AnsiString& reply);
-    void waited(int outcome);                  // raises for a wait that did not end ready
+    void waited(int outcome);  // raises for a wait that did not end ready
     [[noreturn]] void fail(const AnsiString& message);
     void close();
 

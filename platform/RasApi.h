@@ -16,29 +16,62 @@ typedef HRASCONN* LPHRASCONN;
 
 // Text field lengths (each field holds one more byte for the terminating zero).
 enum : unsigned {
-    RAS_MaxEntryName = 256, RAS_MaxDeviceType = 16, RAS_MaxDeviceName = 128,
-    RAS_MaxPhoneNumber = 128, RAS_MaxCallbackNumber = 128, RAS_MaxAreaCode = 10,
-    RAS_MaxPadType = 32, RAS_MaxX25Address = 200, RAS_MaxFacilities = 200, RAS_MaxUserData = 200,
-    RAS_MaxPath = 260, UNLEN = 256, PWLEN = 256, DNLEN = 15,
+    RAS_MaxEntryName = 256,
+    RAS_MaxDeviceType = 16,
+    RAS_MaxDeviceName = 128,
+    RAS_MaxPhoneNumber = 128,
+    RAS_MaxCallbackNumber = 128,
+    RAS_MaxAreaCode = 10,
+    RAS_MaxPadType = 32,
+    RAS_MaxX25Address = 200,
+    RAS_MaxFacilities = 200,
+    RAS_MaxUserData = 200,
+    RAS_MaxPath = 260,
+    UNLEN = 256,
+    PWLEN = 256,
+    DNLEN = 15,
 };
 
 enum RASCONNSTATE : int {
-    RASCS_OpenPort = 0, RASCS_PortOpened, RASCS_ConnectDevice, RASCS_DeviceConnected,
-    RASCS_AllDevicesConnected, RASCS_Authenticate, RASCS_AuthNotify, RASCS_AuthRetry,
-    RASCS_AuthCallback, RASCS_AuthChangePassword, RASCS_AuthProject, RASCS_AuthLinkSpeed,
-    RASCS_AuthAck, RASCS_ReAuthenticate, RASCS_Authenticated, RASCS_PrepareForCallback,
-    RASCS_WaitForModemReset, RASCS_WaitForCallback, RASCS_Projected, RASCS_StartAuthentication,
-    RASCS_CallbackComplete, RASCS_LogonNetwork, RASCS_SubEntryConnected,
+    RASCS_OpenPort = 0,
+    RASCS_PortOpened,
+    RASCS_ConnectDevice,
+    RASCS_DeviceConnected,
+    RASCS_AllDevicesConnected,
+    RASCS_Authenticate,
+    RASCS_AuthNotify,
+    RASCS_AuthRetry,
+    RASCS_AuthCallback,
+    RASCS_AuthChangePassword,
+    RASCS_AuthProject,
+    RASCS_AuthLinkSpeed,
+    RASCS_AuthAck,
+    RASCS_ReAuthenticate,
+    RASCS_Authenticated,
+    RASCS_PrepareForCallback,
+    RASCS_WaitForModemReset,
+    RASCS_WaitForCallback,
+    RASCS_Projected,
+    RASCS_StartAuthentication,
+    RASCS_CallbackComplete,
+    RASCS_LogonNetwork,
+    RASCS_SubEntryConnected,
     RASCS_SubEntryDisconnected,
-    RASCS_Interactive = 0x1000, RASCS_RetryAuthentication, RASCS_CallbackSetByCaller,
+    RASCS_Interactive = 0x1000,
+    RASCS_RetryAuthentication,
+    RASCS_CallbackSetByCaller,
     RASCS_PasswordExpired,
-    RASCS_Connected = 0x2000, RASCS_Disconnected,
+    RASCS_Connected = 0x2000,
+    RASCS_Disconnected,
 };
 
 // Entry options, protocols and framing used by the programs' phonebook entry.
 enum : DWORD {
-    RASEO_IpHeaderCompression = 0x8, RASEO_RemoteDefaultGateway = 0x10, RASEO_SwCompression = 0x200,
-    RASNP_Ip = 0x4, RASFP_Ppp = 0x1,
+    RASEO_IpHeaderCompression = 0x8,
+    RASEO_RemoteDefaultGateway = 0x10,
+    RASEO_SwCompression = 0x200,
+    RASNP_Ip = 0x4,
+    RASFP_Ppp = 0x1,
 };
 
 // The message a RasDialFunc1 notifier receives.
@@ -270,8 +303,7 @@ VYN_RAS_AT(RASAUTODIALENTRYA, szEntry, 12);
 // --- entry points, as the programs bind them by name -------------------------------------
 extern "C" {
 // The notifier of a dial (notifier type 1).
-typedef void (*RasDialFunc1)(HRASCONN hrasconn, UINT unMsg, RASCONNSTATE rascs, DWORD dwError,
-                             DWORD dwExtendedError);
+typedef void (*RasDialFunc1)(HRASCONN hrasconn, UINT unMsg, RASCONNSTATE rascs, DWORD dwError, DWORD dwExtendedError);
 
 // lpRasDialExtensions is always null in the programs.
 typedef DWORD (*PFN_RasDialA)(void* lpRasDialExtensions, LPCSTR lpszPhonebook, RASDIALPARAMSA* lpRasDialParams,

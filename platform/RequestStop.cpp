@@ -9,7 +9,7 @@ const char* const kRequestStoppedText = "Request cancelled.";
 
 namespace {
 thread_local TRequestStop* tCurrent = nullptr;
-}
+}  // namespace
 
 TRequestStop::TRequestStop() : fd_(::eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK)) {}
 

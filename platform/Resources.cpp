@@ -16,7 +16,7 @@ Table& table() {
     static Table t;
     return t;
 }
-} // namespace
+}  // namespace
 
 void RegisterResource(const char* name, const unsigned char* data, std::size_t size) {
     Table& t = table();

@@ -51,7 +51,11 @@ std::vector<std::string> splitParameters(const std::string& s) {
     std::string cur;
     bool inQuotes = false, any = false;
     for (char c : s) {
-        if (c == '"') { inQuotes = !inQuotes; any = true; continue; }
+        if (c == '"') {
+            inQuotes = !inQuotes;
+            any = true;
+            continue;
+        }
         if ((c == ' ' || c == '\t') && !inQuotes) {
             if (any) out.push_back(cur);
             cur.clear();
@@ -69,9 +73,11 @@ intptr_t errnoResult(int err) {
     switch (err) {
     case ENOENT: return SE_ERR_FNF;
     case ENOTDIR: return SE_ERR_PNF;
-    case EACCES: case EPERM: return SE_ERR_ACCESSDENIED;
+    case EACCES:
+    case EPERM: return SE_ERR_ACCESSDENIED;
     case ENOEXEC: return ERROR_BAD_FORMAT;
-    case ENOMEM: case EAGAIN: return SE_ERR_OOM;
+    case ENOMEM:
+    case EAGAIN: return SE_ERR_OOM;
     default: return SE_ERR_NOASSOC;
     }
 }
@@ -172,7 +178,7 @@ intptr_t findExecutable(const AnsiString& file, const AnsiString& directory, Ans
     }
     return kOpened;
 }
-} // namespace
+}  // namespace
 
 intptr_t FindExecutableA(const char* file, const char* directory, char* result) {
     ShellCall call{"FindExecutable", file ? file : "", "", directory ? directory : "", 0, 0};

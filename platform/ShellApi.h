@@ -21,13 +21,16 @@
 #include <vector>
 
 enum : int {
-    SE_ERR_OOM = 8, SE_ERR_FNF = 2, SE_ERR_PNF = 3, SE_ERR_ACCESSDENIED = 5,
+    SE_ERR_OOM = 8,
+    SE_ERR_FNF = 2,
+    SE_ERR_PNF = 3,
+    SE_ERR_ACCESSDENIED = 5,
     SE_ERR_NOASSOC = 31,  // and ERROR_BAD_FORMAT (WinTypes.h)
 };
 
 // `owner` stands for the window handle and is not used. An empty operation means "open".
-intptr_t ShellExecuteA(void* owner, const AnsiString& operation, const AnsiString& file,
-                       const AnsiString& parameters, const AnsiString& directory, int showCmd);
+intptr_t ShellExecuteA(void* owner, const AnsiString& operation, const AnsiString& file, const AnsiString& parameters,
+                       const AnsiString& directory, int showCmd);
 
 // The program that opens `file`, resolved in `directory` (the current folder when null or
 // empty); `result` (at least MAX_PATH bytes) receives it, or "" on failure. Above 32 on

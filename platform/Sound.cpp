@@ -102,7 +102,7 @@ void record(const AnsiString& name, const char* outcome) {
     std::lock_guard lock(gMutex);
     kLog.Append({FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()), name, outcome});
 }
-} // namespace
+}  // namespace
 
 bool PlaySoundResource(const AnsiString& name) {
     std::optional<std::string_view> wave = FindResource(name);

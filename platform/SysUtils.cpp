@@ -48,7 +48,7 @@ void civilFromDays(long long z, int& y, int& m, int& d) {
     m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
     y = static_cast<int>(yoe) + static_cast<int>(era) * 400 + (m <= 2);
 }
-} // namespace
+}  // namespace
 
 AnsiString ExtractFileDir(const AnsiString& path) {
     auto p = lastSeparator(path);
@@ -172,8 +172,7 @@ void AppendToFile(const AnsiString& path, std::string_view data) {
     int fd = ::open(NativePath(path).c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0644);
     if (fd < 0) throw EFOpenError("Cannot open file \"" + path + "\". " + errnoText());
     // Appenders in other processes take the same lock, so a cut-back never takes theirs.
-    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {
-    }
+    while (::flock(fd, LOCK_EX) != 0 && errno == EINTR) {}
     struct stat st {};
     bool ok = ::fstat(fd, &st) == 0;
     for (std::size_t done = 0; ok && done < data.size();) {
@@ -200,17 +199,26 @@ bool TryStrToInt(const AnsiString& s, long long& out) {
     if (t.empty()) return false;
     std::size_t i = 0;
     bool neg = false;
-    if (t[i] == '-' || t[i] == '+') { neg = t[i] == '-'; ++i; }
+    if (t[i] == '-' || t[i] == '+') {
+        neg = t[i] == '-';
+        ++i;
+    }
     int base = 10;
-    if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) { base = 16; i += 2; }
-    else if (i < t.size() && t[i] == '$') { base = 16; ++i; }
+    if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    } else if (i < t.size() && t[i] == '$') {
+        base = 16;
+        ++i;
+    }
     if (i >= t.size()) return false;
     unsigned long long v = 0;
     for (; i < t.size(); ++i) {
         char c = t[i];
-        int d = (c >= '0' && c <= '9') ? c - '0'
-              : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
-              : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10 : -1;
+        int d = (c >= '0' && c <= '9')                 ? c - '0'
+                : (base == 16 && c >= 'a' && c <= 'f') ? c - 'a' + 10
+                : (base == 16 && c >= 'A' && c <= 'F') ? c - 'A' + 10
+                                                       : -1;
         if (d < 0) return false;
         v = v * static_cast<unsigned>(base) + static_cast<unsigned>(d);
         if (v > 0xFFFFFFFFull) return false;
@@ -248,7 +256,11 @@ AnsiString FormatDateTime(const AnsiString& f, TDateTime t) {
     int y, mo, d, h, mi, s, ms;
     DecodeDateTime(t, y, mo, d, h, mi, s, ms);
     AnsiString out;
-    auto two = [](int v) { char b[8]; std::snprintf(b, sizeof b, "%02d", v); return AnsiString(b); };
+    auto two = [](int v) {
+        char b[8];
+        std::snprintf(b, sizeof b, "%02d", v);
+        return AnsiString(b);
+    };
     std::size_t i = 0;
     while (i < f.size()) {
         char c = f[i];
@@ -308,7 +320,7 @@ std::size_t countDigits(const AnsiString& picture) {
     for (char c : picture) n += c == '0' || c == '#';
     return n;
 }
-} // namespace
+}  // namespace
 
 char ThousandSeparator() { return separator(gThousandSeparator, THOUSEP, '.'); }
 void SetThousandSeparator(char c) { gThousandSeparator.store(c); }
@@ -379,13 +391,15 @@ AnsiString Format(const char* fmt, ...) {
 
 AnsiString UpperCase(const AnsiString& s) {
     AnsiString r = s;
-    for (char& c : r) if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
     return r;
 }
 
 AnsiString LowerCase(const AnsiString& s) {
     AnsiString r = s;
-    for (char& c : r) if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+    for (char& c : r)
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
     return r;
 }
 

@@ -13,9 +13,15 @@ public:
     AnsiString Message;
 };
 // A file that could not be opened, created or written; the message names the file.
-class EFOpenError : public Exception { using Exception::Exception; };
-class EFCreateError : public Exception { using Exception::Exception; };
-class EWriteError : public Exception { using Exception::Exception; };
+class EFOpenError : public Exception {
+    using Exception::Exception;
+};
+class EFCreateError : public Exception {
+    using Exception::Exception;
+};
+class EWriteError : public Exception {
+    using Exception::Exception;
+};
 
 // Days since 1899-12-30, fraction = time of day (local time), as the class library keeps it.
 using TDateTime = double;
@@ -24,7 +30,7 @@ using TDateTime = double;
 AnsiString ExtractFileDir(const AnsiString& path);   // folder without trailing separator
 AnsiString ExtractFilePath(const AnsiString& path);  // folder with trailing separator
 AnsiString ExtractFileName(const AnsiString& path);
-AnsiString ExtractFileExt(const AnsiString& path);   // ".ini", "" when none
+AnsiString ExtractFileExt(const AnsiString& path);  // ".ini", "" when none
 AnsiString ChangeFileExt(const AnsiString& path, const AnsiString& ext);
 // The path as the Linux file system takes it: "\" becomes "/", 1252 becomes UTF-8.
 std::string NativePath(const AnsiString& path);
@@ -35,13 +41,13 @@ AnsiString ProgramFileName();
 void SetProgramFileName(const AnsiString& path);
 
 // --- files ------------------------------------------------------------------------------
-bool FileExists(const AnsiString& path);              // a regular file
+bool FileExists(const AnsiString& path);  // a regular file
 bool DirectoryExists(const AnsiString& path);
-int FileAge(const AnsiString& path);                  // DOS date-time, -1 when missing
+int FileAge(const AnsiString& path);  // DOS date-time, -1 when missing
 TDateTime FileDateToDateTime(int dosDateTime);
 bool DeleteFile(const AnsiString& path);
-bool RenameFile(const AnsiString& from, const AnsiString& to);  // never replaces `to`
-bool ReplaceFile(const AnsiString& from, const AnsiString& to); // atomic rename over `to`
+bool RenameFile(const AnsiString& from, const AnsiString& to);   // never replaces `to`
+bool ReplaceFile(const AnsiString& from, const AnsiString& to);  // atomic rename over `to`
 // Reads a whole file; throws EFOpenError naming the file.
 std::string ReadWholeFile(const AnsiString& path);
 bool TryReadWholeFile(const AnsiString& path, std::string& out);

@@ -62,7 +62,7 @@ int niceOffset(TThreadPriority p) {
     }
     return 0;
 }
-} // namespace
+}  // namespace
 
 TThread::TThread(bool createSuspended) : suspended_(createSuspended) {}
 

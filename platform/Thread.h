@@ -20,7 +20,9 @@
 #include <utility>
 
 // The system could not make another thread.
-class EThread : public Exception { using Exception::Exception; };
+class EThread : public Exception {
+    using Exception::Exception;
+};
 
 enum TThreadPriority { tpIdle, tpLowest, tpLower, tpNormal, tpHigher, tpHighest, tpTimeCritical };
 

@@ -19,9 +19,9 @@ public:
     bool Active() const { return active_.load(); }
 
 protected:
-    void activate();    // the calling thread becomes the UI thread
-    void deactivate();  // calls run inline from now on
-    bool drain();       // runs what is queued; true when something ran
+    void activate();                                    // the calling thread becomes the UI thread
+    void deactivate();                                  // calls run inline from now on
+    bool drain();                                       // runs what is queued; true when something ran
     bool QueueEmpty() const { return queue_.empty(); }  // with mutex_ held
     // A call joined the queue; called with mutex_ held.
     virtual void Arrived() = 0;

@@ -4,7 +4,7 @@
 
 namespace {
 std::atomic<UiDispatcher*> gDispatcher{nullptr};
-}
+}  // namespace
 
 void SetUiDispatcher(UiDispatcher* d) { gDispatcher.store(d); }
 

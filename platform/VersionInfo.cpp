@@ -16,7 +16,9 @@ constexpr const char* kSection = ".vyn_version";
 class File {
 public:
     explicit File(const std::string& path) : fd_(open(path.c_str(), O_RDONLY | O_CLOEXEC)) {}
-    ~File() { if (fd_ >= 0) close(fd_); }
+    ~File() {
+        if (fd_ >= 0) close(fd_);
+    }
     bool ok() const { return fd_ >= 0; }
     bool read(uint64_t offset, void* out, std::size_t n) const {
         auto* p = static_cast<char*>(out);
@@ -71,9 +73,9 @@ bool readBlock(const AnsiString& fileName, std::vector<unsigned char>& block) {
         ident[EI_DATA] != ELFDATA2LSB)
         return false;
     Section s;
-    bool found = ident[EI_CLASS] == ELFCLASS64 ? findSection<Elf64_Ehdr, Elf64_Shdr>(f, s)
-               : ident[EI_CLASS] == ELFCLASS32 ? findSection<Elf32_Ehdr, Elf32_Shdr>(f, s)
-                                               : false;
+    bool found = ident[EI_CLASS] == ELFCLASS64   ? findSection<Elf64_Ehdr, Elf64_Shdr>(f, s)
+                 : ident[EI_CLASS] == ELFCLASS32 ? findSection<Elf32_Ehdr, Elf32_Shdr>(f, s)
+                                                 : false;
     if (!found || s.size < vyn_version::kHeaderSize) return false;
     unsigned char header[vyn_version::kHeaderSize];
     if (!f.read(s.offset, header, sizeof header) || std::memcmp(header, vyn_version::kMagic, 8) != 0) return false;
@@ -83,7 +85,7 @@ bool readBlock(const AnsiString& fileName, std::vector<unsigned char>& block) {
     return f.read(s.offset, block.data(), total);
 }
 
-} // namespace
+}  // namespace
 
 unsigned GetFileVersionInfoSizeA(const AnsiString& fileName, unsigned* handle) {
     if (handle) *handle = 0;
@@ -99,7 +101,10 @@ bool GetFileVersionInfoA(const AnsiString& fileName, unsigned, unsigned length, 
     // A short copy keeps a consistent header: entries past the end are not walked.
     if (n >= vyn_version::kHeaderSize && n < block.size()) {
         auto* p = static_cast<unsigned char*>(data) + 8;
-        p[0] = n & 0xFF; p[1] = (n >> 8) & 0xFF; p[2] = (n >> 16) & 0xFF; p[3] = (n >> 24) & 0xFF;
+        p[0] = n & 0xFF;
+        p[1] = (n >> 8) & 0xFF;
+        p[2] = (n >> 16) & 0xFF;
+        p[3] = (n >> 24) & 0xFF;
     }
     return true;
 }

@@ -31,8 +31,8 @@ inline constexpr std::size_t kHeaderSize = 16;
 
 struct Entry {
     std::string_view key;
-    std::string_view text;    // a string value (its NUL is added)
-    uint32_t number = 0;      // used when text is empty: a translation
+    std::string_view text;  // a string value (its NUL is added)
+    uint32_t number = 0;    // used when text is empty: a translation
     bool isNumber = false;
 };
 
@@ -52,8 +52,14 @@ template <std::size_t N>
 constexpr std::array<unsigned char, N> MakeBlock(std::span<const Entry> entries) {
     std::array<unsigned char, N> b{};
     std::size_t at = 0;
-    auto put16 = [&](std::size_t v) { b[at++] = v & 0xFF; b[at++] = (v >> 8) & 0xFF; };
-    auto put32 = [&](std::size_t v) { put16(v & 0xFFFF); put16((v >> 16) & 0xFFFF); };
+    auto put16 = [&](std::size_t v) {
+        b[at++] = v & 0xFF;
+        b[at++] = (v >> 8) & 0xFF;
+    };
+    auto put32 = [&](std::size_t v) {
+        put16(v & 0xFFFF);
+        put16((v >> 16) & 0xFFFF);
+    };
     for (char c : kMagic) b[at++] = static_cast<unsigned char>(c);
     put32(N);
     put32(entries.size());
@@ -65,9 +71,10 @@ constexpr std::array<unsigned char, N> MakeBlock(std::span<const Entry> entries)
         at = start + Pad4(e.key.size() + 1);
         start = at;
         if (e.isNumber) put32(e.number);
-        else for (char c : e.text) b[at++] = static_cast<unsigned char>(c);
+        else
+            for (char c : e.text) b[at++] = static_cast<unsigned char>(c);
         at = start + Pad4(ValueSize(e));
     }
     return b;
 }
-} // namespace vyn_version
+}  // namespace vyn_version

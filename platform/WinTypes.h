@@ -54,6 +54,11 @@ constexpr int MAX_PATH = 260;
 
 // Show commands of windows and started programs.
 enum : int {
-    SW_HIDE = 0, SW_SHOWNORMAL = 1, SW_SHOWMINIMIZED = 2, SW_SHOWMAXIMIZED = 3, SW_SHOW = 5, SW_MINIMIZE = 6,
+    SW_HIDE = 0,
+    SW_SHOWNORMAL = 1,
+    SW_SHOWMINIMIZED = 2,
+    SW_SHOWMAXIMIZED = 3,
+    SW_SHOW = 5,
+    SW_MINIMIZE = 6,
     SW_RESTORE = 9,
 };

@@ -38,21 +38,33 @@ struct ExportSince {
 };
 
 constexpr ExportSince kNewerExports[] = {
-    {"RasGetAutodialAddressA", WindowsVersion::NT4},   {"RasSetAutodialAddressA", WindowsVersion::NT4},
-    {"RasEnumAutodialAddressesA", WindowsVersion::NT4}, {"RasGetAutodialEnableA", WindowsVersion::NT4},
-    {"RasSetAutodialEnableA", WindowsVersion::NT4},    {"RasGetAutodialParamA", WindowsVersion::NT4},
-    {"RasSetAutodialParamA", WindowsVersion::NT4},     {"RasConnectionNotificationA", WindowsVersion::NT4},
-    {"RasGetConnectionStatistics", WindowsVersion::Win2000}, {"RasGetLinkStatistics", WindowsVersion::Win2000},
-    {"RasClearConnectionStatistics", WindowsVersion::Win2000}, {"RasClearLinkStatistics", WindowsVersion::Win2000},
-    {"RasGetEapUserDataA", WindowsVersion::Win2000},   {"RasSetEapUserDataA", WindowsVersion::Win2000},
-    {"RasGetCustomAuthDataA", WindowsVersion::Win2000}, {"RasSetCustomAuthDataA", WindowsVersion::Win2000},
-    {"RasGetEapUserIdentityA", WindowsVersion::Win2000}, {"RasFreeEapUserIdentityA", WindowsVersion::Win2000},
-    {"RasInvokeEapUI", WindowsVersion::Win2000},       {"RasDeleteSubEntryA", WindowsVersion::XP},
+    {"RasGetAutodialAddressA", WindowsVersion::NT4},
+    {"RasSetAutodialAddressA", WindowsVersion::NT4},
+    {"RasEnumAutodialAddressesA", WindowsVersion::NT4},
+    {"RasGetAutodialEnableA", WindowsVersion::NT4},
+    {"RasSetAutodialEnableA", WindowsVersion::NT4},
+    {"RasGetAutodialParamA", WindowsVersion::NT4},
+    {"RasSetAutodialParamA", WindowsVersion::NT4},
+    {"RasConnectionNotificationA", WindowsVersion::NT4},
+    {"RasGetConnectionStatistics", WindowsVersion::Win2000},
+    {"RasGetLinkStatistics", WindowsVersion::Win2000},
+    {"RasClearConnectionStatistics", WindowsVersion::Win2000},
+    {"RasClearLinkStatistics", WindowsVersion::Win2000},
+    {"RasGetEapUserDataA", WindowsVersion::Win2000},
+    {"RasSetEapUserDataA", WindowsVersion::Win2000},
+    {"RasGetCustomAuthDataA", WindowsVersion::Win2000},
+    {"RasSetCustomAuthDataA", WindowsVersion::Win2000},
+    {"RasGetEapUserIdentityA", WindowsVersion::Win2000},
+    {"RasFreeEapUserIdentityA", WindowsVersion::Win2000},
+    {"RasInvokeEapUI", WindowsVersion::Win2000},
+    {"RasDeleteSubEntryA", WindowsVersion::XP},
 };
 
 // The NT line came after the 9x line for these exports; 9x never got them.
 bool AtLeast(WindowsVersion v, WindowsVersion since) {
-    auto isNt = [](WindowsVersion w) { return w == WindowsVersion::NT4 || w == WindowsVersion::Win2000 || w == WindowsVersion::XP; };
+    auto isNt = [](WindowsVersion w) {
+        return w == WindowsVersion::NT4 || w == WindowsVersion::Win2000 || w == WindowsVersion::XP;
+    };
     if (isNt(since) && !isNt(v)) return false;
     return static_cast<int>(v) >= static_cast<int>(since);
 }

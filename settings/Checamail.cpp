@@ -33,10 +33,11 @@ const AnsiString& accessError() {
     static const AnsiString text = "Ocorreu um erro ao tentar acessar o servidor de e-mail";
     return text;
 }
-} // namespace
+}  // namespace
 
 TChecaMail::TChecaMail(const TServices& services, TMailTray* tray)
-    : log_(services.Log()), conf_(services.Settings()), mailClient(std::make_unique<TIdPOP3>()), tray(orNoTray(tray)) {
+    : log_(services.Log()), conf_(services.Settings()), mailClient(std::make_unique<TIdPOP3>()),
+      tray(orNoTray(tray)) {
     timer = std::make_unique<TTimer>(nullptr);
     timer->SetEnabled(false);
     timer->SetInterval(kInterval);

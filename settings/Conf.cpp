@@ -25,11 +25,10 @@ constexpr int kLastLoginKey = 100;
 AnsiString boundedText(const char* field, std::size_t fieldSize) {
     return AnsiString(field, strnlen(field, fieldSize));
 }
-} // namespace
+}  // namespace
 
 TConf::TConf(const TServices& services)
-    : log_(services.Log()),
-      edition_(services.Edition()),
+    : log_(services.Log()), edition_(services.Edition()),
       iniFileName_(edition_.SettingsFile(ChangeFileExt(Application->ExeName(), ".ini"))) {
     // Every field has its value and both lists exist before anything can fail, so Load and
     // the destructor work after a fatal message too.

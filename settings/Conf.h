@@ -55,12 +55,12 @@ public:
     AnsiString GetCidade() const;
     AnsiString GetUser() const;
     AnsiString GetPassword() const;
-    AnsiString GetChamada() const;       // the call-waiting code
+    AnsiString GetChamada() const;  // the call-waiting code
     AnsiString GetMailServer() const;
     AnsiString GetModem() const;
-    int GetDDD() const;                  // own area code; 0: not given
-    int GetOperadora() const;            // carrier code; 0: none
-    int GetLinhaExterna() const;         // outside-line digit; -1: none
+    int GetDDD() const;           // own area code; 0: not given
+    int GetOperadora() const;     // carrier code; 0: none
+    int GetLinhaExterna() const;  // outside-line digit; -1: none
     bool GetDiscagemPorTom() const;
     bool GetAutoCheckMail() const;
     // The remembered logins in locale order: a copy, since the connected sequence may add

@@ -5,7 +5,7 @@
 namespace {
 // Mirvane dials the Corvala line's single access number behind the configured prefixes.
 const AnsiString kCorvalaAccessNumber = "0";
-} // namespace
+}  // namespace
 
 AnsiString TEdition::SettingsFile(const AnsiString& ownIniFile) const { return ownIniFile; }
 

@@ -32,7 +32,8 @@ AnsiString generationPath(int n) { return Format("%s\\erros%02d.txt", folder().c
 // A text column: line breaks (and NUL, which would end the text early) become blanks, and
 // the value is cut to the column so that the columns after it stay in place.
 AnsiString column(AnsiString value, std::size_t width) {
-    std::replace_if(value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
+    std::replace_if(
+        value.begin(), value.end(), [](char c) { return c == '\r' || c == '\n' || c == '\0'; }, ' ');
     if (value.size() > width) value.resize(width);
     return value;
 }
@@ -99,7 +100,7 @@ erro parse(const std::string& line) {
     r.coderr = toInt(cut(line, 50, 4));
     return r;
 }
-} // namespace
+}  // namespace
 
 void ParseFailedDials(const std::string& bytes, std::vector<erro>& records) {
     for (const std::string& line : reads(bytes)) records.push_back(parse(line));
@@ -114,8 +115,8 @@ void TErros::Add(const AnsiString& phone, int errorCode) {
     AnsiString login = conf_.GetUser();
     int ddd = phones_.GetDDD();
     AnsiString line = Format("%19s%-16s%04d%-10s%04d\r\n", FormatDateTime("dd/mm/yyyy hh:nn:ss", Now()).c_str(),
-                             column(login, kLoginWidth).c_str(), fourColumns(ddd),
-                             column(phone, kPhoneWidth).c_str(), fourColumns(errorCode));
+                             column(login, kLoginWidth).c_str(), fourColumns(ddd), column(phone, kPhoneWidth).c_str(),
+                             fourColumns(errorCode));
     std::lock_guard lock(fileMutex_);
     try {
         AppendToFile(errosPath(), line);

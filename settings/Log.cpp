@@ -13,8 +13,7 @@ struct TLogger::ViewHolder {
 };
 
 TLogger::TLogger()
-    : view_(std::make_shared<ViewHolder>()),
-      fileName_(ExtractFileDir(Application->ExeName()) + "\\log.txt") {}
+    : view_(std::make_shared<ViewHolder>()), fileName_(ExtractFileDir(Application->ExeName()) + "\\log.txt") {}
 
 TLogger::~TLogger() { view_->view.store(nullptr); }
 
@@ -57,6 +56,5 @@ void TLogger::writeFile() {
     // lose its last lines.
     try {
         WriteWholeFile(fileName_, lines_.Text(), FileSync::Renamed);
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
 }

@@ -28,7 +28,7 @@ void append(AnsiString& out, const AnsiString& text, bool value) {
         }
     }
 }
-} // namespace
+}  // namespace
 
 AnsiString EncodeFormPiece(const AnsiString& name, const AnsiString& value, bool separator) {
     AnsiString out;

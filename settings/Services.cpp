@@ -11,7 +11,7 @@ T& present(T* service, const char* what) {
     if (!service) throw std::logic_error(std::string("the services record has no ") + what);
     return *service;
 }
-} // namespace
+}  // namespace
 
 TLogger& TServices::Log() const { return present(log, "status log"); }
 TXMLvyn& TServices::Phones() const { return present(phones, "phone list"); }

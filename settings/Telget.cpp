@@ -21,7 +21,7 @@ long long wholeDays(TDateTime then, TDateTime now) {
     long long ms = std::llround((now - then) * 86400000.0);
     return ms / 86400000;
 }
-} // namespace
+}  // namespace
 
 TTelGet::TTelGet(const TServices& services) : log_(services.Log()), httpClient(std::make_unique<THttpClient>()) {
     // The body is stored as it comes, compressed or plain: at most what the list may be

@@ -42,7 +42,7 @@ int compareNumbers(const AnsiString& a, const AnsiString& b) {
     if (a.size() != b.size()) return a.size() < b.size() ? -1 : 1;
     return a.compare(b);
 }
-} // namespace
+}  // namespace
 
 TVersao::TVersao(const TServices& services) : log_(services.Log()), httpClient(std::make_unique<THttpClient>()) {
     ReadOwnVersion();

@@ -36,13 +36,15 @@ bool TXMLvyn::Load(const AnsiString& fileName) {
     case TXmlRead::TooMany: log_.Add(parseFailed + " " + PhoneListBoundText(r)); break;
     }
     if (loaded)
-        std::sort(states.begin(), states.end(), [](const phonelist::_estados& a, const phonelist::_estados& b) { return a.sigla < b.sigla; });
+        std::sort(states.begin(), states.end(),
+                  [](const phonelist::_estados& a, const phonelist::_estados& b) { return a.sigla < b.sigla; });
     return loaded;
 }
 
 std::size_t TXMLvyn::stateIndex(const AnsiString& state) const {
     // Only the first state of a code is ever searched.
-    auto s = std::find_if(states.begin(), states.end(), [&](const phonelist::_estados& e) { return e.sigla == state; });
+    auto s = std::find_if(states.begin(), states.end(),
+                          [&](const phonelist::_estados& e) { return e.sigla == state; });
     return static_cast<std::size_t>(s - states.begin());
 }
 
@@ -59,8 +61,9 @@ void TXMLvyn::SelectCity(const AnsiString& state, const AnsiString& city) {
     const phonelist::_prov* c = FindCity(state, city);
     if (!c) {
         if (logsFailedSelection_)
-            log_.Add("A configuração do discador parece incorreta. Reinicie o discador e reconfigure para "
-                     "tentar resolver o problema."_a);
+            log_.Add(
+                "A configuração do discador parece incorreta. Reinicie o discador e reconfigure para "
+                "tentar resolver o problema."_a);
         return;
     }
     selectedState_ = stateIndex(state);
@@ -94,4 +97,3 @@ void TXMLvyn::FillCityList(TStrings& list, const AnsiString& state) const {
     if (s == states.size()) return;
     for (const phonelist::_prov& c : states[s].cidades) list.Add(c.nome);
 }
-

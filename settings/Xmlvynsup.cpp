@@ -89,7 +89,9 @@ struct Builder {
         states.reserve(20);
         collecting = false;
     }
-    void addState(AnsiString sigla, AnsiString capital) { states.push_back({std::move(sigla), std::move(capital), {}}); }
+    void addState(AnsiString sigla, AnsiString capital) {
+        states.push_back({std::move(sigla), std::move(capital), {}});
+    }
     void endState() {
         if (!states.empty()) sortCities(states.back().cidades);
         collecting = false;
@@ -240,19 +242,31 @@ TXmlRead readList(const std::function<int(void* buffer, int size)>& read, std::v
     std::size_t fed = 0;
     for (;;) {
         void* buffer = XML_GetBuffer(parser, kBlock);
-        if (!buffer) { result = TXmlRead::NoMemory; break; }
+        if (!buffer) {
+            result = TXmlRead::NoMemory;
+            break;
+        }
         int count = read(buffer, kBlock);
-        if (count < 0) { result = TXmlRead::ReadFailed; break; }
+        if (count < 0) {
+            result = TXmlRead::ReadFailed;
+            break;
+        }
         fed += static_cast<std::size_t>(count);
-        if (fed > kMaxPhoneListBytes) { result = TXmlRead::TooLarge; break; }
+        if (fed > kMaxPhoneListBytes) {
+            result = TXmlRead::TooLarge;
+            break;
+        }
         if (XML_ParseBuffer(parser, count, count == 0) == XML_STATUS_ERROR) {
             XML_Error e = XML_GetErrorCode(parser);
-            result = e == XML_ERROR_ABORTED ? list.refusal
+            result = e == XML_ERROR_ABORTED     ? list.refusal
                      : e == XML_ERROR_NO_MEMORY ? TXmlRead::NoMemory
                                                 : TXmlRead::ParseFailed;
             break;
         }
-        if (count == 0) { result = TXmlRead::Parsed; break; }
+        if (count == 0) {
+            result = TXmlRead::Parsed;
+            break;
+        }
         // Where the piece expat has not seen the end of begins: it is kept and scanned again.
         XML_Index pending = XML_GetCurrentByteIndex(parser);
         if (pending >= 0 && fed - static_cast<std::size_t>(pending) > kMaxPhoneListMarkup) {
@@ -263,7 +277,7 @@ TXmlRead readList(const std::function<int(void* buffer, int size)>& read, std::v
     XML_ParserFree(parser);
     return result;
 }
-} // namespace
+}  // namespace
 
 AnsiString PhoneListBoundText(TXmlRead outcome) {
     switch (outcome) {

@@ -34,7 +34,7 @@ struct _estados {
     AnsiString capital;  // at most 50 characters
     std::vector<_prov> cidades;
 };
-} // namespace phonelist
+}  // namespace phonelist
 
 constexpr std::size_t kMaxPhoneListBytes = std::size_t{16} << 20;
 constexpr std::size_t kMaxPhoneListField = 4096;
@@ -46,7 +46,7 @@ enum class TXmlRead {
     Parsed,
     OpenFailed,
     NoParser,
-    NoMemory,     // the parser gave no buffer, or memory ran out while the list was built
+    NoMemory,  // the parser gave no buffer, or memory ran out while the list was built
     ReadFailed,
     ParseFailed,  // not well-formed (an empty document included)
     TooLarge,     // over kMaxPhoneListBytes decompressed

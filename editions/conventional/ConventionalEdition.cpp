@@ -19,7 +19,7 @@ AnsiString dialable(const AnsiString& number, const TServices& services) {
         "Falta configurar sua região de acesso.\nClique no botão \"Alterar Configurações\" para configurar a região."_a);
     return "";
 }
-} // namespace
+}  // namespace
 
 AnsiString TConventionalEdition::SettingsFile(const AnsiString& ownIniFile) const {
     AnsiString name = ExtractFileName(ownIniFile);

@@ -25,7 +25,7 @@ int bannerTop = 0;
 constexpr int kLifeMs = 60000;
 constexpr unsigned kTickMs = 200;
 constexpr int kCorner = 15;  // the close corner: the last 15 columns, the top 16 rows
-} // namespace
+}  // namespace
 
 int TBanner::TimeLeft() { return timeLeft; }
 

@@ -31,11 +31,11 @@ TEdit* edit(TFormConfigConventional* form, const char* name, int top, int tab) {
 
 // A number of the settings as its edit shows it: nothing for 0 or less.
 AnsiString shown(int value) { return value > 0 ? IntToStr(value) : AnsiString(); }
-} // namespace
+}  // namespace
 
 TFormConfigConventional::TFormConfigConventional(TComponent* Owner) : TFormConfig(Owner) {
-    TControl* below[] = {Label6, EditConfLinhaExterna, Label2, EditConfChamada, Label3, ComboBoxModems,
-                         RadioGroupTomPulso, Button1, ButtonOk, ButtonCancel};
+    TControl* below[] = {Label6,         EditConfLinhaExterna, Label2,  EditConfChamada, Label3,
+                         ComboBoxModems, RadioGroupTomPulso,   Button1, ButtonOk,        ButtonCancel};
     for (TControl* c : below) {
         c->SetTop(c->Top() + kBlockHeight);
         if (c->TabOrder() >= 0) c->SetTabOrder(c->TabOrder() + 4);

@@ -9,9 +9,9 @@
 
 namespace {
 // The colours of the texts on the skin's display (0x00BBGGRR).
-constexpr TColor kHeading = 0xFFD37F;   // #7FD3FF
-constexpr TColor kText = 0xFFE8CF;      // #CFE8FF
-constexpr TColor kDialLink = 0x5AC2FF;  // #FFC25A
+constexpr TColor kHeading = 0xFFD37F;     // #7FD3FF
+constexpr TColor kText = 0xFFE8CF;        // #CFE8FF
+constexpr TColor kDialLink = 0x5AC2FF;    // #FFC25A
 constexpr TColor kHangUpLink = 0xFBF0E6;  // #E6F0FB
 
 // This edition's pictures are embedded under their names in a set of their own, since
@@ -24,7 +24,7 @@ TMenuItem* item(TComponent* owner, const char* name, const AnsiString& caption) 
     i->Caption = caption;
     return i;
 }
-} // namespace
+}  // namespace
 
 const std::vector<TPoint>& ConventionalOutline() {
     static const std::vector<TPoint> points = [] {
@@ -42,8 +42,18 @@ const std::vector<TPoint>& ConventionalOutline() {
 const std::vector<TZoneShape>& ConventionalZones() {
     static const std::vector<TZoneShape> zones = {
         {szInert,
-         {{90, 27}, {124, 39}, {145, 63}, {150, 101}, {129, 133}, {99, 145}, {66, 141}, {40, 121}, {32, 95},
-          {36, 59}, {61, 35}, {90, 26}}},
+         {{90, 27},
+          {124, 39},
+          {145, 63},
+          {150, 101},
+          {129, 133},
+          {99, 145},
+          {66, 141},
+          {40, 121},
+          {32, 95},
+          {36, 59},
+          {61, 35},
+          {90, 26}}},
         {szMinimise, {{148, 20}, {180, 26}, {198, 35}, {207, 57}, {177, 57}}},
         {szMinimise, {{177, 58}, {183, 79}, {215, 75}, {207, 58}}},
         {szHelp, {{183, 80}, {183, 103}, {224, 96}, {215, 76}}},
@@ -143,9 +153,10 @@ void TMainFormConventional::ShowLoginPanel(bool show) {
         fillLogins();
         EditSenha->SetText("");
     }
-    for (TControl* c : {static_cast<TControl*>(Label2), static_cast<TControl*>(Label3), static_cast<TControl*>(ComboBoxLogin),
-                        static_cast<TControl*>(Label8), static_cast<TControl*>(Label7), static_cast<TControl*>(EditSenha),
-                        static_cast<TControl*>(LabelDialDiscar), static_cast<TControl*>(Label9)})
+    for (TControl* c :
+         {static_cast<TControl*>(Label2), static_cast<TControl*>(Label3), static_cast<TControl*>(ComboBoxLogin),
+          static_cast<TControl*>(Label8), static_cast<TControl*>(Label7), static_cast<TControl*>(EditSenha),
+          static_cast<TControl*>(LabelDialDiscar), static_cast<TControl*>(Label9)})
         c->SetVisible(show);
     // Safe while the window is hidden: it takes the focus when it shows.
     if (show) ComboBoxLogin->SetFocus();

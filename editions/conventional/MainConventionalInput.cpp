@@ -15,7 +15,7 @@ constexpr int kSettingsRight = kSettingsLeft + 92;
 constexpr int kSettingsBottom = kSettingsTop + 34;
 constexpr int kNewUserRight = kNewUserLeft + 60;
 constexpr int kNewUserBottom = kNewUserTop + 34;
-} // namespace
+}  // namespace
 
 void TMainFormConventional::FormPaint(TObject*) {
     if (!BMP1) return;  // not loaded yet, or freed already

@@ -38,7 +38,7 @@ QImage kindPicture(TBitBtnKind kind) {
     }
     return img;
 }
-} // namespace
+}  // namespace
 
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {}
 
@@ -51,7 +51,7 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
         bool isDefault, cancel;
     };
     static const Look looks[] = {
-        {"", mrNone, false, false}, {"OK", mrOk, true, false}, {"Cancelar", mrCancel, false, true},
+        {"", mrNone, false, false},   {"OK", mrOk, true, false},      {"Cancelar", mrCancel, false, true},
         {"&Sim", mrYes, true, false}, {"&N\xe3o", mrNo, false, true},
     };
     const Look& look = looks[kind];

@@ -24,7 +24,7 @@ void checkIndex(const QComboBox* box, int index, bool insert) {
     int limit = box->count() + (insert ? 1 : 0);
     if (index < 0 || index >= limit) throw EStringListError("List index out of bounds (" + IntToStr(index) + ")");
 }
-} // namespace
+}  // namespace
 
 int TComboBoxItems::Count() const { return box_->count(); }
 

@@ -54,7 +54,7 @@ protected:
         return false;
     }
 };
-} // namespace
+}  // namespace
 
 struct TControl::Impl {
     QPointer<QWidget> widget;
@@ -198,19 +198,19 @@ void TControl::Realign(QWidget* parent) {
         std::stable_sort(list.begin(), list.end(), before);
         return list;
     };
-    for (TControl* c : docked(alTop, [](TControl* a, TControl* b) { return a->Top() < b->Top(); })) {
+    for (TControl* c : docked(alTop, [](TControl*a, TControl*b) { return a->Top() < b->Top(); })) {
         place(c, QRect(r.left(), r.top(), r.width(), c->Height()));
         r.setTop(r.top() + c->Height());
     }
-    for (TControl* c : docked(alBottom, [](TControl* a, TControl* b) { return a->Top() > b->Top(); })) {
+    for (TControl* c : docked(alBottom, [](TControl*a, TControl*b) { return a->Top() > b->Top(); })) {
         place(c, QRect(r.left(), r.bottom() + 1 - c->Height(), r.width(), c->Height()));
         r.setBottom(r.bottom() - c->Height());
     }
-    for (TControl* c : docked(alLeft, [](TControl* a, TControl* b) { return a->Left() < b->Left(); })) {
+    for (TControl* c : docked(alLeft, [](TControl*a, TControl*b) { return a->Left() < b->Left(); })) {
         place(c, QRect(r.left(), r.top(), c->Width(), r.height()));
         r.setLeft(r.left() + c->Width());
     }
-    for (TControl* c : docked(alRight, [](TControl* a, TControl* b) { return a->Left() > b->Left(); })) {
+    for (TControl* c : docked(alRight, [](TControl*a, TControl*b) { return a->Left() > b->Left(); })) {
         place(c, QRect(r.right() + 1 - c->Width(), r.top(), c->Width(), r.height()));
         r.setRight(r.right() - c->Width());
     }
@@ -348,7 +348,7 @@ void collectTabStops(QWidget* parent, std::vector<QWidget*>& out) {
         collectTabStops(w, out);
     }
 }
-} // namespace
+}  // namespace
 
 QWidget* TControl::NextTabStop(QWidget* window, QWidget* from, bool forward) {
     std::vector<QWidget*> stops;

@@ -26,7 +26,7 @@ void collect(QObject* o, std::unordered_set<const QObject*>& out) {
         if (QWindow* w = static_cast<QWidget*>(o)->windowHandle()) out.insert(w);
     for (QObject* child : o->children()) collect(child, out);
 }
-} // namespace
+}  // namespace
 
 namespace classlib {
 DeliveryScope::DeliveryScope(const QObject* receiver) { tFrames.push_back(receiver); }
@@ -63,4 +63,4 @@ void Dispose(QObject* object) {
     }
     delete object;
 }
-} // namespace classlib
+}  // namespace classlib

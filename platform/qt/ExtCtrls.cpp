@@ -95,14 +95,15 @@ public:
 
 private:
     void check(int index) const {
-        if (index < 0 || index >= Count()) throw EStringListError("List index out of bounds (" + IntToStr(index) + ")");
+        if (index < 0 || index >= Count())
+            throw EStringListError("List index out of bounds (" + IntToStr(index) + ")");
     }
     TRadioGroup* owner_;
     std::vector<AnsiString> lines_;
 };
 
 RadioGroupWidget* groupOf(const TRadioGroup* g) { return static_cast<RadioGroupWidget*>(g->Widget()); }
-} // namespace
+}  // namespace
 
 TImage::TImage(TComponent* owner) : TControl(owner, new ImageWidget(this)) {}
 

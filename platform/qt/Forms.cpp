@@ -126,7 +126,7 @@ private:
 };
 
 thread_local int tKeyFromControl = 0;
-} // namespace
+}  // namespace
 
 namespace classlib {
 TForm* FormOfWidget(QWidget* widget) {
@@ -149,9 +149,10 @@ char KeyChar(const QKeyEvent* e) {
 }
 
 bool KeyFromControl() { return tKeyFromControl > 0; }
-} // namespace classlib
+}  // namespace classlib
 
-bool classlib::PreviewControlKey(QWidget* receiver, QKeyEvent* e, const std::function<bool()>& deliver, bool& result) {
+bool classlib::PreviewControlKey(QWidget* receiver, QKeyEvent* e, const std::function<bool()>& deliver,
+                                 bool& result) {
     TForm* form = classlib::FormOfWidget(receiver->window());
     if (!form || receiver == form->Widget()) return false;
     if (form->KeyPreview) {
@@ -177,8 +178,7 @@ bool classlib::PreviewControlKey(QWidget* receiver, QKeyEvent* e, const std::fun
 
 TForm::TForm(TComponent* owner)
     : TControl(owner, new FormWidget(this), true), handle_(classlib::NewWindowHandle(this)),
-      backing_(std::make_unique<QImage>()),
-      canvas_(std::make_unique<TCanvas>(backing_.get(), [this] {
+      backing_(std::make_unique<QImage>()), canvas_(std::make_unique<TCanvas>(backing_.get(), [this] {
           // Drawing inside OnPaint is part of the paint under way, not a reason for another.
           if (!painting_) Widget()->update();
       })) {
@@ -396,7 +396,7 @@ void typeInto(QWidget* control, char key) {
     QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
     QCoreApplication::sendEvent(control, &release);
 }
-} // namespace
+}  // namespace
 
 void TForm::Dispatch(TMessage& message) {
     if (message.Msg == WM_CLOSE) {

@@ -26,7 +26,16 @@ using TKeyPressEvent = std::function<void(TObject* Sender, char& Key)>;  // Key 
 using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 
 using TModalResult = int;
-enum : TModalResult { mrNone = 0, mrOk = 1, mrCancel = 2, mrAbort = 3, mrRetry = 4, mrIgnore = 5, mrYes = 6, mrNo = 7 };
+enum : TModalResult {
+    mrNone = 0,
+    mrOk = 1,
+    mrCancel = 2,
+    mrAbort = 3,
+    mrRetry = 4,
+    mrIgnore = 5,
+    mrYes = 6,
+    mrNo = 7
+};
 
 // bsSingle, bsDialog and bsToolWindow windows keep the size they are given.
 enum TFormBorderStyle { bsSizeable, bsNone, bsSingle, bsDialog, bsToolWindow };

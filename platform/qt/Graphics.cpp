@@ -29,8 +29,7 @@ TBitmap::~TBitmap() = default;
 
 void TBitmap::LoadFromFile(const AnsiString& path) {
     QImage img;
-    if (!img.load(QString::fromStdString(NativePath(path))))
-        throw EFOpenError("Cannot open file \"" + path + "\"");
+    if (!img.load(QString::fromStdString(NativePath(path)))) throw EFOpenError("Cannot open file \"" + path + "\"");
     *image_ = img.convertToFormat(QImage::Format_ARGB32);
 }
 
@@ -71,10 +70,11 @@ namespace {
 void drawBanded(QImage& target, QPoint at, const QImage& source, const QRect& part) {
     QPainter p(&target);
     for (int row = 0; row < part.height(); row += classlib::kPaintBand)
-        p.drawImage(at + QPoint(0, row), source,
-                    QRect(part.left(), part.top() + row, part.width(), std::min(classlib::kPaintBand, part.height() - row)));
+        p.drawImage(
+            at + QPoint(0, row), source,
+            QRect(part.left(), part.top() + row, part.width(), std::min(classlib::kPaintBand, part.height() - row)));
 }
-} // namespace
+}  // namespace
 
 void TCanvas::Draw(int x, int y, const TBitmap& bitmap) {
     if (target_->isNull() || bitmap.Empty()) return;

@@ -22,7 +22,9 @@ constexpr TColor clNavy = 0x800000;
 constexpr TColor clDefault = 0x20000000;
 
 // A resource the program does not hold.
-class EResNotFound : public Exception { using Exception::Exception; };
+class EResNotFound : public Exception {
+    using Exception::Exception;
+};
 
 using TFontStyles = unsigned;
 enum : TFontStyles { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
@@ -53,7 +55,9 @@ private:
     TColor color_ = clDefault;
 };
 
-class EInvalidGraphic : public Exception { using Exception::Exception; };
+class EInvalidGraphic : public Exception {
+    using Exception::Exception;
+};
 
 class TBitmap {
 public:

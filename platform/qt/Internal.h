@@ -71,6 +71,6 @@ void CloseInstances();
 
 // QtBackend.cpp
 bool ApplicationMinimised();
-void FreeDeferred();  // what loops call after each round
+void FreeDeferred();         // what loops call after each round
 void FormGone(TForm* form);  // a form the application held is being freed
-} // namespace classlib
+}  // namespace classlib

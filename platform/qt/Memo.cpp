@@ -12,7 +12,7 @@ namespace {
 void checkIndex(int index, int count) {
     if (index < 0 || index >= count) throw EStringListError("List index out of bounds (" + IntToStr(index) + ")");
 }
-} // namespace
+}  // namespace
 
 int TMemoLines::Count() const {
     const QTextDocument* doc = edit_->document();

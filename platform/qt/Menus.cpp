@@ -49,7 +49,7 @@ void retire(QMenu* menu) {
     for (QAction* a : menu->findChildren<QAction*>()) QObject::disconnect(a, &QAction::triggered, nullptr, nullptr);
     classlib::Dispose(menu);
 }
-} // namespace
+}  // namespace
 
 TPopupMenu::~TPopupMenu() {
     for (TMenuItem* item : items_) item->menu_ = nullptr;
@@ -101,7 +101,7 @@ void fill(QMenu* qmenu, const std::vector<TMenuItem*>& items, const std::functio
         QObject::connect(a, &QAction::triggered, [item, chosen] { chosen(item); });
     }
 }
-} // namespace
+}  // namespace
 
 void TPopupMenu::Popup(int x, int y) {
     ++popups_;

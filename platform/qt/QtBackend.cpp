@@ -60,8 +60,12 @@ public:
         classlib::FreeDeferred();
     }
 
-    void Minimize() override { RunOnUiThread([this] { minimize(); }); }
-    void Restore() override { RunOnUiThread([this] { restore(); }); }
+    void Minimize() override {
+        RunOnUiThread([this] { minimize(); });
+    }
+    void Restore() override {
+        RunOnUiThread([this] { restore(); });
+    }
 
     void Terminate() override {
         // The loops look at the flag once woken; Qt's own boxes are closed (cancelled).
@@ -148,13 +152,15 @@ public:
         timer_.setTimerType(Qt::PreciseTimer);
         QObject::connect(&timer_, &QTimer::timeout, [] { TimerScheduler::Instance().Wake(); });
     }
-    void WakeAfter(int64_t ms) override { timer_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max()))); }
+    void WakeAfter(int64_t ms) override {
+        timer_.start(static_cast<int>(std::min<int64_t>(ms, std::numeric_limits<int>::max())));
+    }
     void Cancel() override { timer_.stop(); }
 
 private:
     QTimer timer_;
 };
-} // namespace
+}  // namespace
 
 namespace classlib {
 void FreeDeferred() {
@@ -166,7 +172,7 @@ void FreeDeferred() {
 
 bool ApplicationMinimised() { return gBackend.Minimised(); }
 void FormGone(TForm* form) { gBackend.FormGone(form); }
-} // namespace classlib
+}  // namespace classlib
 
 void ReleaseApplicationForms() { gBackend.Release(); }
 

@@ -37,7 +37,7 @@ QMessageBox::Icon iconOf(unsigned flags) {
     default: return QMessageBox::NoIcon;
     }
 }
-} // namespace
+}  // namespace
 
 int classlib::ShowMessageBox(const MessageBoxRequest& r) {
     QMessageBox box(iconOf(r.flags), QString::fromStdString(AnsiToUtf8(r.caption)),

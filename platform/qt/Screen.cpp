@@ -5,7 +5,7 @@
 
 namespace {
 TScreen gScreen;
-}
+}  // namespace
 TScreen* Screen = &gScreen;
 
 TScreen::Area TScreen::area() const {

@@ -27,7 +27,7 @@ void deliver(const InstanceMessage& m) {
         if (TForm* main = Application->MainForm()) RunHandler([&] { main->Dispatch(message); });
     });
 }
-} // namespace
+}  // namespace
 
 bool AcquireInstance(const AnsiString& title) {
     std::lock_guard lock(gMutex);

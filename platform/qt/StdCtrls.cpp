@@ -52,7 +52,7 @@ QLabel* labelOf(const TLabel* l) { return static_cast<QLabel*>(l->Widget()); }
 QLineEdit* editOf(const TEdit* e) { return static_cast<QLineEdit*>(e->Widget()); }
 QPushButton* buttonOf(const TButton* b) { return static_cast<QPushButton*>(b->Widget()); }
 QCheckBox* checkOf(const TCheckBox* c) { return static_cast<QCheckBox*>(c->Widget()); }
-} // namespace
+}  // namespace
 
 AnsiString StripHotkey(const AnsiString& caption) {
     AnsiString out;
@@ -125,14 +125,13 @@ void TLabel::SetFocusControl(TControl* control) {
     update();
 }
 
-void TLabel::ApplyColor(TColor color) {
-    TControl::ApplyColor(transparent_ ? clDefault : color);
-}
+void TLabel::ApplyColor(TColor color) { TControl::ApplyColor(transparent_ ? clDefault : color); }
 
 void TLabel::update() {
     QLabel* l = labelOf(this);
-    Qt::Alignment a = alignment_ == taCenter ? Qt::AlignHCenter : alignment_ == taRightJustify ? Qt::AlignRight
-                                                                                              : Qt::AlignLeft;
+    Qt::Alignment a = alignment_ == taCenter         ? Qt::AlignHCenter
+                      : alignment_ == taRightJustify ? Qt::AlignRight
+                                                     : Qt::AlignLeft;
     a |= layout_ == tlCenter ? Qt::AlignVCenter : layout_ == tlBottom ? Qt::AlignBottom : Qt::AlignTop;
     l->setAlignment(a);
     l->setWordWrap(wordWrap_);

@@ -65,7 +65,7 @@ public:
     int MaxLength() const { return maxLength_; }
     void SetMaxLength(int length);  // 0: no limit
     char PasswordChar() const { return passwordChar_; }
-    void SetPasswordChar(char c);   // shown for every character; 0 shows the text
+    void SetPasswordChar(char c);  // shown for every character; 0 shows the text
     bool ReadOnly() const;
     void SetReadOnly(bool readOnly);
     void SelectAll();

@@ -38,9 +38,7 @@ std::mutex gRegistryMutex;
 std::vector<std::shared_ptr<TTrayIcon::Impl>> gIcons;
 std::atomic<int> gForcedAvailable{-1};
 
-bool realTray() {
-    return QGuiApplication::instance() && QSystemTrayIcon::isSystemTrayAvailable();
-}
+bool realTray() { return QGuiApplication::instance() && QSystemTrayIcon::isSystemTrayAvailable(); }
 
 // Brings the Qt icon in line with the model (UI thread).
 void sync(const std::shared_ptr<TTrayIcon::Impl>& d) {
@@ -93,7 +91,7 @@ void follow(const std::shared_ptr<TTrayIcon::Impl>& d) {
         if (auto d = weak.lock()) sync(d);
     });
 }
-} // namespace
+}  // namespace
 
 bool classlib::TrayTakesMinimisedApplication() {
     if (!TTrayIcon::SystemTrayAvailable()) return false;

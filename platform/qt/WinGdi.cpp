@@ -18,7 +18,7 @@ struct HRGN__ {
 namespace {
 std::mutex gMutex;
 std::map<HWND, HRGN> gWindowRegions;  // regions the windows own
-} // namespace
+}  // namespace
 
 HRGN CreatePolygonRgn(const TPoint* points, int count, int fillMode) {
     if (!points || count < 3) return nullptr;

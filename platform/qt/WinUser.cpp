@@ -54,7 +54,7 @@ LRESULT deliver(HWND w, TMessage m) {
     }
     return 0;
 }
-} // namespace
+}  // namespace
 
 namespace classlib {
 HWND NewWindowHandle(TForm* form) {
@@ -81,7 +81,7 @@ void NoteCursorPos(int x, int y) {
     std::lock_guard lock(gMutex);
     gCursor = {x, y};
 }
-} // namespace classlib
+}  // namespace classlib
 
 LRESULT SendMessage(HWND window, UINT msg, WPARAM wParam, LPARAM lParam) {
     return CallOnUiThread([&] { return deliver(window, {msg, wParam, lParam, 0}); });
@@ -145,8 +145,7 @@ bool IsIconic(HWND window) {
     return CallOnUiThread([&] {
         if (!exists(window)) return false;
         if (!window->form) return classlib::ApplicationMinimised();
-        return window->form->Widget()->isMinimized() ||
-               (window->form->Visible() && classlib::ApplicationMinimised());
+        return window->form->Widget()->isMinimized() || (window->form->Visible() && classlib::ApplicationMinimised());
     });
 }
 

@@ -68,7 +68,8 @@ private:
         }
         QString path = snapshotDir_ + "/" + name + ".png";
         QString part = path + ".part";
-        if (image.save(part, "PNG")) std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData());
+        if (image.save(part, "PNG"))
+            std::rename(QFile::encodeName(part).constData(), QFile::encodeName(path).constData());
     }
 
     bool reportPaints_;
@@ -77,7 +78,7 @@ private:
     std::set<AnsiString> painted_;
     QTimer settle_;
 };
-} // namespace
+}  // namespace
 
 void InstallWindowRecorder() {
     bool report = StartupReportWanted();

@@ -54,7 +54,7 @@ std::string format(const std::vector<Line>& lines) {
                std::to_string(l.record.flags) + "\t" + AnsiToUtf8(l.record.entry) + "\n";
     return out;
 }
-} // namespace
+}  // namespace
 
 bool ReadAutodialAddress(const AnsiString& address, std::vector<AutodialRecord>& records) {
     records.clear();

@@ -11,7 +11,7 @@
 
 namespace {
 constexpr MachineLog kLog{"ras-calls.log", LogEscape::Quoted};
-} // namespace
+}  // namespace
 
 uint64_t CurrentThreadId() { return static_cast<uint64_t>(::syscall(SYS_gettid)); }
 

@@ -33,7 +33,7 @@ public:
     CallRecord& Num(const std::string& name, uint64_t value);
     CallRecord& Text(const std::string& name, const char* text);  // null logged as null
     CallRecord& Str(const std::string& name, const std::string& text);
-    CallRecord& Ptr(const std::string& name, const void* p);      // "null" or "set"
+    CallRecord& Ptr(const std::string& name, const void* p);  // "null" or "set"
     CallRecord& Bytes(const std::string& name, const void* p, std::size_t n);
     DWORD Done(DWORD result);
 

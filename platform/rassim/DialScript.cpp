@@ -15,19 +15,35 @@ const struct {
     const char* name;
     RASCONNSTATE value;
 } kStateNames[] = {
-    {"OpenPort", RASCS_OpenPort}, {"PortOpened", RASCS_PortOpened}, {"ConnectDevice", RASCS_ConnectDevice},
-    {"DeviceConnected", RASCS_DeviceConnected}, {"AllDevicesConnected", RASCS_AllDevicesConnected},
-    {"Authenticate", RASCS_Authenticate}, {"AuthNotify", RASCS_AuthNotify}, {"AuthRetry", RASCS_AuthRetry},
-    {"AuthCallback", RASCS_AuthCallback}, {"AuthChangePassword", RASCS_AuthChangePassword},
-    {"AuthProject", RASCS_AuthProject}, {"AuthLinkSpeed", RASCS_AuthLinkSpeed}, {"AuthAck", RASCS_AuthAck},
-    {"ReAuthenticate", RASCS_ReAuthenticate}, {"Authenticated", RASCS_Authenticated},
-    {"PrepareForCallback", RASCS_PrepareForCallback}, {"WaitForModemReset", RASCS_WaitForModemReset},
-    {"WaitForCallback", RASCS_WaitForCallback}, {"Projected", RASCS_Projected},
-    {"StartAuthentication", RASCS_StartAuthentication}, {"CallbackComplete", RASCS_CallbackComplete},
-    {"LogonNetwork", RASCS_LogonNetwork}, {"SubEntryConnected", RASCS_SubEntryConnected},
-    {"SubEntryDisconnected", RASCS_SubEntryDisconnected}, {"Interactive", RASCS_Interactive},
-    {"RetryAuthentication", RASCS_RetryAuthentication}, {"CallbackSetByCaller", RASCS_CallbackSetByCaller},
-    {"PasswordExpired", RASCS_PasswordExpired}, {"Connected", RASCS_Connected},
+    {"OpenPort", RASCS_OpenPort},
+    {"PortOpened", RASCS_PortOpened},
+    {"ConnectDevice", RASCS_ConnectDevice},
+    {"DeviceConnected", RASCS_DeviceConnected},
+    {"AllDevicesConnected", RASCS_AllDevicesConnected},
+    {"Authenticate", RASCS_Authenticate},
+    {"AuthNotify", RASCS_AuthNotify},
+    {"AuthRetry", RASCS_AuthRetry},
+    {"AuthCallback", RASCS_AuthCallback},
+    {"AuthChangePassword", RASCS_AuthChangePassword},
+    {"AuthProject", RASCS_AuthProject},
+    {"AuthLinkSpeed", RASCS_AuthLinkSpeed},
+    {"AuthAck", RASCS_AuthAck},
+    {"ReAuthenticate", RASCS_ReAuthenticate},
+    {"Authenticated", RASCS_Authenticated},
+    {"PrepareForCallback", RASCS_PrepareForCallback},
+    {"WaitForModemReset", RASCS_WaitForModemReset},
+    {"WaitForCallback", RASCS_WaitForCallback},
+    {"Projected", RASCS_Projected},
+    {"StartAuthentication", RASCS_StartAuthentication},
+    {"CallbackComplete", RASCS_CallbackComplete},
+    {"LogonNetwork", RASCS_LogonNetwork},
+    {"SubEntryConnected", RASCS_SubEntryConnected},
+    {"SubEntryDisconnected", RASCS_SubEntryDisconnected},
+    {"Interactive", RASCS_Interactive},
+    {"RetryAuthentication", RASCS_RetryAuthentication},
+    {"CallbackSetByCaller", RASCS_CallbackSetByCaller},
+    {"PasswordExpired", RASCS_PasswordExpired},
+    {"Connected", RASCS_Connected},
     {"Disconnected", RASCS_Disconnected},
 };
 
@@ -56,7 +72,8 @@ uint32_t number(const std::string& w, const char* what) {
     char* end = nullptr;
     errno = 0;
     unsigned long long v = std::strtoull(w.c_str(), &end, 0);
-    if (w.empty() || w[0] == '-' || *end || errno || v > 0xFFFFFFFFull) throw Bad(std::string("bad ") + what + " \"" + w + "\"");
+    if (w.empty() || w[0] == '-' || *end || errno || v > 0xFFFFFFFFull)
+        throw Bad(std::string("bad ") + what + " \"" + w + "\"");
     return static_cast<uint32_t>(v);
 }
 
@@ -65,7 +82,10 @@ int64_t duration(const std::string& w) {
     std::string num = w;
     double scale = 1;
     if (num.size() > 2 && num.compare(num.size() - 2, 2, "ms") == 0) num.resize(num.size() - 2);
-    else if (num.size() > 1 && num.back() == 's') { num.pop_back(); scale = 1000; }
+    else if (num.size() > 1 && num.back() == 's') {
+        num.pop_back();
+        scale = 1000;
+    }
     char* end = nullptr;
     double v = std::strtod(num.c_str(), &end);
     if (num.empty() || *end || !(v >= 0) || v > 1e12) throw Bad("bad time \"" + w + "\"");
@@ -110,15 +130,21 @@ void parseDial(Args& a, DialScript& s, int lineNo) {
     std::string kind = a.next("outcome");
     bool statesGiven = false;
     if (kind == "connect") r.kind = DialRule::Connect;
-    else if (kind == "fail") { r.kind = DialRule::Fail; r.error = number(a.next("error"), "error"); }
-    else if (kind == "hang") r.kind = DialRule::Hang;
-    else if (kind == "refuse") { r.kind = DialRule::Refuse; r.error = number(a.next("error"), "error"); }
-    else throw Bad("unknown outcome \"" + kind + "\"");
+    else if (kind == "fail") {
+        r.kind = DialRule::Fail;
+        r.error = number(a.next("error"), "error");
+    } else if (kind == "hang") r.kind = DialRule::Hang;
+    else if (kind == "refuse") {
+        r.kind = DialRule::Refuse;
+        r.error = number(a.next("error"), "error");
+    } else throw Bad("unknown outcome \"" + kind + "\"");
     while (a.more()) {
         std::string opt = a.next("option");
         if (opt == "after") r.after = duration(a.next("time"));
-        else if (opt == "states") { r.states = stateList(a.next("states")); statesGiven = true; }
-        else if (opt == "times") r.times = number(a.next("count"), "count");
+        else if (opt == "states") {
+            r.states = stateList(a.next("states"));
+            statesGiven = true;
+        } else if (opt == "times") r.times = number(a.next("count"), "count");
         else if (opt == "speed" && r.kind == DialRule::Connect) r.speed = number(a.next("speed"), "speed");
         else if (opt == "drop" && r.kind == DialRule::Connect) {
             r.drop = duration(a.next("time"));
@@ -126,7 +152,10 @@ void parseDial(Args& a, DialScript& s, int lineNo) {
             else if (a.peek("disconnected")) {
                 a.next("");
                 r.dropShown = true;
-                if (a.peek("error")) { a.next(""); r.dropError = number(a.next("error"), "error"); }
+                if (a.peek("error")) {
+                    a.next("");
+                    r.dropError = number(a.next("error"), "error");
+                }
             }
         } else if (opt == "at" && r.kind == DialRule::Fail) r.failState = state(a.next("state"));
         else if (opt == "ext" && r.kind == DialRule::Fail) r.extendedError = number(a.next("error"), "error");
@@ -226,12 +255,12 @@ void parseLine(const std::string& line, int lineNo, DialScript& s) {
         throw Bad("unknown line \"" + key + "\"");
     }
 }
-} // namespace
+}  // namespace
 
 std::vector<RASCONNSTATE> UsualStates() {
-    return {RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice, RASCS_DeviceConnected,
-            RASCS_AllDevicesConnected, RASCS_Authenticate, RASCS_AuthNotify, RASCS_Authenticated,
-            RASCS_Projected};
+    return {RASCS_OpenPort,        RASCS_PortOpened,          RASCS_ConnectDevice,
+            RASCS_DeviceConnected, RASCS_AllDevicesConnected, RASCS_Authenticate,
+            RASCS_AuthNotify,      RASCS_Authenticated,       RASCS_Projected};
 }
 
 DialRule DialScript::RuleFor(unsigned index) const {

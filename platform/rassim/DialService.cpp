@@ -17,7 +17,7 @@ std::string readScriptFile() {
     ss << in.rdbuf();
     return ss.str();
 }
-} // namespace
+}  // namespace
 
 DialService& TheDialService() {
     // The registry's store goes with the library, after the service and its thread.
@@ -170,14 +170,13 @@ void DialService::schedule(HRASCONN h, const DialRule& rule, int64_t start) {
             notify(h, RASCS_Connected, 0, 0, rule.speed, rule.drop, rule.dropShown, rule.dropError);
         });
     } else if (rule.kind == DialRule::Fail) {
-        thread_.At(start + rule.after, [this, h, rule] {
-            notify(h, rule.failState, rule.error, rule.extendedError, 0, -1, false, 0);
-        });
+        thread_.At(start + rule.after,
+                   [this, h, rule] { notify(h, rule.failState, rule.error, rule.extendedError, 0, -1, false, 0); });
     }
 }
 
-void DialService::notify(HRASCONN h, RASCONNSTATE state, DWORD error, DWORD extendedError, DWORD speed,
-                         int64_t drop, bool dropShown, DWORD dropError) {
+void DialService::notify(HRASCONN h, RASCONNSTATE state, DWORD error, DWORD extendedError, DWORD speed, int64_t drop,
+                         bool dropShown, DWORD dropError) {
     RasDialFunc1 notifier;
     {
         std::lock_guard lock(mutex_);
@@ -192,7 +191,8 @@ void DialService::notify(HRASCONN h, RASCONNSTATE state, DWORD error, DWORD exte
             d.view.speed = speed;
             d.view.connectedAt = thread_.Now();
             if (drop >= 0)
-                thread_.At(d.view.connectedAt + drop, [this, h, dropShown, dropError] { dropLine(h, dropShown, dropError); });
+                thread_.At(d.view.connectedAt + drop,
+                           [this, h, dropShown, dropError] { dropLine(h, dropShown, dropError); });
         }
         notifier = d.notifier;
     }
@@ -262,7 +262,8 @@ DWORD DialService::HangUp(HRASCONN h, CallRecord& record) {
     if (script.hangUpMs > 0) thread_.At(now + script.hangUpMs, [this, h] { vanish(h); });
     if (inProgress && script.late) {
         DWORD error = script.lateError;
-        thread_.At(now + script.lateAfter, [this, notifier, h, state, error] { deliver(notifier, h, state, error, 0); });
+        thread_.At(now + script.lateAfter,
+                   [this, notifier, h, state, error] { deliver(notifier, h, state, error, 0); });
     }
     return rc;
 }

@@ -19,9 +19,9 @@ struct ConnectionView {
     AnsiString entry, deviceType, deviceName;
     RASCONNSTATE state = RASCS_OpenPort;
     DWORD error = 0;
-    DWORD statusError = 0;       // a dial whose status query fails: the query's result
-    DWORD speed = 0;             // bits per second while connected, else 0
-    int64_t connectedAt = -1;    // clock reading when it connected; -1 while not connected
+    DWORD statusError = 0;     // a dial whose status query fails: the query's result
+    DWORD speed = 0;           // bits per second while connected, else 0
+    int64_t connectedAt = -1;  // clock reading when it connected; -1 while not connected
     int64_t began = 0;
 };
 
@@ -58,7 +58,7 @@ private:
     struct Dialled {
         ConnectionView view;
         RasDialFunc1 notifier = nullptr;
-        bool ended = false;      // connected or failed: no progress notifications follow
+        bool ended = false;  // connected or failed: no progress notifications follow
         bool hangingUp = false;
     };
     enum : HRASCONN { kOutsideBase = 0x100, kDialBase = 0x10000 };
@@ -67,8 +67,8 @@ private:
     std::vector<ConnectionView> connectionsLocked(const DialScript& script, int64_t now);
     bool outsideVisible(const DialScript& script, std::size_t index, int64_t now) const;
     void schedule(HRASCONN handle, const DialRule& rule, int64_t start);
-    void notify(HRASCONN handle, RASCONNSTATE state, DWORD error, DWORD extendedError, DWORD speed,
-                int64_t drop, bool dropShown, DWORD dropError);
+    void notify(HRASCONN handle, RASCONNSTATE state, DWORD error, DWORD extendedError, DWORD speed, int64_t drop,
+                bool dropShown, DWORD dropError);
     void deliver(RasDialFunc1 notifier, HRASCONN handle, RASCONNSTATE state, DWORD error, DWORD extendedError);
     void dropLine(HRASCONN handle, bool shown, DWORD error);
     void vanish(HRASCONN handle);

@@ -52,7 +52,7 @@ const struct {
     {734, "O protocolo de controle de vínculo PPP foi encerrado."},
     {738, "O servidor não atribuiu um endereço."},
 };
-} // namespace
+}  // namespace
 
 bool ErrorText(const DialScript& script, DWORD code, AnsiString& text) {
     if (std::find(script.noTexts.begin(), script.noTexts.end(), code) != script.noTexts.end()) return false;

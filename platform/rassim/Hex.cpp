@@ -18,7 +18,7 @@ int digit(char c) {
     if (c >= 'A' && c <= 'F') return c - 'A' + 10;
     return -1;
 }
-} // namespace
+}  // namespace
 
 bool FromHex(std::string_view hex, std::string& bytes) {
     if (hex.size() % 2) return false;

@@ -57,7 +57,7 @@ bool customDialingExists() {
         return false;
     }
 }
-} // namespace
+}  // namespace
 
 DWORD AnswerAddressRequest(const AnsiString& address) {
     CallRecord log("AutoDial");

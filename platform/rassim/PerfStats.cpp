@@ -27,7 +27,7 @@ bool dialUpAdapterName(AnsiString& name) {
     }
     return false;
 }
-} // namespace
+}  // namespace
 
 void PublishPerfStatsSpeed(DWORD bps) {
     AnsiString adapter;

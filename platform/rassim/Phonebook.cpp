@@ -45,7 +45,7 @@ std::string format(const std::vector<PhonebookEntry>& entries) {
         out += AnsiToUtf8(e.name) + "\t" + std::to_string(e.bytes.size()) + "\t" + ToHex(e.bytes) + "\n";
     return out;
 }
-} // namespace
+}  // namespace
 
 bool SameEntryName(const AnsiString& a, const AnsiString& b) {
     if (a.size() != b.size()) return false;
@@ -83,7 +83,7 @@ unsigned update(const std::function<bool(std::vector<PhonebookEntry>&)>& change)
     if (!change(entries)) return 0;
     return file.Replace(format(entries)) ? 0u : unsigned(ERROR_CANNOT_WRITE_PHONEBOOK);
 }
-} // namespace
+}  // namespace
 
 unsigned StorePhonebookEntry(const AnsiString& name, const std::string& bytes) {
     return update([&](std::vector<PhonebookEntry>& entries) {

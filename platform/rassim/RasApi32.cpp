@@ -72,7 +72,7 @@ public:
     unsigned Dials() override { return TheDialService().Dials(); }
 };
 Control gControl;
-} // namespace
+}  // namespace
 
 VYN_RAS_EXPORT RasSimControl* VynSimControl() { return &gControl; }
 VYN_RAS_EXPORT DWORD VynSimReset() {

@@ -17,14 +17,17 @@
 // *lpdwcbAutoDialEntries and *lpdwcAutoDialEntries set to 0; a missing or small buffer
 // gives ERROR_BUFFER_TOO_SMALL with the size needed and the number of records.
 VYN_RAS_EXPORT DWORD RasGetAutodialAddressA(LPCSTR lpszAddress, LPDWORD lpdwReserved,
-                                        RASAUTODIALENTRYA* lpAutoDialEntries, LPDWORD lpdwcbAutoDialEntries,
-                                        LPDWORD lpdwcAutoDialEntries) {
+                                            RASAUTODIALENTRYA* lpAutoDialEntries, LPDWORD lpdwcbAutoDialEntries,
+                                            LPDWORD lpdwcAutoDialEntries) {
     CallRecord log("RasGetAutodialAddressA");
-    log.Text("lpszAddress", lpszAddress).Ptr("lpdwReserved", lpdwReserved).Ptr("lpAutoDialEntries", lpAutoDialEntries);
+    log.Text("lpszAddress", lpszAddress)
+        .Ptr("lpdwReserved", lpdwReserved)
+        .Ptr("lpAutoDialEntries", lpAutoDialEntries);
     log.Num("cb", lpdwcbAutoDialEntries ? *lpdwcbAutoDialEntries : 0);
     if (lpdwReserved || !lpdwcbAutoDialEntries || !lpdwcAutoDialEntries) return log.Done(ERROR_INVALID_PARAMETER);
     if (lpszAddress && !*lpszAddress) return log.Done(ERROR_INVALID_PARAMETER);
-    if (lpAutoDialEntries && lpAutoDialEntries->dwSize != sizeof(RASAUTODIALENTRYA)) return log.Done(ERROR_INVALID_SIZE);
+    if (lpAutoDialEntries && lpAutoDialEntries->dwSize != sizeof(RASAUTODIALENTRYA))
+        return log.Done(ERROR_INVALID_SIZE);
     std::vector<AutodialRecord> records;
     if (!ReadAutodialAddress(lpszAddress ? lpszAddress : "", records)) {
         *lpdwcbAutoDialEntries = 0;
@@ -55,8 +58,9 @@ static_assert(std::is_same_v<decltype(&RasGetAutodialAddressA), PFN_RasGetAutodi
 // Adds the address or changes its records: each record given replaces the address's
 // record of the same dialing location, or is added. No records (NULL, size 0, count 0)
 // removes the address; removing one that is not there gives ERROR_FILE_NOT_FOUND.
-VYN_RAS_EXPORT DWORD RasSetAutodialAddressA(LPCSTR lpszAddress, DWORD dwReserved, RASAUTODIALENTRYA* lpAutoDialEntries,
-                                        DWORD dwcbAutoDialEntries, DWORD dwcAutoDialEntries) {
+VYN_RAS_EXPORT DWORD RasSetAutodialAddressA(LPCSTR lpszAddress, DWORD dwReserved,
+                                            RASAUTODIALENTRYA* lpAutoDialEntries, DWORD dwcbAutoDialEntries,
+                                            DWORD dwcAutoDialEntries) {
     CallRecord log("RasSetAutodialAddressA");
     log.Text("lpszAddress", lpszAddress).Num("dwReserved", dwReserved).Ptr("lpAutoDialEntries", lpAutoDialEntries);
     log.Num("dwcbAutoDialEntries", dwcbAutoDialEntries).Num("dwcAutoDialEntries", dwcAutoDialEntries);
@@ -70,7 +74,8 @@ VYN_RAS_EXPORT DWORD RasSetAutodialAddressA(LPCSTR lpszAddress, DWORD dwReserved
     }
     if (dwcAutoDialEntries == 0) return log.Done(ERROR_INVALID_PARAMETER);
     if (lpAutoDialEntries->dwSize != sizeof(RASAUTODIALENTRYA)) return log.Done(ERROR_INVALID_SIZE);
-    if (dwcbAutoDialEntries < dwcAutoDialEntries * sizeof(RASAUTODIALENTRYA)) return log.Done(ERROR_INVALID_PARAMETER);
+    if (dwcbAutoDialEntries < dwcAutoDialEntries * sizeof(RASAUTODIALENTRYA))
+        return log.Done(ERROR_INVALID_PARAMETER);
     log.Bytes("entries", lpAutoDialEntries, dwcAutoDialEntries * sizeof(RASAUTODIALENTRYA));
     std::vector<AutodialRecord> records;
     for (DWORD i = 0; i < dwcAutoDialEntries; ++i) {
@@ -79,7 +84,8 @@ VYN_RAS_EXPORT DWORD RasSetAutodialAddressA(LPCSTR lpszAddress, DWORD dwReserved
         if (!Terminated(VYN_FIELD(r, szEntry))) return log.Done(ERROR_INVALID_PARAMETER);
         records.push_back({r.dwFlags, r.dwDialingLocation, r.szEntry});
     }
-    return log.Done(SetAutodialAddress(address, records) ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_CANNOT_WRITE_PHONEBOOK));
+    return log.Done(SetAutodialAddress(address, records) ? DWORD(ERROR_SUCCESS)
+                                                         : DWORD(ERROR_CANNOT_WRITE_PHONEBOOK));
 }
 static_assert(std::is_same_v<decltype(&RasSetAutodialAddressA), PFN_RasSetAutodialAddressA>);
 
@@ -91,8 +97,7 @@ VYN_RAS_EXPORT DWORD VynSimRequestAddress(LPCSTR lpszAddress) {
     std::thread([&] {
         try {
             rc = AnswerAddressRequest(address);
-        } catch (...) {
-        }
+        } catch (...) {}
     }).join();
     return rc;
 }

@@ -35,14 +35,14 @@ bool textsTerminated(const RASDIALPARAMSA& p) {
            Terminated(VYN_FIELD(p, szCallbackNumber)) && Terminated(VYN_FIELD(p, szUserName)) &&
            Terminated(VYN_FIELD(p, szPassword)) && Terminated(VYN_FIELD(p, szDomain));
 }
-} // namespace
+}  // namespace
 
 // Starts a dial and returns at once; the notifier (type 1, RasDialFunc1) then receives each
 // state on the service's thread. Only the default phonebook and notifier type 1 are
 // simulated. *lphRasConn must be 0 on entry and receives the new handle. An entry with a
 // custom-dial library is not dialed: the library's RasCustomDial is, and its result returned.
 VYN_RAS_EXPORT DWORD RasDialA(void* lpRasDialExtensions, LPCSTR lpszPhonebook, RASDIALPARAMSA* lpRasDialParams,
-                          DWORD dwNotifierType, void* lpvNotifier, LPHRASCONN lphRasConn) {
+                              DWORD dwNotifierType, void* lpvNotifier, LPHRASCONN lphRasConn) {
     CallRecord log("RasDialA");
     log.Ptr("lpRasDialExtensions", lpRasDialExtensions).Text("lpszPhonebook", lpszPhonebook);
     log.Num("dwNotifierType", dwNotifierType).Ptr("lpvNotifier", lpvNotifier);

@@ -51,13 +51,13 @@ std::string defaultEntry() {
 }
 
 constexpr DWORD kLargestEntry = 64 * 1024;
-} // namespace
+}  // namespace
 
 // Lists the entries' names in the order they were first written. On
 // ERROR_BUFFER_TOO_SMALL *lpcb receives the size needed and *lpcEntries the number of
 // entries; nothing is written to the buffer.
 VYN_RAS_EXPORT DWORD RasEnumEntriesA(LPCSTR reserved, LPCSTR lpszPhonebook, RASENTRYNAMEA* lprasentryname,
-                                 LPDWORD lpcb, LPDWORD lpcEntries) {
+                                     LPDWORD lpcb, LPDWORD lpcEntries) {
     CallRecord log("RasEnumEntriesA");
     log.Ptr("reserved", reserved).Text("lpszPhonebook", lpszPhonebook).Ptr("lprasentryname", lprasentryname);
     log.Num("cb", lpcb ? *lpcb : 0);
@@ -98,8 +98,8 @@ static_assert(std::is_same_v<decltype(&RasDeleteEntryA), PFN_RasDeleteEntryA>);
 // ERROR_CANNOT_FIND_PHONEBOOK_ENTRY. No device information is kept: *lpdwDeviceInfoSize
 // receives 0.
 VYN_RAS_EXPORT DWORD RasGetEntryPropertiesA(LPCSTR lpszPhonebook, LPCSTR lpszEntry, RASENTRYA* lpRasEntry,
-                                        LPDWORD lpdwEntryInfoSize, LPBYTE lpbDeviceInfo,
-                                        LPDWORD lpdwDeviceInfoSize) {
+                                            LPDWORD lpdwEntryInfoSize, LPBYTE lpbDeviceInfo,
+                                            LPDWORD lpdwDeviceInfoSize) {
     CallRecord log("RasGetEntryPropertiesA");
     log.Text("lpszPhonebook", lpszPhonebook).Text("lpszEntry", lpszEntry).Ptr("lpRasEntry", lpRasEntry);
     log.Num("entryInfoSize", lpdwEntryInfoSize ? *lpdwEntryInfoSize : 0);
@@ -131,7 +131,7 @@ static_assert(std::is_same_v<decltype(&RasGetEntryPropertiesA), PFN_RasGetEntryP
 // 1768) and what follows it (the alternate numbers' list, later fields). Text fields must
 // end within their fields.
 VYN_RAS_EXPORT DWORD RasSetEntryPropertiesA(LPCSTR lpszPhonebook, LPCSTR lpszEntry, RASENTRYA* lpRasEntry,
-                                        DWORD dwEntryInfoSize, LPBYTE lpbDeviceInfo, DWORD dwDeviceInfoSize) {
+                                            DWORD dwEntryInfoSize, LPBYTE lpbDeviceInfo, DWORD dwDeviceInfoSize) {
     CallRecord log("RasSetEntryPropertiesA");
     log.Text("lpszPhonebook", lpszPhonebook).Text("lpszEntry", lpszEntry).Ptr("lpRasEntry", lpRasEntry);
     log.Num("dwEntryInfoSize", dwEntryInfoSize).Ptr("lpbDeviceInfo", lpbDeviceInfo);
@@ -161,6 +161,7 @@ VYN_RAS_EXPORT DWORD RasEditPhonebookEntryA(void* hwnd, LPCSTR lpszPhonebook, LP
     std::shared_ptr<const DialScript> script = TheDialService().Script();
     if (script->editGiven) return log.Done(script->editResult);
     PhonebookEntry entry;
-    return log.Done(FindPhonebookEntry(lpszEntryName, entry) ? DWORD(ERROR_SUCCESS) : DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
+    return log.Done(FindPhonebookEntry(lpszEntryName, entry) ? DWORD(ERROR_SUCCESS)
+                                                             : DWORD(ERROR_CANNOT_FIND_PHONEBOOK_ENTRY));
 }
 static_assert(std::is_same_v<decltype(&RasEditPhonebookEntryA), PFN_RasEditPhonebookEntryA>);

@@ -21,9 +21,9 @@
 
 // One call a program made, or one notification the service delivered ("RasDialFunc1").
 struct RasCall {
-    uint64_t seq = 0;      // from 1 after each reset
-    int64_t ms = 0;        // the clock's monotonic reading
-    uint64_t thread = 0;   // the kernel's id of the calling (or notifying) thread
+    uint64_t seq = 0;     // from 1 after each reset
+    int64_t ms = 0;       // the clock's monotonic reading
+    uint64_t thread = 0;  // the kernel's id of the calling (or notifying) thread
     std::string function;
     std::vector<std::pair<std::string, std::string>> args;     // in order; texts as 1252
     std::vector<std::pair<std::string, std::string>> buffers;  // raw bytes

@@ -212,9 +212,11 @@ int TRegistry::GetData(const AnsiString& name, void* buffer, int bufferSize, TRe
 }
 
 void TRegistry::PutData(const AnsiString& name, const void* buffer, int bufferSize, TRegDataType type) {
-    if (bufferSize < 0 || (!buffer && bufferSize > 0)) throw ERegistryException("Failed to set data for '" + name + "'");
-    std::string bytes = bufferSize > 0 ? std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(bufferSize))
-                                       : std::string();
+    if (bufferSize < 0 || (!buffer && bufferSize > 0))
+        throw ERegistryException("Failed to set data for '" + name + "'");
+    std::string bytes = bufferSize > 0
+                            ? std::string(static_cast<const char*>(buffer), static_cast<std::size_t>(bufferSize))
+                            : std::string();
     LONG rc = WriteKey([&](RegKey& k, bool& changed) {
         k.SetValue(name, RegDataToDataType(type), std::move(bytes));
         changed = true;

@@ -43,7 +43,9 @@ constexpr REGSAM KEY_WRITE = 0x00020006;
 constexpr REGSAM KEY_EXECUTE = KEY_READ;
 constexpr REGSAM KEY_ALL_ACCESS = 0x000F003F;
 
-class ERegistryException : public Exception { using Exception::Exception; };
+class ERegistryException : public Exception {
+    using Exception::Exception;
+};
 
 enum TRegDataType { rdUnknown, rdString, rdExpandString, rdInteger, rdBinary };
 

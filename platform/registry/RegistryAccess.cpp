@@ -35,7 +35,8 @@ std::vector<RegAccessRule> ParseRegistryAccessRules(std::string_view text) {
     return rules;
 }
 
-RegAccess RegistryAccessFor(const std::vector<RegAccessRule>& rules, RegRoot root, const std::vector<AnsiString>& names) {
+RegAccess RegistryAccessFor(const std::vector<RegAccessRule>& rules, RegRoot root,
+                            const std::vector<AnsiString>& names) {
     RegAccess access = RegAccess::Full;
     std::size_t best = 0;
     bool found = false;

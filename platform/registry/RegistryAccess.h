@@ -25,7 +25,8 @@ struct RegAccessRule {
 
 // Raises Exception naming a malformed line.
 std::vector<RegAccessRule> ParseRegistryAccessRules(std::string_view text);
-RegAccess RegistryAccessFor(const std::vector<RegAccessRule>& rules, RegRoot root, const std::vector<AnsiString>& names);
+RegAccess RegistryAccessFor(const std::vector<RegAccessRule>& rules, RegRoot root,
+                            const std::vector<AnsiString>& names);
 // From the machine's file, read at every call. A file that does not parse denies everything,
 // so a mistake in it shows at once.
 RegAccess RegistryAccessFor(RegRoot root, const std::vector<AnsiString>& names);

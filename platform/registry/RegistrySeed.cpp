@@ -7,9 +7,12 @@
 
 namespace {
 
-struct TypeName { DWORD type; const char* name; };
+struct TypeName {
+    DWORD type;
+    const char* name;
+};
 constexpr TypeName kTypeNames[] = {
-    {REG_NONE, "REG_NONE"}, {REG_SZ, "REG_SZ"}, {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
+    {REG_NONE, "REG_NONE"},     {REG_SZ, "REG_SZ"},       {REG_EXPAND_SZ, "REG_EXPAND_SZ"},
     {REG_BINARY, "REG_BINARY"}, {REG_DWORD, "REG_DWORD"}, {REG_MULTI_SZ, "REG_MULTI_SZ"},
 };
 
@@ -34,11 +37,19 @@ public:
     [[noreturn]] void Fail(const std::string& what) const {
         throw Exception("Registry seed, line " + std::to_string(line_) + ": " + what);
     }
-    void SkipBlanks() { while (p_ < s_.size() && IsBlank(s_[p_])) ++p_; }
-    bool AtEnd() { SkipBlanks(); return p_ == s_.size(); }
+    void SkipBlanks() {
+        while (p_ < s_.size() && IsBlank(s_[p_])) ++p_;
+    }
+    bool AtEnd() {
+        SkipBlanks();
+        return p_ == s_.size();
+    }
     bool Accept(char c) {
         SkipBlanks();
-        if (p_ < s_.size() && s_[p_] == c) { ++p_; return true; }
+        if (p_ < s_.size() && s_[p_] == c) {
+            ++p_;
+            return true;
+        }
         return false;
     }
     bool AcceptWord(std::string_view w) {
@@ -50,21 +61,33 @@ public:
         return true;
     }
     std::size_t Position() const { return p_; }
-    bool Peek(char c) { SkipBlanks(); return p_ < s_.size() && s_[p_] == c; }
+    bool Peek(char c) {
+        SkipBlanks();
+        return p_ < s_.size() && s_[p_] == c;
+    }
 
     AnsiString Quoted() {
         if (!Accept('"')) Fail("a quoted text was expected");
         AnsiString out;
         std::string run;  // UTF-8 between escapes
-        auto flush = [&] { out += Utf8ToAnsi(run); run.clear(); };
+        auto flush = [&] {
+            out += Utf8ToAnsi(run);
+            run.clear();
+        };
         while (true) {
             if (p_ >= s_.size()) Fail("the quoted text is not closed");
             char c = s_[p_++];
             if (c == '"') break;
-            if (c != '\\') { run += c; continue; }
+            if (c != '\\') {
+                run += c;
+                continue;
+            }
             if (p_ >= s_.size()) Fail("the quoted text is not closed");
             char e = s_[p_++];
-            if (e == '\\' || e == '"') { run += e; continue; }
+            if (e == '\\' || e == '"') {
+                run += e;
+                continue;
+            }
             if (e == 'x' && p_ + 1 < s_.size() && HexDigit(s_[p_]) >= 0 && HexDigit(s_[p_ + 1]) >= 0) {
                 flush();
                 out += static_cast<char>(HexDigit(s_[p_]) * 16 + HexDigit(s_[p_ + 1]));
@@ -107,7 +130,10 @@ bool ParseNumber(const std::string& w, long long& out) {
     bool neg = !w.empty() && w[0] == '-';
     if (neg) ++i;
     int base = 10;
-    if (w.size() > i + 1 && w[i] == '0' && (w[i + 1] == 'x' || w[i + 1] == 'X')) { base = 16; i += 2; }
+    if (w.size() > i + 1 && w[i] == '0' && (w[i + 1] == 'x' || w[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
     if (i >= w.size()) return false;
     long long v = 0;
     for (; i < w.size(); ++i) {
@@ -160,8 +186,7 @@ std::string ParseData(LineParser& lp, DWORD type) {
         data = DwordBytes(static_cast<DWORD>(n));
         break;
     }
-    default:
-        return lp.HexBytes();
+    default: return lp.HexBytes();
     }
     if (!lp.AtEnd()) lp.Fail("unexpected text after the value");
     return data;
@@ -174,7 +199,8 @@ void ParseKeyLine(const std::string& line, int number, RegTree& tree, RegKey*& c
     AnsiString path = Utf8ToAnsi(std::string_view(line).substr(1, close - 1));
     std::size_t slash = path.find('\\');
     RegRoot root;
-    if (!RegRootFromName(path.substr(0, slash), root)) lp.Fail("unknown root \"" + AnsiToUtf8(path.substr(0, slash)) + "\"");
+    if (!RegRootFromName(path.substr(0, slash), root))
+        lp.Fail("unknown root \"" + AnsiToUtf8(path.substr(0, slash)) + "\"");
     std::vector<AnsiString> names;
     if (slash != std::string::npos && (slash + 1 == path.size() || !SplitRegPath(path.substr(slash + 1), names)))
         lp.Fail("empty key name in \"" + AnsiToUtf8(path) + "\"");
@@ -248,8 +274,7 @@ std::string DataText(const RegValue& v) {
             return buf;
         }
         break;
-    default:
-        return HexText(d);
+    default: return HexText(d);
     }
     return "hex: " + HexText(d);
 }
@@ -265,7 +290,8 @@ void FormatKey(const RegKey& key, const std::string& path, bool isRoot, std::str
         if (!out.empty()) out += '\n';
         out += "[" + path + "]\n";
         for (const auto& v : key.Values())
-            out += (v.name.empty() ? std::string("@") : QuoteRegText(v.name)) + " = " + TypeText(v.type) + " " + DataText(v) + "\n";
+            out += (v.name.empty() ? std::string("@") : QuoteRegText(v.name)) + " = " + TypeText(v.type) + " " +
+                   DataText(v) + "\n";
     }
     for (std::size_t i = 0; i < key.SubkeyCount(); ++i)
         FormatKey(key.Subkey(i), path + "\\" + AnsiToUtf8(key.Subkey(i).Name()), false, out);
@@ -320,10 +346,8 @@ void ParseRegistrySeed(std::string_view text, RegTree& tree) {
             ++number;
         }
         if (line.empty() || line[0] == ';' || line[0] == '#') continue;
-        if (line[0] == '[')
-            ParseKeyLine(line, first, tree, current);
-        else
-            ParseValueLine(line, first, current);
+        if (line[0] == '[') ParseKeyLine(line, first, tree, current);
+        else ParseValueLine(line, first, current);
     }
 }
 

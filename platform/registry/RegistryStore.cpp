@@ -36,7 +36,10 @@ struct FileId {
 FileId StatFile(const std::string& path) {
     struct stat st {};
     if (stat(path.c_str(), &st) != 0) return {};
-    return {true, st.st_dev, st.st_ino, st.st_size,
+    return {true,
+            st.st_dev,
+            st.st_ino,
+            st.st_size,
             st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec,
             st.st_ctim.tv_sec * 1000000000LL + st.st_ctim.tv_nsec};
 }
@@ -127,7 +130,8 @@ void ThrowUnless(LONG rc) {
     if (rc == ERROR_SUCCESS) return;
     if (rc == ERROR_BADDB)
         throw Exception("The registry of the simulated machine does not read: " + TheStore().CorruptMessage());
-    throw Exception("The registry of the simulated machine cannot be saved in " + Utf8ToAnsi(MachineFile(kStoreFile)));
+    throw Exception("The registry of the simulated machine cannot be saved in " +
+                    Utf8ToAnsi(MachineFile(kStoreFile)));
 }
 
 }  // namespace

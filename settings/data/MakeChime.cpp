@@ -35,7 +35,7 @@ void put32(std::vector<uint8_t>& out, uint32_t v) {
     put16(out, v >> 16);
 }
 void tag(std::vector<uint8_t>& out, const char* t) { out.insert(out.end(), t, t + 4); }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     if (argc != 2) {
@@ -60,8 +60,8 @@ int main(int argc, char** argv) {
     tag(wav, "WAVE");
     tag(wav, "fmt ");
     put32(wav, 16);
-    put16(wav, 1);          // PCM
-    put16(wav, 1);          // mono
+    put16(wav, 1);  // PCM
+    put16(wav, 1);  // mono
     put32(wav, kRate);
     put32(wav, kRate * 2);  // bytes a second
     put16(wav, 2);          // bytes a frame

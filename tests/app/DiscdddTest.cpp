@@ -50,7 +50,7 @@ TEST_F(DiscDDDCase, ConfirmAsksUnlessToldNotToAndStoresOnlyAYesWithTheBoxTicked)
         bool tick;
         FormRobot::Step answer;  // null: the dialog must not show
         bool result;
-        const char* iniAfter;    // null: no file
+        const char* iniAfter;  // null: no file
     };
     auto yes = [](TForm* f) { FormRobot::Press(dialog(f)->BitBtn1); };
     auto no = [](TForm* f) { FormRobot::Press(dialog(f)->BitBtn2); };
@@ -189,4 +189,4 @@ TEST_F(DiscDDDCase, AConfirmationAskedInsideAnotherHonoursItsAnswer) {
     EXPECT_FALSE(frmDiscDDD->CheckBox1->Checked());  // the inner answer's tick came back
     EXPECT_FALSE(iniExists());
 }
-} // namespace
+}  // namespace

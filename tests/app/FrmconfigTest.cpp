@@ -11,8 +11,10 @@ namespace {
 // section after it.
 std::string Settings(const std::string& city, const std::string& outside, const std::string& tone,
                      const std::string& modem) {
-    return "[Principal]\r\nEstado=SP\r\nCidade=" + city + "\r\nUsuario=ana\r\nChamada=*70,\r\nDDD=19\r\n"
-           "Operadora=21\r\nLinhaExterna=" + outside + "\r\nDiscagemPorTom=" + tone + "\r\nModem=" + modem +
+    return "[Principal]\r\nEstado=SP\r\nCidade=" + city +
+           "\r\nUsuario=ana\r\nChamada=*70,\r\nDDD=19\r\n"
+           "Operadora=21\r\nLinhaExterna=" +
+           outside + "\r\nDiscagemPorTom=" + tone + "\r\nModem=" + modem +
            "\r\n\r\n[EMail]\r\nServidor=pop.vyn.example\r\n";
 }
 
@@ -126,7 +128,8 @@ TEST_F(FormConfigCase, TheOutsideLineMustBeAWholeNumberOfMinusOneOrMore) {
         const char* stored;  // null: refused
     };
     const Case cases[] = {
-        {"", "-1"}, {"-1", "-1"}, {"0", "0"}, {"9", "9"}, {"abc", nullptr}, {"1a", nullptr},
+        {"", "-1"},      {"-1", "-1"},     {"0", "0"},
+        {"9", "9"},      {"abc", nullptr}, {"1a", nullptr},
         {"-2", nullptr}, {"-15", nullptr}, {"99999999999", nullptr},
     };
     Start(Settings("Campinas", "-1", "1", "Conexant HCF"));
@@ -171,7 +174,10 @@ TEST_F(FormConfigCase, ACallWaitingCodeWithALineBreakIsRefused) {
         {"*70\r\n[EMail]\r\nServidor=pop.outro.example", false},
         {"*70\n", false},
         {"\r", false},
-        {std::string("*7\0" "0", 4), false},
+        {std::string("*7\0"
+                     "0",
+                     4),
+         false},
     };
     Start(Settings("Campinas", "-1", "1", "Conexant HCF"));
     for (const auto& c : cases) {
@@ -186,7 +192,8 @@ TEST_F(FormConfigCase, ACallWaitingCodeWithALineBreakIsRefused) {
             if (c.stored) return;
             auto shown = RecordedMessageBoxes();
             ASSERT_EQ(shown.size(), boxes + 1);
-            EXPECT_EQ(shown.back().text, "Código para desativar chamada em espera inválido: não use quebras de linha."_a);
+            EXPECT_EQ(shown.back().text,
+                      "Código para desativar chamada em espera inválido: não use quebras de linha."_a);
             EXPECT_TRUE(FormConfig->EditConfChamada->Focused());
             EXPECT_EQ(f->ModalResult(), mrNone);
             FormRobot::Press(FormConfig->ButtonCancel);
@@ -214,10 +221,11 @@ TEST_F(FormConfigCase, CancelEscAndTheCloseBoxStoreNothing) {
     EXPECT_FALSE(IEConnection->IsDefault(kEntry));
     EXPECT_TRUE(sim_->Calls("RasSetEntryPropertiesA").empty());
     // Enter in a field is OK.
-    EXPECT_EQ(Show({Fill("7", 1, 0, ""), [](TForm* f) {
-                   FormConfig->EditConfChamada->SetFocus();
-                   FormRobot::Key(f, Qt::Key_Return);
-               }}),
+    EXPECT_EQ(Show({Fill("7", 1, 0, ""),
+                    [](TForm* f) {
+                        FormConfig->EditConfChamada->SetFocus();
+                        FormRobot::Key(f, Qt::Key_Return);
+                    }}),
               mrOk);
     EXPECT_NE(machine.readProgramFile("Mirvane.ini").find("LinhaExterna=7\r\n"), std::string::npos);
     EXPECT_EQ(Field(LastEntry(), offsetof(RASENTRYA, szLocalPhoneNumber), 129), "7,32345678");
@@ -232,9 +240,9 @@ TEST_F(FormConfigCase, WithoutACityTheEntryKeepsItsNumberAndModem) {
     EXPECT_TRUE(sim_->Calls("RasSetEntryPropertiesA").empty());
     // A stored modem that is not installed: nothing selected, and an empty name stored.
     EXPECT_EQ(Show({[](TForm* f) {
-                   FormConfig->ComboBoxModems->SetItemIndex(-1);
-                   PressOk(f);
-               }}),
+                  FormConfig->ComboBoxModems->SetItemIndex(-1);
+                  PressOk(f);
+              }}),
               mrOk);
     EXPECT_NE(machine.readProgramFile("Mirvane.ini").find("Modem=\r\n"), std::string::npos);
 }
@@ -242,10 +250,10 @@ TEST_F(FormConfigCase, WithoutACityTheEntryKeepsItsNumberAndModem) {
 TEST_F(FormConfigCase, TheDialUpButtonOpensTheSystemsEditorOnTheEntry) {
     Start(Settings("Campinas", "-1", "1", "Conexant HCF"));
     EXPECT_EQ(Show({[](TForm* f) {
-                   FormRobot::Press(FormConfig->Button1);
-                   EXPECT_TRUE(f->Widget()->isVisible());
-                   FormRobot::CloseBox(f);
-               }}),
+                  FormRobot::Press(FormConfig->Button1);
+                  EXPECT_TRUE(f->Widget()->isVisible());
+                  FormRobot::CloseBox(f);
+              }}),
               mrCancel);
     auto edits = sim_->Calls("RasEditPhonebookEntryA");
     ASSERT_EQ(edits.size(), 1u);
@@ -262,8 +270,9 @@ TEST_F(FormConfigCase, WithoutTheEditorTheProgramEnds) {
     EXPECT_EQ(form->Caption(), "Configurar Ruvozava Corvala");
     auto boxes = RecordedMessageBoxes();
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].text, "Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
-                             "Dial-Up esteja instalado e atualizado."_a);
+    EXPECT_EQ(boxes[0].text,
+              "Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
+              "Dial-Up esteja instalado e atualizado."_a);
     EXPECT_EQ(boxes[0].caption, "Ruvozava Corvala");
 }
-} // namespace
+}  // namespace

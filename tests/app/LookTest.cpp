@@ -51,10 +51,11 @@ TEST_F(LookCase, TheQuestionBoxFitsItsTexts) {
     MsgDialog->Show();
     ExpectTextsFit(MsgDialog);
     Save(MsgDialog, "msgdialog");
-    MsgDialog->SetTexts("Você estará efetuando uma ligação interurbana para conexão ao Vyn. Isto só é necessário "
-                        "caso sua cidade não esteja na lista de localidades onde o Vyn possui acesso. Quer "
-                        "continuar mesmo assim?"_a,
-                        "Ruvozava Corvala");
+    MsgDialog->SetTexts(
+        "Você estará efetuando uma ligação interurbana para conexão ao Vyn. Isto só é necessário "
+        "caso sua cidade não esteja na lista de localidades onde o Vyn possui acesso. Quer "
+        "continuar mesmo assim?"_a,
+        "Ruvozava Corvala");
     ExpectTextsFit(MsgDialog);
     Save(MsgDialog, "msgdialog-long");
 }
@@ -77,4 +78,4 @@ TEST_F(LookCase, TheSettingsDialogFitsItsTexts) {
     ExpectTextsFit(FormConfig);
     Save(FormConfig, "formconfig");
 }
-} // namespace
+}  // namespace

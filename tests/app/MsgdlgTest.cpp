@@ -76,17 +76,21 @@ TEST_F(MsgDialogCase, AskYesNoAnswersByTheButtonsAndTheCloseBoxButNotEsc) {
         {"Sim", [&](TForm* f) { FormRobot::Press(dialog(f)->BtnSim); }, 6},
         {"Não", [&](TForm* f) { FormRobot::Press(dialog(f)->BtnNao); }, 7},
         {"Enter presses Sim, which has the focus", [](TForm* f) { FormRobot::Key(f, Qt::Key_Return); }, 6},
-        {"Tab, then Enter presses Não", [](TForm* f) {
+        {"Tab, then Enter presses Não",
+         [](TForm* f) {
              FormRobot::Key(f, Qt::Key_Tab);
              FormRobot::Key(f, Qt::Key_Return);
-         }, 7},
+         },
+         7},
         {"Alt+N is Não's key", [](TForm* f) { FormRobot::Key(f, Qt::Key_N, Qt::AltModifier); }, 7},
-        {"Esc does nothing; then the close box", [&](TForm* f) {
+        {"Esc does nothing; then the close box",
+         [&](TForm* f) {
              FormRobot::Key(f, Qt::Key_Escape);
              EXPECT_TRUE(f->Widget()->isVisible());
              EXPECT_EQ(f->ModalResult(), mrNone);
              FormRobot::CloseBox(f);
-         }, 2},
+         },
+         2},
         {"the close box", [](TForm* f) { FormRobot::CloseBox(f); }, 2},
     };
     for (const Case& c : cases) {
@@ -179,10 +183,11 @@ TEST_F(MsgDialogCase, AQuestionFromAnotherThreadWaitsForTheOpenOne) {
             QueueOnUiThread([] {});  // wakes the wait for it
         });
         // Once the worker's question waits (its wait runs what is queued here), answer.
-        WhenTrue([] { return QuestionsWaiting() == 1; }, [first] {
-            EXPECT_EQ(Showing(), first);
-            FormRobot::Press(static_cast<TMsgDialog*>(first)->BtnNao);
-        });
+        WhenTrue([] { return QuestionsWaiting() == 1; },
+                 [first] {
+                     EXPECT_EQ(Showing(), first);
+                     FormRobot::Press(static_cast<TMsgDialog*>(first)->BtnNao);
+                 });
     });
     robot.then([&](TForm* f) {
         EXPECT_EQ(static_cast<TMsgDialog*>(f)->Label1->Caption(), "Da outra linha?");
@@ -218,4 +223,4 @@ TEST_F(MsgDialogCase, QuestionsFromTwoThreadsComeOneAfterTheOther) {
     ASSERT_EQ(asked.size(), 2u);
     EXPECT_NE(asked[0], asked[1]);
 }
-} // namespace
+}  // namespace

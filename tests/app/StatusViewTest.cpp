@@ -37,4 +37,4 @@ TEST_F(StatusViewCase, TheLogsLinesReachTheMemoInOrderFromAnyThread) {
     EXPECT_EQ(bar->value(), bar->maximum());  // the newest line in view
     log.SetView(nullptr);
 }
-} // namespace
+}  // namespace

@@ -45,7 +45,7 @@ std::string bodyOf(const std::vector<std::string>& requests, const std::string& 
         if (r.rfind(wanted + "\r\n", 0) == 0) return r.substr(r.find("\r\n\r\n") + 4);
     return "<none>";
 }
-} // namespace
+}  // namespace
 
 TEST(EndToEnd, AnAddressRequestStartsBrenwickThroughTebrinWhichDialsWithTheTypedLogin) {
     TempMachine machine;
@@ -60,9 +60,10 @@ TEST(EndToEnd, AnAddressRequestStartsBrenwickThroughTebrinWhichDialsWithTheTyped
     machine.writeProgramFile("tels", kDestinations);
     // Campinas from another area, through a carrier, pulse dialing, an outside line; no
     // mail check and no long-distance question, which only a user at the window answers.
-    machine.writeProgramFile("Mirvane.ini", "[Principal]\r\nEstado=SP\r\nCidade=Campinas\r\nDDD=41\r\nOperadora=21\r\n"
-                                            "LinhaExterna=0\r\nDiscagemPorTom=0\r\nModem=Modem Padr\xE3o 56K\r\n"
-                                            "ChecagemAutomaticaEmails=0\r\n");
+    machine.writeProgramFile("Mirvane.ini",
+                             "[Principal]\r\nEstado=SP\r\nCidade=Campinas\r\nDDD=41\r\nOperadora=21\r\n"
+                             "LinhaExterna=0\r\nDiscagemPorTom=0\r\nModem=Modem Padr\xE3o 56K\r\n"
+                             "ChecagemAutomaticaEmails=0\r\n");
     machine.writeProgramFile("MirvaneRoaming.ini", "[Principal]\r\nAvisarDDD=0\r\n");
     // The process the hook starts is nobody's to wait on: "Brenwick.exe" runs the same program
     // under its other name, offscreen, and writes down its output and its exit code.
@@ -72,7 +73,7 @@ TEST(EndToEnd, AnAddressRequestStartsBrenwickThroughTebrinWhichDialsWithTheTyped
         << "\" \"$@\" >'" << out << "' 2>&1\necho $? >'" << exitFile << ".part'\nmv '" << exitFile << ".part' '"
         << exitFile << "'\n";
     fs::permissions(machine.path("Brenwick.exe"), fs::perms::owner_all);
-    http.script(HttpScript::Reply(200, "OK"));               // conexao.php
+    http.script(HttpScript::Reply(200, "OK"));                // conexao.php
     http.script(HttpScript::Reply(200, "OK", "*1.3.0.28*"));  // versao.php
 
     // The entry an installed dialer leaves, with Tebrin as its handler, and the address the
@@ -102,8 +103,8 @@ TEST(EndToEnd, AnAddressRequestStartsBrenwickThroughTebrinWhichDialsWithTheTyped
 
     // The login typed into the focused box, then Enter: the dial command.
     for (char key : std::string("maria\r")) ASSERT_TRUE(PostToInstance(kDialer, WM_CHAR, key, 0));
-    ASSERT_TRUE(WaitFor([&] { return bodyOf(http.requests(), "GET /private/corvala/versao.php HTTP/1.1") != "<none>"; },
-                        60000))
+    ASSERT_TRUE(WaitFor(
+        [&] { return bodyOf(http.requests(), "GET /private/corvala/versao.php HTTP/1.1") != "<none>"; }, 60000))
         << readFile(machine.path("log.txt"));
     ASSERT_TRUE(PostToInstance(kDialer, WM_CLOSE, 0, 0));
     ASSERT_TRUE(WaitFor([&] { return fs::exists(exitFile); }, 30000));
@@ -115,7 +116,8 @@ TEST(EndToEnd, AnAddressRequestStartsBrenwickThroughTebrinWhichDialsWithTheTyped
     std::istringstream calls(readFile(machine.dir() + "/ras-calls.log"));
     for (std::string line; std::getline(calls, line);) {
         if (line.find(" AutoDial ") != std::string::npos)
-            handled += line.find(" handled=1 dwRetCode=0 outcome=\"handled\" ") != std::string::npos ? "handled\n" : line;
+            handled += line.find(" handled=1 dwRetCode=0 outcome=\"handled\" ") != std::string::npos ? "handled\n"
+                                                                                                     : line;
         if (line.find(" RasDialA ") != std::string::npos) dials += line + "\n";
     }
     EXPECT_EQ(handled, "handled\n");
@@ -136,7 +138,8 @@ TEST(EndToEnd, AnAddressRequestStartsBrenwickThroughTebrinWhichDialsWithTheTyped
 
     std::vector<LoggedBox> boxes = LoggedBoxes(machine);
     ASSERT_EQ(boxes.size(), 3u);
-    EXPECT_EQ(boxes[1].text, "Atenção: Se você está discando pela linha convencional, suas ligações\n"
-                             "para a Internet serão cobradas conforme preços da sua operadora."_a);
+    EXPECT_EQ(boxes[1].text,
+              "Atenção: Se você está discando pela linha convencional, suas ligações\n"
+              "para a Internet serão cobradas conforme preços da sua operadora."_a);
     EXPECT_EQ(boxes[2].text, "Você está conectado, deseja desconectar agora?"_a);
 }

@@ -101,4 +101,4 @@ TEST(BrenwickProcess, SecondStartsOfEachModeEndWithOneWhileTheBannerAndTheDialer
     EXPECT_EQ(dialer.exitCode(), 0);
     EXPECT_EQ(banner.exitCode(), 0);
 }
-} // namespace
+}  // namespace

@@ -175,9 +175,10 @@ TEST_F(CommandsCase, TheHiddenLabelsAndImageActAsTheirCommandsAndNeverShow) {
     StartProgram();
     for (int s : {1, 3, 4}) {
         MainForm->SetPanel(s);
-        for (TControl* c : {static_cast<TControl*>(MainForm->LabelDialDiscar), static_cast<TControl*>(MainForm->Label9),
-                            static_cast<TControl*>(MainForm->Label10), static_cast<TControl*>(MainForm->Label11),
-                            static_cast<TControl*>(MainForm->ComboBoxLogin), static_cast<TControl*>(MainForm->EditSenha)})
+        for (TControl* c :
+             {static_cast<TControl*>(MainForm->LabelDialDiscar), static_cast<TControl*>(MainForm->Label9),
+              static_cast<TControl*>(MainForm->Label10), static_cast<TControl*>(MainForm->Label11),
+              static_cast<TControl*>(MainForm->ComboBoxLogin), static_cast<TControl*>(MainForm->EditSenha)})
             EXPECT_FALSE(c->Visible()) << c->Name() << " in " << s;
         EXPECT_EQ(MainForm->Memo1->Visible(), s == 3);
     }
@@ -215,10 +216,10 @@ TEST_F(CommandsCase, OnlyTheUserCentreOpensWhenNotConnected) {
     RunTo(6000);
     ASSERT_TRUE(Dialer->IsConnected());
     allLinks();
-    std::vector<AnsiString> expected = {
-        "http://www.vyn.example/portal.php?secao=centralusuario", "http://www.telecom.example/",
-        "http://www.vyn.example/vyndownloads.html", "http://www.vyn.example/suporte.html",
-        "http://www.vyn.example/portal.php?secao=centralusuario"};
+    std::vector<AnsiString> expected = {"http://www.vyn.example/portal.php?secao=centralusuario",
+                                        "http://www.telecom.example/", "http://www.vyn.example/vyndownloads.html",
+                                        "http://www.vyn.example/suporte.html",
+                                        "http://www.vyn.example/portal.php?secao=centralusuario"};
     EXPECT_EQ(opened(), expected);
     for (const ShellLine& l : ShellLog()) {
         EXPECT_EQ(l.operation, "open");
@@ -274,4 +275,4 @@ TEST_F(CommandsCase, TheManualMailCheckShowsTheCountAndStartsTheTimersPeriodAgai
     EXPECT_EQ(boxes().size(), before);
     EXPECT_EQ(pop.connections(), 0);
 }
-} // namespace
+}  // namespace

@@ -23,7 +23,7 @@ bool startedWithDial(const AnsiString& program) {
         if (c.operation == "open" && c.file == program && c.parameters == "-dial ") return true;
     return false;
 }
-} // namespace
+}  // namespace
 
 TEST(EndToEnd, OlvaretAsACustomDialLibraryStartsTheRecordedProgram) {
     TempMachine machine;

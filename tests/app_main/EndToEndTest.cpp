@@ -77,9 +77,9 @@ TEST(EndToEnd, StartDialRedialConnectReportComeBackAndCloseOnAFreshMachine) {
     fs::last_write_time(tels, fs::file_time_type::clock::now() - std::chrono::hours(48));
     std::string newList = readFile(VYN_DIST_DIR "/tels");
     newList.insert(newList.rfind("</ESTADOS>"), "\n");
-    http.script(HttpScript::Reply(200, "OK", newList));      // tels
-    http.script(HttpScript::Reply(200, "OK"));               // log.php
-    http.script(HttpScript::Reply(200, "OK"));               // conexao.php
+    http.script(HttpScript::Reply(200, "OK", newList));       // tels
+    http.script(HttpScript::Reply(200, "OK"));                // log.php
+    http.script(HttpScript::Reply(200, "OK"));                // conexao.php
     http.script(HttpScript::Reply(200, "OK", "*1.3.0.28*"));  // versao.php
 
     ProgramRun run(machine);
@@ -105,11 +105,11 @@ TEST(EndToEnd, StartDialRedialConnectReportComeBackAndCloseOnAFreshMachine) {
     EXPECT_EQ(run.exitCode(30000), 0);
 
     std::vector<std::string> log = linesOf(readFile(machine.path("log.txt")));
-    EXPECT_TRUE(inOrder(log, {"Telefone: 0", "Discando...", "676: A linha está ocupada."_a,
-                              "7 segundos para rediscar....", "Telefone: 0", "Discando...",
-                              "Verificando usuário e senha..."_a, "Usuário autenticado."_a,
-                              "Conexão efetuada com êxito."_a, "Arquivo de telefones atualizado.",
-                              "Conectado a 52.000 bps", "Desconectando...", "Desconectado."}))
+    EXPECT_TRUE(inOrder(
+        log,
+        {"Telefone: 0", "Discando...", "676: A linha está ocupada."_a, "7 segundos para rediscar....", "Telefone: 0",
+         "Discando...", "Verificando usuário e senha..."_a, "Usuário autenticado."_a, "Conexão efetuada com êxito."_a,
+         "Arquivo de telefones atualizado.", "Conectado a 52.000 bps", "Desconectando...", "Desconectado."}))
         << ::testing::PrintToString(log);
 
     std::vector<std::string> history = linesOf(readFile(machine.path("logs.txt")));
@@ -152,4 +152,4 @@ TEST(EndToEnd, StartDialRedialConnectReportComeBackAndCloseOnAFreshMachine) {
     EXPECT_EQ(boxes[1].text, "Você está conectado, deseja desconectar agora?"_a);
     EXPECT_NE(readFile(machine.dir() + "/autodial.txt").find("Ruvozava Corvala 1.3.0"), std::string::npos);
 }
-} // namespace
+}  // namespace

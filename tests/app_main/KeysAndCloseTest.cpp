@@ -138,4 +138,4 @@ TEST_F(CloseCase, NotConnectedClosesWithoutAQuestion) {
     EXPECT_EQ(boxes().size(), before);
     EXPECT_TRUE(Application->Terminated());
 }
-} // namespace
+}  // namespace

@@ -25,9 +25,7 @@ const AnsiString kNotConfigured = "O Ruvozava Corvala ainda não foi configurado
 const AnsiString kCloseWhileDialing = "O discador está tentando conectar, finalize a conexão antes de fechar."_a;
 const AnsiString kCloseWhileConnected = "Você está conectado, deseja desconectar agora?"_a;
 
-void twoModems(TempMachine& machine) {
-    machine.writeMachineFile("devices.txt", "modem\tModem A\nmodem\tModem B\n");
-}
+void twoModems(TempMachine& machine) { machine.writeMachineFile("devices.txt", "modem\tModem A\nmodem\tModem B\n"); }
 
 TEST_F(LifeCycleCase, CreationMakesEveryServiceObjectAndRecordsTheProgramPath) {
     StartProgram(false);
@@ -152,9 +150,9 @@ TEST_F(LifeCycleCase, TheFirstShowingSwitchesTheChosenModemToBlindDialling) {
     EXPECT_FALSE(IEConnection->GetWaitDialTone());
     TRegistry reg(KEY_READ);
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKey(
-        "SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000", false));
+    ASSERT_TRUE(reg.OpenKey("SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000",
+                            false));
     EXPECT_EQ(reg.ReadString("UserInit"), "ATX3");
 }
 
-} // namespace
+}  // namespace

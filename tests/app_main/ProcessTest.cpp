@@ -76,10 +76,7 @@ struct StartCase {
 
 TEST(ProgramProcess, OnlyMinimizedAsTheFirstParameterStartsHidden) {
     const StartCase cases[] = {
-        {{"--minimized"}, false},
-        {{}, true},
-        {{"--Minimized"}, true},
-        {{"-dial "}, true},
+        {{"--minimized"}, false},     {{}, true}, {{"--Minimized"}, true}, {{"-dial "}, true},
         {{"x", "--minimized"}, true},
     };
     for (const StartCase& c : cases) {
@@ -111,4 +108,4 @@ TEST(ProgramProcess, WithoutTheDialUpServiceOneBoxIsShownAndTheProgramEndsWithZe
               "instalado e atualizado."_a);
     EXPECT_EQ(shown[0].answer, IDOK);
 }
-} // namespace
+}  // namespace

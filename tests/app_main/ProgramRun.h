@@ -20,7 +20,8 @@ void InstallProgram(const TempMachine& machine, bool withDialUpService = true,
 
 class ProgramRun {
 public:
-    ProgramRun(const TempMachine& machine, const QStringList& arguments = {}, const std::string& program = "Mirvane.exe");
+    ProgramRun(const TempMachine& machine, const QStringList& arguments = {},
+               const std::string& program = "Mirvane.exe");
     ~ProgramRun();
 
     // Waits for a line starting with `prefix`; the whole line, or "" after `ms`.

@@ -23,21 +23,21 @@ TEST(SkinGeometry, OutlineAndZonesAreTheSkinsPolygons) {
         bool inWindow;
     };
     const Probe probes[] = {
-        {90, 85, szInert, true},          // the emblem's middle
-        {180, 40, szMinimise, true},      // the "x"
-        {195, 68, szMinimise, true},      // the "-"
-        {205, 90, szHelp, true},          // the "?"
-        {300, 268, szConnect, true},      // the button
-        {217, 256, szConnect, true},      // its top-left corner
-        {373, 279, szConnect, true},      // its bottom-right corner
-        {375, 268, szNone, true},         // just right of it
-        {150, 265, szOtherEdition, true}, // the conventional-line caption
-        {300, 120, szNone, true},         // the skin between the zones
+        {90, 85, szInert, true},           // the emblem's middle
+        {180, 40, szMinimise, true},       // the "x"
+        {195, 68, szMinimise, true},       // the "-"
+        {205, 90, szHelp, true},           // the "?"
+        {300, 268, szConnect, true},       // the button
+        {217, 256, szConnect, true},       // its top-left corner
+        {373, 279, szConnect, true},       // its bottom-right corner
+        {375, 268, szNone, true},          // just right of it
+        {150, 265, szOtherEdition, true},  // the conventional-line caption
+        {300, 120, szNone, true},          // the skin between the zones
         {450, 200, szNone, true},
-        {0, 0, szNone, false},            // the corners are cut away
+        {0, 0, szNone, false},  // the corners are cut away
         {513, 0, szNone, false},
         {0, 288, szNone, false},
-        {420, 100, szNone, false},        // the notch in the top edge
+        {420, 100, szNone, false},  // the notch in the top edge
         {94, 3, szNone, true},
         {500, 200, szNone, true},
         {509, 200, szNone, false},
@@ -131,7 +131,7 @@ TEST_F(SkinCase, TheButtonIsRedrawnAtOnceOnlyWhenTheCursorCrossesItsBorder) {
 TEST_F(SkinCase, TheCursorIsAHandOverEveryZone) {
     StartProgram();
     const std::pair<QPoint, TCursor> cases[] = {
-        {{90, 85}, crHandPoint},  {{180, 40}, crHandPoint}, {{195, 68}, crHandPoint}, {{205, 90}, crHandPoint},
+        {{90, 85}, crHandPoint},   {{180, 40}, crHandPoint},  {{195, 68}, crHandPoint}, {{205, 90}, crHandPoint},
         {{300, 268}, crHandPoint}, {{150, 265}, crHandPoint}, {{300, 120}, crDefault},
     };
     for (auto& [p, cursor] : cases) {
@@ -191,4 +191,4 @@ TEST_F(SkinCase, OnlyTheLeftButtonCounts) {
     release(300, 268, Qt::RightButton);
     EXPECT_TRUE(Dialer->IsDialing());
 }
-} // namespace
+}  // namespace

@@ -15,7 +15,9 @@ namespace {
 const AnsiString kUnknownWindows = "windows.txt of the simulated machine names no known Windows";
 
 // What the machine's windows.txt holds: a version no one knows, or binary bytes.
-const std::string kBadWindowsFiles[] = {"Windows 3000\n", std::string("\x7f" "ELF\x02\x01\x01\0\0\0\n", 11)};
+const std::string kBadWindowsFiles[] = {"Windows 3000\n", std::string("\x7f"
+                                                                      "ELF\x02\x01\x01\0\0\0\n",
+                                                                      11)};
 
 class StartFailureCase : public MainFormCase, public ::testing::WithParamInterface<std::string> {};
 
@@ -65,4 +67,4 @@ TEST(StartFailureProcess, TheProgramShowsOneBoxAndEndsWithZero) {
         EXPECT_EQ(shown[0].text.rfind(kUnknownWindows, 0), 0u) << shown[0].text;
     }
 }
-} // namespace
+}  // namespace

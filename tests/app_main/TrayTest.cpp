@@ -192,8 +192,10 @@ TEST_F(TrayCase, AnActivationBringsTheWindowForwardRestoresItAndAnswersOne) {
     MainForm->Dispatch(m);
     EXPECT_EQ(m.Result, 1);
     // The application's window has no parent: four calls on it.
-    std::vector<std::pair<AnsiString, int>> expected = {
-        {"ShowWindow", SW_SHOW}, {"ShowWindow", SW_RESTORE}, {"SetForegroundWindow", 0}, {"BringWindowToTop", 0}};
+    std::vector<std::pair<AnsiString, int>> expected = {{"ShowWindow", SW_SHOW},
+                                                        {"ShowWindow", SW_RESTORE},
+                                                        {"SetForegroundWindow", 0},
+                                                        {"BringWindowToTop", 0}};
     EXPECT_EQ(calls, expected);
     EXPECT_TRUE(MainForm->Visible());
     EXPECT_TRUE(window()->isVisible());
@@ -250,4 +252,4 @@ TEST_F(TrayCase, TheActivationLeavesADialAlone) {
     EXPECT_EQ(MainForm->State(), 3);
     EXPECT_TRUE(sim->Calls("RasHangUpA").empty());
 }
-} // namespace
+}  // namespace

@@ -32,23 +32,51 @@ struct State {
 
 // Municipalities per state and the state's area codes.
 const std::vector<State> kStates = {
-    {"AC", "Rio Branco", 22, {68}}, {"AL", "Macei\xF3", 102, {82}}, {"AM", "Manaus", 62, {92, 97}},
-    {"AP", "Macap\xE1", 16, {96}}, {"BA", "Salvador", 417, {71, 73, 74, 75, 77}},
-    {"CE", "Fortaleza", 184, {85, 88}}, {"DF", "Bras\xEDlia", 1, {61}}, {"ES", "Vit\xF3ria", 78, {27, 28}},
-    {"GO", "Goi\xE2nia", 246, {62, 64}}, {"MA", "S\xE3o Lu\xEDs", 217, {98, 99}},
-    {"MG", "Belo Horizonte", 853, {31, 32, 33, 34, 35, 37, 38}}, {"MS", "Campo Grande", 79, {67}},
-    {"MT", "Cuiab\xE1", 141, {65, 66}}, {"PA", "Bel\xE9m", 144, {91, 93, 94}}, {"PB", "Jo\xE3o Pessoa", 223, {83}},
-    {"PE", "Recife", 185, {81, 87}}, {"PI", "Teresina", 224, {86, 89}}, {"PR", "Curitiba", 399, {41, 42, 43, 44, 45, 46}},
-    {"RJ", "Rio de Janeiro", 92, {21, 22, 24}}, {"RN", "Natal", 167, {84}}, {"RO", "Porto Velho", 52, {69}},
-    {"RR", "Boa Vista", 15, {95}}, {"RS", "Porto Alegre", 497, {51, 53, 54, 55}},
-    {"SC", "Florian\xF3polis", 295, {47, 48, 49}}, {"SE", "Aracaju", 75, {79}},
-    {"SP", "S\xE3o Paulo", 645, {11, 12, 13, 14, 15, 16, 17, 18, 19}}, {"TO", "Palmas", 139, {63}},
+    {"AC", "Rio Branco", 22, {68}},
+    {"AL", "Macei\xF3", 102, {82}},
+    {"AM", "Manaus", 62, {92, 97}},
+    {"AP", "Macap\xE1", 16, {96}},
+    {"BA", "Salvador", 417, {71, 73, 74, 75, 77}},
+    {"CE", "Fortaleza", 184, {85, 88}},
+    {"DF", "Bras\xEDlia", 1, {61}},
+    {"ES", "Vit\xF3ria", 78, {27, 28}},
+    {"GO", "Goi\xE2nia", 246, {62, 64}},
+    {"MA", "S\xE3o Lu\xEDs", 217, {98, 99}},
+    {"MG", "Belo Horizonte", 853, {31, 32, 33, 34, 35, 37, 38}},
+    {"MS", "Campo Grande", 79, {67}},
+    {"MT", "Cuiab\xE1", 141, {65, 66}},
+    {"PA", "Bel\xE9m", 144, {91, 93, 94}},
+    {"PB", "Jo\xE3o Pessoa", 223, {83}},
+    {"PE", "Recife", 185, {81, 87}},
+    {"PI", "Teresina", 224, {86, 89}},
+    {"PR", "Curitiba", 399, {41, 42, 43, 44, 45, 46}},
+    {"RJ", "Rio de Janeiro", 92, {21, 22, 24}},
+    {"RN", "Natal", 167, {84}},
+    {"RO", "Porto Velho", 52, {69}},
+    {"RR", "Boa Vista", 15, {95}},
+    {"RS", "Porto Alegre", 497, {51, 53, 54, 55}},
+    {"SC", "Florian\xF3polis", 295, {47, 48, 49}},
+    {"SE", "Aracaju", 75, {79}},
+    {"SP", "S\xE3o Paulo", 645, {11, 12, 13, 14, 15, 16, 17, 18, 19}},
+    {"TO", "Palmas", 139, {63}},
 };
 
-const char* kFirst[] = {"S\xE3o ", "Santa ", "Santo ", "Bom Jesus do ", "Nova ", "Porto ", "Campo ", "Rio ",
-                        "Serra ", "Lagoa ", "Po\xE7o ", "Barra do ", "Vila ", "Alto ", "Ribeir\xE3o ", ""};
-const char* kSecond[] = {"Ita", "Jacu", "Para", "Cara", "Gua", "Tabo", "Ara", "Ibi", "Capi", "Uba", "Jata\xED", "Ipo"};
-const char* kThird[] = {"tinga", "pu\xE3", "\xED" "ba", "guari", "rana", "coara", "bor\xE9", "\xFA" "na", "piranga", "t\xE9"};
+const char* kFirst[] = {"S\xE3o ", "Santa ", "Santo ",   "Bom Jesus do ", "Nova ", "Porto ", "Campo ",       "Rio ",
+                        "Serra ",  "Lagoa ", "Po\xE7o ", "Barra do ",     "Vila ", "Alto ",  "Ribeir\xE3o ", ""};
+const char* kSecond[] = {"Ita", "Jacu", "Para", "Cara", "Gua",      "Tabo",
+                         "Ara", "Ibi",  "Capi", "Uba",  "Jata\xED", "Ipo"};
+const char* kThird[] = {"tinga",
+                        "pu\xE3",
+                        "\xED"
+                        "ba",
+                        "guari",
+                        "rana",
+                        "coara",
+                        "bor\xE9",
+                        "\xFA"
+                        "na",
+                        "piranga",
+                        "t\xE9"};
 
 std::string buildList() {
     std::mt19937 rng(1103);
@@ -65,7 +93,8 @@ std::string buildList() {
                           s.ddds[rng() % s.ddds.size()]);
             xml += line;
             for (int t = 0; t < 3; ++t) {
-                std::snprintf(line, sizeof line, "<TEL>3%03u%04u</TEL>", unsigned(rng() % 1000), unsigned(rng() % 10000));
+                std::snprintf(line, sizeof line, "<TEL>3%03u%04u</TEL>", unsigned(rng() % 1000),
+                              unsigned(rng() % 10000));
                 xml += line;
             }
             xml += "</CIDADE>\n";
@@ -89,7 +118,10 @@ bool bareRead(const std::string& path) {
         void* buf = XML_GetBuffer(p, 65536);
         int n = buf ? gzread(f, buf, 65536) : -1;
         if (n < 0 || XML_ParseBuffer(p, n, n == 0) == XML_STATUS_ERROR) break;
-        if (n == 0) { ok = true; break; }
+        if (n == 0) {
+            ok = true;
+            break;
+        }
     }
     XML_ParserFree(p);
     gzclose(f);
@@ -114,7 +146,7 @@ Figures figures(std::vector<double> ms) {
     std::sort(ms.begin(), ms.end());
     return {ms[ms.size() / 2], ms.front()};
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     int rounds = argc > 1 ? std::atoi(argv[1]) : 200;

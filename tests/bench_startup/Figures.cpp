@@ -58,7 +58,7 @@ void forEachMapping(const std::string& smaps, F each) {
     }
     flush();
 }
-} // namespace
+}  // namespace
 
 Spread SpreadOf(std::vector<double> s) {
     Spread r;

@@ -14,10 +14,10 @@ Spread SpreadOf(std::vector<double> samples);
 // What LD_DEBUG=statistics prints for the program itself (the last block of the output).
 struct LoaderFigures {
     bool found = false;
-    double totalCycles = 0;       // the loader's start-up: loading and relocating
+    double totalCycles = 0;  // the loader's start-up: loading and relocating
     double relocationCycles = 0;
     double loadCycles = 0;
-    long relocations = 0;         // symbol lookups
+    long relocations = 0;  // symbol lookups
     long fromCache = 0;
     long relative = 0;
 };

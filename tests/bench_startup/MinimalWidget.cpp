@@ -30,7 +30,7 @@ protected:
 private:
     bool reported_ = false;
 };
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     mark("main");

@@ -38,8 +38,8 @@ long peakKb(pid_t pid) {
 int threadCount(pid_t pid) {
     int n = 0;
     std::error_code ec;
-    for (auto it = fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec); !ec && it != fs::directory_iterator();
-         it.increment(ec))
+    for (auto it = fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec);
+         !ec && it != fs::directory_iterator(); it.increment(ec))
         ++n;
     return n;
 }
@@ -48,8 +48,8 @@ int threadCount(pid_t pid) {
 double cpuMs(pid_t pid) {
     double ns = 0;
     std::error_code ec;
-    for (auto it = fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec); !ec && it != fs::directory_iterator();
-         it.increment(ec)) {
+    for (auto it = fs::directory_iterator("/proc/" + std::to_string(pid) + "/task", ec);
+         !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::ifstream in(it->path() / "schedstat");
         double onCpu = 0;
         if (in >> onCpu) ns += onCpu;
@@ -61,7 +61,7 @@ double cpuMs(pid_t pid) {
     std::fprintf(stderr, "bench_startup: %s\n", what.c_str());
     std::exit(1);
 }
-} // namespace
+}  // namespace
 
 double MonotonicMs() {
     timespec ts{};

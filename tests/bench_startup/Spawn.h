@@ -7,21 +7,21 @@
 #include <vector>
 
 struct StartSpec {
-    std::string program;              // path
-    std::string form;                 // "painted <form>" ends the watch
-    std::vector<std::string> env;     // added to this process's environment
-    bool keepMap = false;             // copy /proc/<pid>/smaps at the first paint
-    bool loaderStatistics = false;    // run under LD_DEBUG=statistics
+    std::string program;            // path
+    std::string form;               // "painted <form>" ends the watch
+    std::vector<std::string> env;   // added to this process's environment
+    bool keepMap = false;           // copy /proc/<pid>/smaps at the first paint
+    bool loaderStatistics = false;  // run under LD_DEBUG=statistics
 };
 
 struct StartResult {
-    double paintMs = 0;                    // spawn to first paint
-    long peakKb = 0;                       // VmHWM at the first paint
-    double cpuMs = 0;                      // time on a CPU by then, all threads (schedstat)
-    int threads = 0;                       // at the first paint
-    std::map<std::string, double> marks;   // each mark, ms after the spawn
-    std::string smaps;                     // when keepMap
-    std::string loaderOutput;              // when loaderStatistics
+    double paintMs = 0;                   // spawn to first paint
+    long peakKb = 0;                      // VmHWM at the first paint
+    double cpuMs = 0;                     // time on a CPU by then, all threads (schedstat)
+    int threads = 0;                      // at the first paint
+    std::map<std::string, double> marks;  // each mark, ms after the spawn
+    std::string smaps;                    // when keepMap
+    std::string loaderOutput;             // when loaderStatistics
 };
 
 // Starts, waits (at most 30 s) for the paint, measures, kills. Exits the bench on failure.

@@ -107,16 +107,19 @@ void reportFigures(const std::string& program, const std::vector<Pair>& pairs) {
     std::printf(" CPU time to first paint, all threads (ms; a busy machine inflates it least)\n");
     printSpread(program.c_str(), SpreadOf(each(pairs, [](auto& p) { return p.program.cpuMs; })), "%9.1f");
     printSpread("bare Qt program", SpreadOf(each(pairs, [](auto& p) { return p.bare.cpuMs; })), "%9.1f");
-    printSpread("ratio, run by run", SpreadOf(each(pairs, [](auto& p) { return p.program.cpuMs / p.bare.cpuMs; })), "%9.2f");
+    printSpread("ratio, run by run", SpreadOf(each(pairs, [](auto& p) { return p.program.cpuMs / p.bare.cpuMs; })),
+                "%9.2f");
     std::printf(" peak memory (MiB)\n");
-    printSpread(program.c_str(), SpreadOf(each(pairs, [](auto& p) { return p.program.peakKb / kKbPerMiB; })), "%9.1f");
+    printSpread(program.c_str(), SpreadOf(each(pairs, [](auto& p) { return p.program.peakKb / kKbPerMiB; })),
+                "%9.1f");
     printSpread("bare Qt program", SpreadOf(each(pairs, [](auto& p) { return p.bare.peakKb / kKbPerMiB; })), "%9.1f");
     Spread extra = SpreadOf(each(pairs, [](auto& p) { return (p.program.peakKb - p.bare.peakKb) / kKbPerMiB; }));
     printSpread("difference, run by run", extra, "%+9.1f");
-    std::printf("\n%s: median first-paint ratio %.2f (target at most 1.5: %s), median peak memory %+.1f MiB "
-                "(target at most +10 MiB: %s)\n",
-                program.c_str(), ratio.median, ratio.median <= 1.5 ? "met" : "NOT met", extra.median,
-                extra.median <= 10.0 ? "met" : "NOT met");
+    std::printf(
+        "\n%s: median first-paint ratio %.2f (target at most 1.5: %s), median peak memory %+.1f MiB "
+        "(target at most +10 MiB: %s)\n",
+        program.c_str(), ratio.median, ratio.median <= 1.5 ? "met" : "NOT met", extra.median,
+        extra.median <= 10.0 ? "met" : "NOT met");
 }
 
 // The median of a mark's time (or of the time between two marks) over the runs; NaN when a
@@ -132,9 +135,7 @@ double markMedian(const std::vector<StartResult>& runs, const std::string& from,
     return SpreadOf(v).median;
 }
 
-void row(const char* label, double a, double b) {
-    std::printf("  %-44s%10.2f%10.2f%+10.2f\n", label, a, b, a - b);
-}
+void row(const char* label, double a, double b) { std::printf("  %-44s%10.2f%10.2f%+10.2f\n", label, a, b, a - b); }
 
 void reportBreakdown(const std::string& program, const std::string& form, const std::vector<Pair>& pairs,
                      const std::vector<Pair>& loaderPairs) {
@@ -173,8 +174,9 @@ void reportBreakdown(const std::string& program, const std::string& form, const 
     if (!la.empty()) {
         LoaderFigures fa = ParseLoaderStatistics(la.back().loaderOutput);
         LoaderFigures fb = ParseLoaderStatistics(lb.back().loaderOutput);
-        std::printf("  symbol relocations %ld (%ld from cache) against %ld (%ld); relative relocations %ld against %ld\n",
-                    fa.relocations, fa.fromCache, fb.relocations, fb.fromCache, fa.relative, fb.relative);
+        std::printf(
+            "  symbol relocations %ld (%ld from cache) against %ld (%ld); relative relocations %ld against %ld\n",
+            fa.relocations, fa.fromCache, fb.relocations, fb.fromCache, fa.relative, fb.relative);
     }
 
     const StartResult& sa = pairs.back().program;
@@ -224,7 +226,7 @@ Options parse(int argc, char** argv) {
     if (o.programs.empty()) o.programs.push_back("Mirvane.exe");
     return o;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     Options o = parse(argc, argv);
@@ -241,9 +243,10 @@ int main(int argc, char** argv) {
             for (int i = 0; i < std::max(5, o.runs / 2); ++i)
                 loaderPairs.push_back(startPair(o, program, i % 2 == 0, false, true));
         double loadAfter = loadAverage();
-        std::printf("%s against the bare Qt widget program (offscreen); load average %.2f before, %.2f after, %u CPUs%s\n",
-                    program.c_str(), loadBefore, loadAfter, std::thread::hardware_concurrency(),
-                    std::max(loadBefore, loadAfter) > 1.0 ? " (busy machine: the times are inflated)" : "");
+        std::printf(
+            "%s against the bare Qt widget program (offscreen); load average %.2f before, %.2f after, %u CPUs%s\n",
+            program.c_str(), loadBefore, loadAfter, std::thread::hardware_concurrency(),
+            std::max(loadBefore, loadAfter) > 1.0 ? " (busy machine: the times are inflated)" : "");
         reportFigures(program, pairs);
         if (o.breakdown) reportBreakdown(program, o.form, pairs, loaderPairs);
     }

@@ -20,8 +20,9 @@ namespace {
 const AnsiString kUpdateQuestion = "Existe uma nova versão do discador. Você deseja instalar?"_a;
 const AnsiString kInstaller = "http://discador.vyn.example/private/corvala/instalardiscadorcorvala.exe";
 const AnsiString kTelecomPage = "http://www.telecom.example/";
-const std::string kTels = "<ESTADOS><ESTADO sigla=\"SP\"><CIDADE nome=\"Santos\" ddd=\"13\"><TEL>1</TEL></CIDADE>"
-                          "</ESTADO></ESTADOS>";
+const std::string kTels =
+    "<ESTADOS><ESTADO sigla=\"SP\"><CIDADE nome=\"Santos\" ddd=\"13\"><TEL>1</TEL></CIDADE>"
+    "</ESTADO></ESTADOS>";
 
 // A request's body (after the blank line).
 std::string Body(const std::string& request) { return request.substr(request.find("\r\n\r\n") + 4); }
@@ -68,7 +69,7 @@ protected:
         return all.size();
     }
 };
-} // namespace
+}  // namespace
 
 TEST_F(Connected, TheTwelveStepsRunInOrderForARealAccount) {
     Pop3TestServer pop(Pop3Script::Messages(2));
@@ -78,9 +79,8 @@ TEST_F(Connected, TheTwelveStepsRunInOrderForARealAccount) {
     SetFileModified(machine.path("tels"), Now() - 2);
     machine.writeProgramFile("erros.txt", "05/11/2004 13:00:00maria           00000         0676\r\n");
     bool remembered = false, historyBeforeRepaint = false, quietAtQuestion = false;
-    Serve("tels", HttpScript::Reply(200, "OK", kTels), [&] {
-        remembered = TIniFile(conf->IniFileName()).ReadString("Usuarios", "Usuario00", "") == "maria";
-    });
+    Serve("tels", HttpScript::Reply(200, "OK", kTels),
+          [&] { remembered = TIniFile(conf->IniFileName()).ReadString("Usuarios", "Usuario00", "") == "maria"; });
     Serve("log.php", HttpScript::Reply(200, "OK"));
     Serve("conexao.php", HttpScript::Reply(200, "OK"));
     Serve("versao.php", HttpScript::Reply(200, "OK", "*1.4.0.1*"));
@@ -94,15 +94,9 @@ TEST_F(Connected, TheTwelveStepsRunInOrderForARealAccount) {
     EXPECT_EQ(machine.readProgramFile("tels"), kTels);
     // 3 to 9, in this order.
     std::vector<std::string> order = {
-        "http: tels",
-        "Checando e-mail...",
-        "window: repaint",
-        "http: log.php",
-        "Conectado a 52.000 bps",
-        "window: hint Conectado a 52.000 bps",
-        "http: conexao.php",
-        "http: versao.php",
-        "box: " + kUpdateQuestion,
+        "http: tels",        "Checando e-mail...",     "window: repaint",
+        "http: log.php",     "Conectado a 52.000 bps", "window: hint Conectado a 52.000 bps",
+        "http: conexao.php", "http: versao.php",       "box: " + kUpdateQuestion,
     };
     std::vector<std::size_t> at;
     for (auto& what : order) at.push_back(IndexOf(what));
@@ -152,10 +146,24 @@ TEST_F(Connected, TheUpdateCheckDecidesThePageAndTheReportCarriesTheNumberAlone)
         {"nothing newer", HttpScript::Reply(200, "OK", "*1.3.0.28*"), {}, -1, true, "", "", kTelecomPage, false},
         {"newer, declined", HttpScript::Reply(200, "OK", "*1.4.0.1*"), {IDNO}, -1, true, "", "", kTelecomPage, true},
         {"newer, accepted", HttpScript::Reply(200, "OK", "*1.4.0.1*"), {IDYES}, -1, true, "", "", kInstaller, true},
-        {"the check fails", HttpScript::Reply(500, "Internal Server Error"), {}, -1, true, "",
-         "Ocorreu um erro ao checar novas atualizações", kTelecomPage, false},
-        {"pulse, outside line and call waiting", HttpScript::Reply(200, "OK", "*1.3.0.28*"), {}, 9, false, "*70", "",
-         kTelecomPage, false},
+        {"the check fails",
+         HttpScript::Reply(500, "Internal Server Error"),
+         {},
+         -1,
+         true,
+         "",
+         "Ocorreu um erro ao checar novas atualizações",
+         kTelecomPage,
+         false},
+        {"pulse, outside line and call waiting",
+         HttpScript::Reply(200, "OK", "*1.3.0.28*"),
+         {},
+         9,
+         false,
+         "*70",
+         "",
+         kTelecomPage,
+         false},
     };
     Pop3TestServer pop(Pop3Script::Messages(0));
     machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + pop.hostsLine(kMailHost));
@@ -241,12 +249,9 @@ TEST_F(Connected, TheSpeedIsShownWithThousandsSeparators) {
         char separator;
         const char* text;  // "" for nothing shown
     } cases[] = {
-        {999, '.', "Conectado a 999 bps"},
-        {1000, '.', "Conectado a 1.000 bps"},
-        {52000, '.', "Conectado a 52.000 bps"},
-        {4294967295u, '.', "Conectado a 4.294.967.295 bps"},
-        {52000, ',', "Conectado a 52,000 bps"},
-        {0, '.', ""},
+        {999, '.', "Conectado a 999 bps"},      {1000, '.', "Conectado a 1.000 bps"},
+        {52000, '.', "Conectado a 52.000 bps"}, {4294967295u, '.', "Conectado a 4.294.967.295 bps"},
+        {52000, ',', "Conectado a 52,000 bps"}, {0, '.', ""},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.speed);

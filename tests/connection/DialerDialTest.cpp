@@ -16,7 +16,7 @@ using Dialing = EngineCase;
 
 const char* kBusyText = "text 676 A linha est\xC3\xA1 ocupada.\n";
 const char* kGiveUp = "Não foi possível conectar após 5 tentativas, tente novamente mais tarde.";
-} // namespace
+}  // namespace
 
 TEST_F(Dialing, AnonymousSuccess) {
     writeScript("dial connect after 4000 states 0,2,5,14 speed 52000\n");
@@ -219,9 +219,13 @@ TEST_F(Dialing, AnEarlyNotificationIsNotOverwrittenByTheDialsOwnFlags) {
         bool connected, dialing;
         std::vector<const char*> lines;
     } cases[] = {
-        {"dial fail 676 after 0 states none\n", false, false,
+        {"dial fail 676 after 0 states none\n",
+         false,
+         false,
          {"Telefone: 0", "Discando...", "676: A linha está ocupada.", "7 segundos para rediscar...."}},
-        {"dial connect after 0 states none\n", true, false,
+        {"dial connect after 0 states none\n",
+         true,
+         false,
          {"Telefone: 0", "Discando...", "Conexão efetuada com êxito.", "Conectado a 52.000 bps"}},
     };
     for (auto& c : cases) {
@@ -253,15 +257,18 @@ TEST_F(Dialing, ADialThatDoesNotStartIsRecordedHungUpAndNotRedialled) {
         std::vector<Line> lines;  // from the dial at 500 on
         std::size_t hangUps;
     } cases[] = {
-        {"refused", "dial refuse 633\ntext 633 O modem est\xC3\xA1 em uso.\n",
+        {"refused",
+         "dial refuse 633\ntext 633 O modem est\xC3\xA1 em uso.\n",
          {L(500, "Telefone: 0"), L(900, "Discando..."), L(900, "633: O modem está em uso."),
           L(900, "Discagem falhou!"), L(900, "Desconectando...")},
          0},
-        {"refused with a handle that shows the error", "dial refuse 633 handle\nhangup 250\n",
+        {"refused with a handle that shows the error",
+         "dial refuse 633 handle\nhangup 250\n",
          {L(500, "Telefone: 0"), L(900, "Discando..."), L(900, "633: ??"), L(900, "Discagem falhou!"),
           L(900, "Desconectando..."), L(1300, "Desconectado.")},
          1},
-        {"refused with a code without a text", "dial refuse 633\nnotext 633\n",
+        {"refused with a code without a text",
+         "dial refuse 633\nnotext 633\n",
          {L(500, "Telefone: 0"), L(900, "Discando..."), L(900, "ERROR_INVALID_PARAMETER"), L(900, "633: "),
           L(900, "Discagem falhou!"), L(900, "Desconectando...")},
          0},
@@ -299,8 +306,9 @@ TEST_F(Dialing, ADialThatDoesNotStartIsRecordedHungUpAndNotRedialled) {
 }
 
 TEST_F(Dialing, TheLongDistanceQuestionComesOnlyWithACarrierAndAnotherAreaCode) {
-    machine.writeProgramFile("tels", "<ESTADOS><ESTADO sigla=\"SP\" capital=\"S\xC3\xA3o Paulo\"><CIDADE nome=\"Santos\" "
-                                     "ddd=\"13\"><TEL>1</TEL></CIDADE></ESTADO></ESTADOS>");
+    machine.writeProgramFile("tels",
+                             "<ESTADOS><ESTADO sigla=\"SP\" capital=\"S\xC3\xA3o Paulo\"><CIDADE nome=\"Santos\" "
+                             "ddd=\"13\"><TEL>1</TEL></CIDADE></ESTADO></ESTADOS>");
     ASSERT_TRUE(phones.Load("tels"));
     phones.SelectCity("SP", "Santos");
     ASSERT_EQ(phones.GetDDD(), 13);
@@ -362,7 +370,7 @@ class EditionDialing : public EngineCase {
 protected:
     EditionDialing() : EngineCase(gNumbered) { gNumbered.next = 0; }
 };
-} // namespace
+}  // namespace
 
 TEST_F(EditionDialing, AnEditionSuppliesTheNumbersThePrefixAndThePage) {
     writeScript("dial fail 676 after 1000 states none\ndial connect after 1000 states none\n");

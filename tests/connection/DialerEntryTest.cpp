@@ -31,7 +31,8 @@ std::vector<BookEntry> Phonebook(const TempMachine& m) {
     while (std::getline(in, line)) {
         auto t1 = line.find('\t'), t2 = line.find('\t', t1 + 1);
         std::string hex = line.substr(t2 + 1), bytes;
-        for (std::size_t i = 0; i + 1 < hex.size(); i += 2) bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+            bytes += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
         out.push_back({Utf8ToAnsi(line.substr(0, t1)), bytes});
     }
     return out;
@@ -65,7 +66,7 @@ std::string ExpectedEntry(const AnsiString& programDir, const AnsiString& modem)
     PutDword(b, 1792, 0xFFFFFFFF);
     return b;
 }
-} // namespace
+}  // namespace
 
 TEST_F(Entry, TheNameFollowsTheProgramsVersionWithoutItsLastPart) {
     StartEngine();
@@ -89,16 +90,19 @@ TEST_F(Entry, SyncDeletesTheOtherVersionsAndCreatesTheCurrentOneWhenMissing) {
     } cases[] = {
         {"an empty phonebook", {}, {"Ruvozava Corvala 1.3.0"}, true},
         {"an older version and the current one",
-         {"Ruvozava Corvala 1.2.9", "Ruvozava Corvala 1.3.0"}, {"Ruvozava Corvala 1.3.0"}, false},
+         {"Ruvozava Corvala 1.2.9", "Ruvozava Corvala 1.3.0"},
+         {"Ruvozava Corvala 1.3.0"},
+         false},
         {"a newer version", {"Ruvozava Corvala 1.4.0"}, {"Ruvozava Corvala 1.3.0"}, true},
         {"other letter case and other names stay",
          {"ruvozava corvala 1.2", "discador corvala 1.2", "Outro Provedor"},
-         {"ruvozava corvala 1.2", "discador corvala 1.2", "Outro Provedor", "Ruvozava Corvala 1.3.0"}, true},
+         {"ruvozava corvala 1.2", "discador corvala 1.2", "Outro Provedor", "Ruvozava Corvala 1.3.0"},
+         true},
         {"the bare name", {"Ruvozava Corvala"}, {"Ruvozava Corvala 1.3.0"}, true},
         {"the name with more after it", {"Ruvozava Corvala 1.3.0 beta"}, {"Ruvozava Corvala 1.3.0"}, true},
     };
-    PFN_RasSetEntryPropertiesA set =
-        reinterpret_cast<PFN_RasSetEntryPropertiesA>(GetProcAddress(service, "RasSetEntryPropertiesA"));
+    PFN_RasSetEntryPropertiesA set = reinterpret_cast<PFN_RasSetEntryPropertiesA>(
+        GetProcAddress(service, "RasSetEntryPropertiesA"));
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
         StopEngine();
@@ -180,9 +184,9 @@ TEST_F(Entry, WithoutAModemNoEntryIsMadeAndTheDialFindsNone) {
     RunTo(20000);
     // The update found no entry to write, silently; the service refused the dial.
     EXPECT_TRUE(sim->Calls("RasSetEntryPropertiesA").empty());
-    EXPECT_EQ(lines(), (std::vector<Line>{L(500, "Telefone: 0"), L(900, "Discando..."),
-                                          L(900, "623: A entrada não existe."), L(900, "Discagem falhou!"),
-                                          L(900, "Desconectando...")}));
+    EXPECT_EQ(lines(),
+              (std::vector<Line>{L(500, "Telefone: 0"), L(900, "Discando..."), L(900, "623: A entrada não existe."),
+                                 L(900, "Discagem falhou!"), L(900, "Desconectando...")}));
     EXPECT_EQ(boxes().size(), 1u);
     EXPECT_EQ(errorRecords().size(), 1u);
 }
@@ -213,12 +217,8 @@ TEST_F(Entry, TheDialStringIsPulseOutsideLineCallWaitingAndNumber) {
         const char* number;
         const char* dial;
     } cases[] = {
-        {-1, true, "", "0", "0"},
-        {9, false, "*70", "0", "P9,*700"},
-        {0, true, "", "0", "0,0"},
-        {-1, true, "*70", "0", "*700"},
-        {-1, false, "", "33221100", "P33221100"},
-        {12, true, "#", "", "12,#"},
+        {-1, true, "", "0", "0"},       {9, false, "*70", "0", "P9,*700"},        {0, true, "", "0", "0,0"},
+        {-1, true, "*70", "0", "*700"}, {-1, false, "", "33221100", "P33221100"}, {12, true, "#", "", "12,#"},
     };
     for (auto& c : cases) {
         conf->SetDialing(0, 0, c.outside, c.tone, c.callWaiting);
@@ -246,8 +246,8 @@ TEST_F(Entry, TheDialParametersHoldEntryNumberAndAccount) {
 TEST_F(Entry, AnyConnectedConnectionIsAdoptedTheFirstConnectedInTheServicesOrder) {
     writeScript("outside Discando state ConnectDevice\noutside Conectada\noutside Terceira\n");
     StartEngine();
-    PFN_RasEnumConnectionsA enumConnections =
-        reinterpret_cast<PFN_RasEnumConnectionsA>(GetProcAddress(service, "RasEnumConnectionsA"));
+    PFN_RasEnumConnectionsA enumConnections = reinterpret_cast<PFN_RasEnumConnectionsA>(
+        GetProcAddress(service, "RasEnumConnectionsA"));
     std::vector<RASCONNA> conns(8);
     conns[0].dwSize = sizeof(RASCONNA);
     DWORD size = static_cast<DWORD>(conns.size() * sizeof(RASCONNA)), count = 0;
@@ -349,7 +349,8 @@ TEST_F(Entry, AnEngineIsMadeOnlyWithEveryServiceOfItsRecord) {
 }
 
 TEST_F(Entry, WithoutTheAutoDialEntryPointsTheEngineWorks) {
-    machine.writeMachineFile("hidden-exports.txt", "RASAPI32.DLL RasGetAutodialAddressA\nRASAPI32.DLL RasSetAutodialAddressA\n");
+    machine.writeMachineFile("hidden-exports.txt",
+                             "RASAPI32.DLL RasGetAutodialAddressA\nRASAPI32.DLL RasSetAutodialAddressA\n");
     StartEngine();
     EXPECT_FALSE(Application->Terminated());
     EXPECT_EQ(dialer->GetAutodialAddressEntry(), nullptr);

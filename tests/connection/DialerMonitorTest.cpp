@@ -22,7 +22,7 @@ std::size_t count(const std::vector<AnsiString>& texts, const char* utf8) {
 bool hasEvent(const std::vector<Event>& events, const std::string& what) {
     return std::any_of(events.begin(), events.end(), [&](const Event& e) { return e.what == what; });
 }
-} // namespace
+}  // namespace
 
 TEST_F(Monitoring, ADialNotConnectedIn120960MsIsHungUpAndRedialledOnTheMonotonicClock) {
     writeScript("dial hang states 0,2\nhangup 1000\n");
@@ -61,12 +61,13 @@ TEST_F(Monitoring, ALateErrorAfterTheEnginesOwnHangUpIsRecordedButNotCounted) {
     RunTo(131000);
     auto got = lines();
     ASSERT_GE(got.size(), 6u);
-    EXPECT_EQ(std::vector<Line>(got.begin() + 2, got.begin() + 6), (std::vector<Line>{
-                                                                       L(122000, "Não conectado em menos de 120 segundos."),
-                                                                       L(122000, "Desconectando..."),
-                                                                       L(122200, "678: Sem resposta."),
-                                                                       L(123100, "Desconectado."),
-                                                                   }));
+    EXPECT_EQ(std::vector<Line>(got.begin() + 2, got.begin() + 6),
+              (std::vector<Line>{
+                  L(122000, "Não conectado em menos de 120 segundos."),
+                  L(122000, "Desconectando..."),
+                  L(122200, "678: Sem resposta."),
+                  L(123100, "Desconectado."),
+              }));
     auto all = texts();
     EXPECT_EQ(count(all, "7 segundos para rediscar...."), 0u);
     EXPECT_EQ(count(all, "Aguardando 7 segundos para rediscar..."), 1u);
@@ -107,14 +108,18 @@ TEST_F(Monitoring, ADroppedLineIsHungUpAndTheUserAskedToDialAgain) {
         std::vector<Line> after;  // from the drop on
         bool panel;
     } cases[] = {
-        {"gone, no", "drop 10000", IDNO,
-         {L(13000, "Desconectando..."), L(13500, "Conexão terminada.")}, true},
-        {"gone, yes", "drop 10000", IDYES,
+        {"gone, no", "drop 10000", IDNO, {L(13000, "Desconectando..."), L(13500, "Conexão terminada.")}, true},
+        {"gone, yes",
+         "drop 10000",
+         IDYES,
          {L(13000, "Desconectando..."), L(13500, "Conexão terminada."),
           L(13500, "Aguardando 7 segundos para rediscar..."), L(20500, "Telefone: 0"), L(20900, "Discando...")},
          false},
-        {"shown as disconnected, no", "drop 10000 disconnected", IDNO,
-         {L(13000, "Desconectando..."), L(13000, "Desconectado."), L(13500, "Conexão terminada.")}, true},
+        {"shown as disconnected, no",
+         "drop 10000 disconnected",
+         IDNO,
+         {L(13000, "Desconectando..."), L(13000, "Desconectado."), L(13500, "Conexão terminada.")},
+         true},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);
@@ -147,7 +152,8 @@ TEST_F(Monitoring, ADroppedLineIsHungUpAndTheUserAskedToDialAgain) {
         auto all = events();
         for (std::size_t i = eventsFrom; i < all.size(); ++i) {
             EXPECT_TRUE(all[i].onUiThread) << all[i].what;
-            if (all[i].what.rfind("window", 0) == 0 || all[i].what.rfind("box", 0) == 0) window.push_back(all[i].what);
+            if (all[i].what.rfind("window", 0) == 0 || all[i].what.rfind("box", 0) == 0)
+                window.push_back(all[i].what);
         }
         std::vector<std::string> want = {"window: repaint", "window: to front", "box: " + Utf8ToAnsi(kQuestion)};
         if (c.panel) want.push_back("window: panel 1");
@@ -182,8 +188,9 @@ TEST_F(Monitoring, ConnectedOnTheFourthDialThenADropAnsweredYesGivesUp) {
 }
 
 TEST_F(Monitoring, AStatusErrorSeenByTheMonitorIsRecordedHungUpAndRedialled) {
-    writeScript("dial hang states none status 668\nhangup 300\ndial connect after 1000 states none\n"
-                "text 668 A conex\xC3\xA3o caiu.\n");
+    writeScript(
+        "dial hang states none status 668\nhangup 300\ndial connect after 1000 states none\n"
+        "text 668 A conex\xC3\xA3o caiu.\n");
     http.script(HttpScript::Reply(200, "OK"));  // the failed dial's record
     scriptQuietService();
     StartEngine();
@@ -262,7 +269,8 @@ TEST_F(Monitoring, AHangUpSlowerThan5184MsIsTakenAsEndedAndNothingRunsInsideIt) 
     EXPECT_EQ(sim->Dials(), 1u);
     // The connection still ending is not taken for an outside one.
     EXPECT_FALSE(dialer->IsConnected());
-    EXPECT_EQ(history(), Utf8ToAnsi("Início conexão: 05/11/2004 14:03:11\r\nTérmino conexão: 05/11/2004 14:03:24\r\n"));
+    EXPECT_EQ(history(),
+              Utf8ToAnsi("Início conexão: 05/11/2004 14:03:11\r\nTérmino conexão: 05/11/2004 14:03:24\r\n"));
 }
 
 TEST_F(Monitoring, AUserHangUpDuringTheTimeOutsWaitStopsTheRedial) {
@@ -340,9 +348,9 @@ TEST_F(Monitoring, AHandleTheServiceGivesOutAgainBelongsToTheNewDial) {
     WaitForSequence();
     // Not taken for a late notification, nor hung up by the time-out later.
     RunTo(140000);
-    EXPECT_EQ(lines(from), (std::vector<Line>{L(5000, "Telefone: 0"), L(5400, "Discando..."),
-                                              L(6400, "Conexão efetuada com êxito."),
-                                              L(6400, "Conectado a 52.000 bps")}));
+    EXPECT_EQ(lines(from),
+              (std::vector<Line>{L(5000, "Telefone: 0"), L(5400, "Discando..."),
+                                 L(6400, "Conexão efetuada com êxito."), L(6400, "Conectado a 52.000 bps")}));
     EXPECT_TRUE(dialer->IsConnected());
     EXPECT_EQ(requests(), (std::vector<std::string>{"POST conexao.php", "GET versao.php"}));
 }

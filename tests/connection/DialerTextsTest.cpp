@@ -5,14 +5,18 @@
 
 namespace {
 using Texts = EngineCase;
-} // namespace
+}  // namespace
 
 TEST(DialerStateText, EveryStateHasItsTextOrNone) {
     struct {
         int state;
         const char* text;
     } cases[] = {
-        {0, ""}, {1, ""}, {2, ""}, {3, ""}, {4, ""},
+        {0, ""},
+        {1, ""},
+        {2, ""},
+        {3, ""},
+        {4, ""},
         {5, "Verificando usuário e senha..."},
         {6, ""},
         {7, "Tentativa de validação com outro usuário solicitada."},
@@ -26,7 +30,8 @@ TEST(DialerStateText, EveryStateHasItsTextOrNone) {
         {15, "A linha está sendo desconectada para o retorno."},
         {16, "Aguardando para dar tempo para o modem reiniciar."},
         {17, "Esperando por uma chamada do servidor."},
-        {18, ""}, {19, ""},
+        {18, ""},
+        {19, ""},
         {20, "A ligação foi retornada e irá continuar a autenticação."},
         {21, "Registrando na rede..."},
         {22, "A subentrada foi conectada"},
@@ -54,13 +59,18 @@ TEST_F(Texts, UnknownCodesAndStatesAndTextsTooLongForTheBuffer) {
         std::vector<std::string> lines;  // between "Discando..." and the redial line
         const char* recorded;            // the record's error column
     } cases[] = {
-        {"a code the service has no text for, at an undocumented state", "dial fail 9999 at 99 after 1000 states none\n",
-         {"Ocorreu um erro não documentado.", "ERROR_INVALID_PARAMETER: 9999", "9999: "}, "9999"},
+        {"a code the service has no text for, at an undocumented state",
+         "dial fail 9999 at 99 after 1000 states none\n",
+         {"Ocorreu um erro não documentado.", "ERROR_INVALID_PARAMETER: 9999", "9999: "},
+         "9999"},
         {"a text longer than the buffer",
          "dial fail 777 at Authenticate after 1000 states none\ntext 777 " + std::string(300, 'x') + "\n",
-         {"Verificando usuário e senha...", "ERROR_INSUFFICIENT_BUFFER", "777: "}, "0777"},
-        {"a text that just fits", "dial fail 778 after 1000 states none\ntext 778 " + std::string(255, 'y') + "\n",
-         {"778: " + std::string(255, 'y')}, "0778"},
+         {"Verificando usuário e senha...", "ERROR_INSUFFICIENT_BUFFER", "777: "},
+         "0777"},
+        {"a text that just fits",
+         "dial fail 778 after 1000 states none\ntext 778 " + std::string(255, 'y') + "\n",
+         {"778: " + std::string(255, 'y')},
+         "0778"},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.what);

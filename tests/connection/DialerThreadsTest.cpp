@@ -48,7 +48,7 @@ bool ServeUntil(const std::function<bool()>& done) {
     }
     return true;
 }
-} // namespace
+}  // namespace
 
 TEST_F(Threads, TheUiThreadGoesOnWhileTheSequenceWaitsForTheNetwork) {
     writeScript("dial connect after 1000 states none\nhangup 300\n");
@@ -116,8 +116,8 @@ TEST_F(Threads, ShutdownWaitsForARunningSequenceWhileServingTheUiThread) {
 // its end.
 struct DripCase {
     const char* name;
-    bool listDue;               // "tels" is a day old: the phone list is fetched first
-    std::size_t dripsAt;        // which request drips; those before it are answered
+    bool listDue;         // "tels" is a day old: the phone list is fetched first
+    std::size_t dripsAt;  // which request drips; those before it are answered
     std::vector<std::string> requests;
     std::vector<AnsiString> lines;  // from the close on
 };
@@ -152,7 +152,10 @@ const AnsiString kUpdateCheckFailed = "Ocorreu um erro ao checar novas atualiza√
 INSTANTIATE_TEST_SUITE_P(
     Threads, ShutdownDuringARequest,
     ::testing::Values(
-        DripCase{"PhoneList", true, 0, {"GET tels"},
+        DripCase{"PhoneList",
+                 true,
+                 0,
+                 {"GET tels"},
                  {"Ocorreu um erro ao receber o arquivo de telefones:\nRequest cancelled.", "Conectado a 52.000 bps",
                   "Request cancelled.", kUpdateCheckFailed}},
         DripCase{"ConnectionReport", false, 0, {"POST conexao.php"}, {"Request cancelled.", kUpdateCheckFailed}},

@@ -47,7 +47,7 @@ std::string LongFlag() {
     for (int i = 0; i < 256; ++i) s += " 01";
     return s;
 }
-} // namespace
+}  // namespace
 
 TEST(IeconnectionRegistry, IsDefaultNeedsAllFourValues) {
     struct {
@@ -77,9 +77,8 @@ TEST(IeconnectionRegistry, IsDefaultNeedsAllFourValues) {
          MachineDefault("REG_DWORD 1") + UserDefault(kName) + Profile(kName) + Flags(kOne, kOne), true},
         {"machine-wide default unreadable, no per-user one",
          MachineDefault("REG_BINARY 52 00") + Profile(kName) + Flags(kOne, kOne), false},
-        {"an expandable string reads as text", MachineDefault("REG_EXPAND_SZ \"Ruvozava Corvala 1.3.0\"") +
-                                                   Profile(kName) + Flags(kOne, kOne),
-         true},
+        {"an expandable string reads as text",
+         MachineDefault("REG_EXPAND_SZ \"Ruvozava Corvala 1.3.0\"") + Profile(kName) + Flags(kOne, kOne), true},
     };
     for (const auto& c : cases) {
         TempMachine m;
@@ -98,8 +97,7 @@ TEST(IeconnectionRegistry, IsDefaultErrorsReachTheCaller) {
     } cases[] = {
         {"profile not text", MachineDefault(kName) + Profile("REG_DWORD 1") + Flags(kOne, kOne), ""},
         {"per-user default not text either", MachineDefault("REG_DWORD 1") + UserDefault("REG_DWORD 1"), ""},
-        {"missing when built, a number later", MachineDefault(kName) + Profile(kName),
-         Flags(kDwordOne, kDwordOne)},
+        {"missing when built, a number later", MachineDefault(kName) + Profile(kName), Flags(kDwordOne, kDwordOne)},
         {"a number when built, binary later", kAllSet + Flags(kDwordOne, kDwordOne), Flags(kOne, kOne)},
         {"a binary flag over 255 bytes", MachineDefault(kName) + Profile(kName) + Flags(kOne, LongFlag()), ""},
     };

@@ -60,7 +60,7 @@ RegValue Stored(const AnsiString& key, const AnsiString& name) {
 }
 RegValue Binary(const AnsiString& name, const std::string& bytes) { return {name, REG_BINARY, bytes}; }
 RegValue Sz(const AnsiString& name, const AnsiString& text) { return {name, REG_SZ, text + std::string(1, '\0')}; }
-} // namespace
+}  // namespace
 
 TEST(IeconnectionModem, WaitForDialToneTruthTable) {
     struct {
@@ -132,10 +132,11 @@ TEST(IeconnectionModem, TheModemIsFoundByModelUnderEitherClassKey) {
         AnsiString changed;    // the subkey switched to blind dialling
         AnsiString untouched;  // a subkey left as it was ("" for none)
     } cases[] = {
-        {"Windows 9x class key", Modem(kClass9x, "0000", "Other", &waiting, "AT") +
-                                     Modem(kClass9x, "0001", "USR 56K", &waiting, "AT"),
+        {"Windows 9x class key",
+         Modem(kClass9x, "0000", "Other", &waiting, "AT") + Modem(kClass9x, "0001", "USR 56K", &waiting, "AT"),
          kClass9x + "\\0001", kClass9x + "\\0000"},
-        {"NT class key", Modem(kClassNT, "0000", "USR 56K", &waiting, "AT") + "[HKLM\\" + kClassNT + "\\Properties]\n",
+        {"NT class key",
+         Modem(kClassNT, "0000", "USR 56K", &waiting, "AT") + "[HKLM\\" + kClassNT + "\\Properties]\n",
          kClassNT + "\\0000", ""},
         {"the 9x key comes first when both exist",
          Modem(kClassNT, "0000", "USR 56K", &waiting, "AT") + Modem(kClass9x, "0000", "USR 56K", &waiting, "AT"),
@@ -143,8 +144,8 @@ TEST(IeconnectionModem, TheModemIsFoundByModelUnderEitherClassKey) {
         {"two subkeys of the model: the last listed wins",
          Modem(kClass9x, "0003", "USR 56K", &waiting, "AT") + Modem(kClass9x, "0001", "USR 56K", &waiting, "AT"),
          kClass9x + "\\0001", kClass9x + "\\0003"},
-        {"the model is compared with its case", Modem(kClass9x, "0000", "usr 56k", &blind, "ATX3") +
-                                                    Modem(kClass9x, "0001", "USR 56K", &waiting, "AT"),
+        {"the model is compared with its case",
+         Modem(kClass9x, "0000", "usr 56k", &blind, "ATX3") + Modem(kClass9x, "0001", "USR 56K", &waiting, "AT"),
          kClass9x + "\\0001", kClass9x + "\\0000"},
     };
     for (const auto& c : cases) {
@@ -173,9 +174,8 @@ TEST(IeconnectionModem, WhenNoSubkeyMatchesEveryModemIsJudgedAndSwitched) {
     } cases[] = {
         {"one of two waits",
          Modem(kClass9x, "0000", "A", &blind, "ATX3") + Modem(kClass9x, "0001", "B", &waiting, "AT"), true},
-        {"every one dials blind", Modem(kClass9x, "0000", "A", &blind, "ATX3") +
-                                      Modem(kClass9x, "0001", "B", &blind, "AT&FX3"),
-         false},
+        {"every one dials blind",
+         Modem(kClass9x, "0000", "A", &blind, "ATX3") + Modem(kClass9x, "0001", "B", &blind, "AT&FX3"), false},
         {"a class key without subkeys", "[HKLM\\" + kClass9x + "]\n", false},
     };
     for (const auto& c : cases) {
@@ -235,8 +235,9 @@ TEST(IeconnectionModem, RegistryErrorsReachTheCaller) {
          true},
         {"UserInit not text", Modem(kClass9x, "0000", "USR 56K", nullptr, nullptr) + "\"UserInit\" = REG_DWORD 3\n",
          false},
-        {"a Model not text", Modem(kClass9x, "0000", "USR 56K", nullptr, nullptr) + "[HKLM\\" + kClass9x +
-                                 "\\0001]\n\"Model\" = REG_BINARY 55\n",
+        {"a Model not text",
+         Modem(kClass9x, "0000", "USR 56K", nullptr, nullptr) + "[HKLM\\" + kClass9x +
+             "\\0001]\n\"Model\" = REG_BINARY 55\n",
          true},
     };
     for (const auto& c : cases) {

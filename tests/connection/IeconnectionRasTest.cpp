@@ -65,7 +65,7 @@ struct Fresh {
     TempMachine m;
     Fresh() { gTable = {}; }
 };
-} // namespace
+}  // namespace
 
 TEST(IeconnectionRas, IsDefaultComparesTheFirstRecordWithinItsArray) {
     const AnsiString full(257, 'V');  // a name that fills szEntry without a zero

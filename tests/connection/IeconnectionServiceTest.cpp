@@ -62,7 +62,7 @@ std::string Record(const AnsiString& entry) {
     r.replace(12, entry.size(), entry);
     return r;
 }
-} // namespace
+}  // namespace
 
 TEST(IeconnectionService, IsDefaultAsksTheTableForTheDefaultConnection) {
     struct {
@@ -110,8 +110,7 @@ TEST(IeconnectionService, SetDefaultPutsTheEntryAtDialingLocationOne) {
          "\t1\t0\tRuvozava Corvala 1.3.0\n\t2\t0\tSecond\n", kEntry},
         {"the entry behind another location stays behind it", kEntry, "\t2\t0\tSecond\n",
          "\t2\t0\tSecond\n\t1\t0\tRuvozava Corvala 1.3.0\n", kEntry},
-        {"a name cut to 256 characters", kLong, "", "\t1\t0\t" + std::string(256, 'x') + "\n",
-         AnsiString(256, 'x')},
+        {"a name cut to 256 characters", kLong, "", "\t1\t0\t" + std::string(256, 'x') + "\n", AnsiString(256, 'x')},
     };
     for (const auto& c : cases) {
         Service s(c.table);

@@ -22,15 +22,15 @@ RegValue Recorded() {
 }
 
 RegValue Sz(const AnsiString& text) { return {"discadorbinary", REG_SZ, text + std::string(1, '\0')}; }
-} // namespace
+}  // namespace
 
 TEST(Registravyn, OnlyAMissingEmptyOrNonStringValueIsWritten) {
     const std::string kPrefix = "[HKCU\\Software\\Vyn\\Ruvozava]\n\"discadorbinary\" = ";
     struct {
         const char* name;
         std::string seed;
-        const char* fileName;   // passed to RegisterDialerPath; null for the default
-        bool written;           // the program's path; otherwise `kept`
+        const char* fileName;  // passed to RegisterDialerPath; null for the default
+        bool written;          // the program's path; otherwise `kept`
         RegValue kept;
     } cases[] = {
         {"empty store: key and value created", "", nullptr, true, {}},
@@ -66,7 +66,8 @@ TEST(Registravyn, AUserWhoMayNotWriteHkcuStartsWithoutARecord) {
         const char* seed;
     } cases[] = {
         {"key missing: not created", ""},
-        {"value of another type: not replaced", "[HKCU\\Software\\Vyn\\Ruvozava]\n\"discadorbinary\" = REG_DWORD 7\n"},
+        {"value of another type: not replaced",
+         "[HKCU\\Software\\Vyn\\Ruvozava]\n\"discadorbinary\" = REG_DWORD 7\n"},
     };
     for (const auto& c : cases) {
         TempMachine m;
@@ -97,8 +98,7 @@ TEST(Registravyn, AWriteTheRegistryRefusesIsDropped) {
             try {
                 reg.WriteString("discadorbinary", "x");
                 _exit(4);
-            } catch (const ERegistryException&) {
-            }
+            } catch (const ERegistryException&) {}
         }
         try {
             RegisterDialerPath();

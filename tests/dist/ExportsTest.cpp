@@ -28,7 +28,7 @@ std::vector<std::string> ofOurs(const std::set<std::string>& exported, const std
     std::set_intersection(exported.begin(), exported.end(), ours.begin(), ours.end(), std::back_inserter(out));
     return out;
 }
-} // namespace
+}  // namespace
 
 TEST(Exports, EachLibraryExportsExactlyItsEntryPoints) {
     struct {
@@ -60,12 +60,9 @@ TEST(Exports, NoProgramExportsAnythingOfOurs) {
         const char* name;
         std::string path;
     } cases[] = {
-        {"Mirvane.exe", dist("Mirvane.exe")},
-        {"Quorvelt.exe", dist("Quorvelt.exe")},
-        {"Brenwick.exe", dist("Brenwick.exe")},
-        {"MirvaneRoaming.exe", dist("MirvaneRoaming.exe")},
-        {"vyn-messagebox", dist("vyn-messagebox")},
-        {"a test program", VYN_TEST_PROGRAM},
+        {"Mirvane.exe", dist("Mirvane.exe")},       {"Quorvelt.exe", dist("Quorvelt.exe")},
+        {"Brenwick.exe", dist("Brenwick.exe")},     {"MirvaneRoaming.exe", dist("MirvaneRoaming.exe")},
+        {"vyn-messagebox", dist("vyn-messagebox")}, {"a test program", VYN_TEST_PROGRAM},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.name);

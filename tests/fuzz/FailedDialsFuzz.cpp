@@ -11,8 +11,7 @@ VYN_FUZZ_TARGET(FailedDials, "failed_dials") {
     std::vector<erro> records;
     try {
         ParseFailedDials(std::string(reinterpret_cast<const char*>(data), size), records);
-    } catch (const Exception&) {
-    }
+    } catch (const Exception&) {}
     for (const erro& r : records) {
         FUZZ_CHECK(strnlen(r.datahora, sizeof r.datahora) < sizeof r.datahora);
         FUZZ_CHECK(strnlen(r.login, sizeof r.login) < sizeof r.login);

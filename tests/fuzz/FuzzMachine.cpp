@@ -33,7 +33,7 @@ FuzzMachine makeMachine() {
     });
     return m;
 }
-} // namespace
+}  // namespace
 
 bool RegisterFuzzTarget(const char* name, FuzzFunction function) {
     targets()[name] = function;

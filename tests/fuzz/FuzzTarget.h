@@ -26,16 +26,16 @@ void WriteFuzzFile(const std::string& path, const uint8_t* data, std::size_t siz
 #define FUZZ_CHECK(condition) ((condition) ? void(0) : FuzzCheckFailed(#condition, __FILE__, __LINE__))
 
 #ifdef VYN_LIBFUZZER
-#define VYN_FUZZ_TARGET(function, name)                                                   \
-    static void function(const uint8_t*, std::size_t);                                    \
-    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {        \
-        function(data, size);                                                              \
-        return 0;                                                                          \
-    }                                                                                      \
+#define VYN_FUZZ_TARGET(function, name)                                            \
+    static void function(const uint8_t*, std::size_t);                             \
+    extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) { \
+        function(data, size);                                                      \
+        return 0;                                                                  \
+    }                                                                              \
     static void function(const uint8_t* data, std::size_t size)
 #else
-#define VYN_FUZZ_TARGET(function, name)                                                   \
-    static void function(const uint8_t*, std::size_t);                                    \
+#define VYN_FUZZ_TARGET(function, name)                                                           \
+    static void function(const uint8_t*, std::size_t);                                            \
     [[maybe_unused]] static const bool function##Registered = RegisterFuzzTarget(name, function); \
     static void function(const uint8_t* data, std::size_t size)
 #endif

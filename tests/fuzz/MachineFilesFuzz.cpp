@@ -34,12 +34,12 @@ std::vector<std::string> words(const std::string& text) {
     for (std::string w; out.size() < 8 && in >> w;) out.push_back(w);
     return out;
 }
-} // namespace
+}  // namespace
 
 VYN_FUZZ_TARGET(MachineFiles, "machine_files") {
     if (size == 0) return;
-    const char* const files[] = {"windows.txt", "hosts.txt", "hidden-exports.txt", "message-answers.txt",
-                                 "devices.txt", "phonebook.txt"};
+    const char* const files[] = {"windows.txt",         "hosts.txt",   "hidden-exports.txt",
+                                 "message-answers.txt", "devices.txt", "phonebook.txt"};
     std::size_t which = data[0] % std::size(files);
     const std::string path = MachineFile(files[which]);
     WriteFuzzFile(path, data + 1, size - 1);
@@ -69,9 +69,7 @@ VYN_FUZZ_TARGET(MachineFiles, "machine_files") {
         for (int i = 0; i < 3; ++i) MessageBox("?", "fuzz", MB_YESNO);
         std::remove(MachineFile("messages.log").c_str());
         break;
-    case 4:
-        InstalledDevices();
-        break;
+    case 4: InstalledDevices(); break;
     case 5: {
         std::size_t before = ReadPhonebook().size();
         if (StorePhonebookEntry("Ruvozava Corvala 1.3.0", std::string(16, 'x')) == 0) {

@@ -31,4 +31,4 @@ TEST_P(Corpus, EveryInputRunsThroughItsTarget) {
 INSTANTIATE_TEST_SUITE_P(Targets, Corpus,
                          ::testing::Values("phone_list", "ini", "registry_seed", "dial_script", "failed_dials",
                                            "machine_files"));
-} // namespace
+}  // namespace

@@ -19,8 +19,8 @@ namespace {
 // Runs the host program on this machine; its output and exit code.
 std::pair<std::string, int> host(const TempMachine& m, const std::string& library, const char* entry,
                                  const std::string& environment = "", const std::string& program = VYN_HOOK_HOST) {
-    std::string command =
-        environment + " VYN_MACHINE_DIR='" + m.dir() + "' '" + program + "' '" + m.path(library) + "' " + entry;
+    std::string command = environment + " VYN_MACHINE_DIR='" + m.dir() + "' '" + program + "' '" + m.path(library) +
+                          "' " + entry;
     FILE* out = popen(command.c_str(), "r");
     if (!out) return {"", -1};
     std::string text;
@@ -45,7 +45,7 @@ protected:
         return host(machine, library, entry, "", GetParam());
     }
 };
-} // namespace
+}  // namespace
 
 // In a program that has no platform layer of its own, each library runs on its own copy and
 // still finds the machine, the registry and the shell, and ends its threads. In a program
@@ -94,8 +94,8 @@ TEST_F(ForeignHost, OnADesktopTebrinsBoxIsShownByTheHelperAndItsWorkerWaitsForOk
     std::string report = machine.dir() + "/report-helper";
     writeStandIn(report, "helper");
     std::string helper = machine.path("vyn-messagebox");
-    std::ofstream(helper, std::ios::binary) << "#!/bin/sh\nexec >/dev/null\n'" << report << "' \"$@\"\nread answer < '"
-                                            << answerPipe << "'\nexit $answer\n";
+    std::ofstream(helper, std::ios::binary) << "#!/bin/sh\nexec >/dev/null\n'" << report
+                                            << "' \"$@\"\nread answer < '" << answerPipe << "'\nexit $answer\n";
     fs::permissions(helper, fs::perms::owner_all);
 
     std::pair<std::string, int> ran;
@@ -109,7 +109,8 @@ TEST_F(ForeignHost, OnADesktopTebrinsBoxIsShownByTheHelperAndItsWorkerWaitsForOk
     close(press);
 
     ASSERT_TRUE(shown);
-    EXPECT_EQ(started[0], (Start{"helper", {"8208", "4272656e7769636b", "5275766f7a617661206ee36f20656e636f6e747261646f"}}));
+    EXPECT_EQ(started[0],
+              (Start{"helper", {"8208", "4272656e7769636b", "5275766f7a617661206ee36f20656e636f6e747261646f"}}));
     EXPECT_FALSE(loggedBefore);
     EXPECT_EQ(ran, std::make_pair(std::string("result 1 code 0\n"), 0));
     std::ostringstream log;

@@ -41,17 +41,23 @@ void HookTest::writeStandIn(const std::string& path, const std::string& tag) con
     std::ofstream(path, std::ios::binary | std::ios::trunc)
         << "#!/bin/sh\n"
            "# A stand-in dialer: writes its tag and arguments, then says so through the pipe.\n"
-           "d='" << starts << "'\n"
-           "{ printf '%s\\n' '" << tag << "'; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$d/.$$\"\n"
+           "d='"
+        << starts
+        << "'\n"
+           "{ printf '%s\\n' '"
+        << tag
+        << "'; for a in \"$@\"; do printf '%s\\n' \"$a\"; done; } > \"$d/.$$\"\n"
            "mv \"$d/.$$\" \"$d/$$\"\n"
-           "printf x 1<>'" << machine.dir() << "/started.pipe'\n";
+           "printf x 1<>'"
+        << machine.dir() << "/started.pipe'\n";
     fs::permissions(path, fs::perms::owner_all);
 }
 
 std::vector<Start> HookTest::waitForStarts(std::size_t count) {
     auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (reported_ < count) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         pollfd p{pipe_, POLLIN, 0};
         if (poll(&p, 1, static_cast<int>(left.count())) <= 0) continue;

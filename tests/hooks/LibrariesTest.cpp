@@ -14,15 +14,19 @@ namespace fs = std::filesystem;
 
 namespace {
 class HookLibraries : public HookTest {};
-} // namespace
+}  // namespace
 
 TEST_F(HookLibraries, NeitherNeedsQtNorExportsTheOthersEntries) {
     struct {
         const char* library;
         std::vector<const char*> exports, absent;
     } cases[] = {
-        {"Olvaret.dll", {"RasCustomDial", "RasCustomDialDlg"}, {"AutoDialHandlerA", "AutoDialHandlerW", "StartCallUI"}},
-        {"Tebrin.dll", {"AutoDialHandlerA", "AutoDialHandlerW"}, {"RasCustomDial", "_AutoDialHandlerA", "StartCallUI"}},
+        {"Olvaret.dll",
+         {"RasCustomDial", "RasCustomDialDlg"},
+         {"AutoDialHandlerA", "AutoDialHandlerW", "StartCallUI"}},
+        {"Tebrin.dll",
+         {"AutoDialHandlerA", "AutoDialHandlerW"},
+         {"RasCustomDial", "_AutoDialHandlerA", "StartCallUI"}},
     };
     for (auto& c : cases) {
         SCOPED_TRACE(c.library);

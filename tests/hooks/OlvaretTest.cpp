@@ -61,7 +61,7 @@ RASDIALDLG markedDialogRecord() {
     info.dwSize = sizeof info;
     return info;
 }
-} // namespace
+}  // namespace
 
 TEST_F(Olvaret, BothEntriesStartTheRecordedProgramWithDialParameters) {
     struct {

@@ -54,15 +54,15 @@ private:
 
 struct AddressCase {
     const char* name;
-    const char* mapped;       // the address in the AutoDial table
+    const char* mapped;  // the address in the AutoDial table
     const char* asked;
     bool brenwick;            // a "Brenwick.exe" beside Tebrin
     const char* autodialDll;  // the entry's, in the program folder; "" none
     const char* up;           // a connection: "here", "elsewhere" (another process's), ""
     const char* outcome;
     DWORD result;
-    bool started;             // Brenwick started with "-dial "
-    const char* box;          // Tebrin's message; "" none
+    bool started;     // Brenwick started with "-dial "
+    const char* box;  // Tebrin's message; "" none
 };
 
 void PrintTo(const AddressCase& c, std::ostream* out) { *out << c.name; }
@@ -111,8 +111,8 @@ INSTANTIATE_TEST_SUITE_P(
         AddressCase{"NoHandler", "a.br", "a.br", true, "", "", "no handler", ERROR_NOT_SUPPORTED, false, ""},
         AddressCase{"LibraryGone", "a.br", "a.br", true, "Gone.dll", "", "cannot load", ERROR_MOD_NOT_FOUND, false,
                     ""},
-        AddressCase{"NoFunction", "a.br", "a.br", true, "Olvaret.dll", "", "no function", ERROR_PROC_NOT_FOUND,
-                    false, ""}),
+        AddressCase{"NoFunction", "a.br", "a.br", true, "Olvaret.dll", "", "no function", ERROR_PROC_NOT_FOUND, false,
+                    ""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct CustomCase {
@@ -120,8 +120,8 @@ struct CustomCase {
     const char* windows;
     const char* customDial;  // "custom-dial.txt"; "%s" stands for the program folder
     DWORD result;
-    bool dialed;             // by the service itself
-    bool started;            // the recorded program, with "-dial "
+    bool dialed;   // by the service itself
+    bool started;  // the recorded program, with "-dial "
 };
 
 void PrintTo(const CustomCase& c, std::ostream* out) { *out << c.name; }
@@ -163,11 +163,12 @@ INSTANTIATE_TEST_SUITE_P(
     Service, CustomDial,
     ::testing::Values(
         CustomCase{"Olvaret", "XP", "Ruvozava Corvala 1.3\t%s/Olvaret.dll\n", 0, false, true},
-        CustomCase{"NameCaseIgnored", "2000", "# by hand\r\nRUVOZAVA corvala 1.3\t%s/Olvaret.dll\r\n", 0, false, true},
+        CustomCase{"NameCaseIgnored", "2000", "# by hand\r\nRUVOZAVA corvala 1.3\t%s/Olvaret.dll\r\n", 0, false,
+                   true},
         CustomCase{"AnotherEntrys", "XP", "Vizinho\t%s/Olvaret.dll\n", 0, true, false},
         CustomCase{"NoCustomDialingOn98", "98", "Ruvozava Corvala 1.3\t%s/Olvaret.dll\n", 0, true, false},
         CustomCase{"LibraryGone", "XP", "Ruvozava Corvala 1.3\t%s/Gone.dll\n", ERROR_MOD_NOT_FOUND, false, false},
         CustomCase{"NoRasCustomDial", "XP", "Ruvozava Corvala 1.3\t%s/Tebrin.dll\n", ERROR_PROC_NOT_FOUND, false,
                    false}),
     [](const auto& info) { return std::string(info.param.name); });
-} // namespace
+}  // namespace

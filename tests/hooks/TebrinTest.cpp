@@ -74,7 +74,7 @@ int openOnceRead(const std::string& fifo) {
     close(self);
     return -1;
 }
-} // namespace
+}  // namespace
 
 TEST_F(Tebrin, BothHandlersStartTheBrenwickBesideTheLibrary) {
     std::string program = machine.path("Brenwick.exe");
@@ -127,7 +127,7 @@ TEST_F(Tebrin, AFailedLookUpShowsItsMessageAndStartsNothing) {
         const char* name;
         const char* content;  // of "Brenwick.exe" beside the library; null: none
         bool runnable;
-        const char* forced;   // "shell-errors.txt"
+        const char* forced;  // "shell-errors.txt"
         const char* message;
     } cases[] = {
         {"no Brenwick.exe beside the library", nullptr, false, "", "Ruvozava não encontrado"},
@@ -146,7 +146,8 @@ TEST_F(Tebrin, AFailedLookUpShowsItsMessageAndStartsNothing) {
         fs::remove(program);
         if (c.content) {
             std::ofstream(program, std::ios::binary) << c.content;
-            fs::permissions(program, c.runnable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
+            fs::permissions(program,
+                            c.runnable ? fs::perms::owner_all : fs::perms::owner_read | fs::perms::owner_write);
         }
         machine.writeMachineFile("shell-errors.txt", c.forced);
         EXPECT_EQ(call(false), kHandled);

@@ -16,7 +16,10 @@ TEST(AnsiString, EveryByteRoundTripsThroughUtf8) {
 }
 
 TEST(AnsiString, HighRangeUsesTheExactTable) {
-    struct { unsigned char byte; const char* utf8; } cases[] = {
+    struct {
+        unsigned char byte;
+        const char* utf8;
+    } cases[] = {
         {0x80, "€"}, {0x81, "\xC2\x81"}, {0x8A, "Š"}, {0x93, "“"}, {0x9F, "Ÿ"}, {0xE7, "ç"},
     };
     for (auto& c : cases) EXPECT_EQ(AnsiToUtf8(std::string(1, static_cast<char>(c.byte))), c.utf8);
@@ -40,5 +43,7 @@ TEST(AnsiString, C1ControlsBecomeTheBytesOfTheSameValue) {
 TEST(AnsiString, UnmappableAndBrokenInputBecomesQuestionMark) {
     EXPECT_EQ(Utf8ToAnsi("日本"), "??");
     EXPECT_EQ(Utf8ToAnsi("a\xC3"), "a?");
-    EXPECT_EQ(Utf8ToAnsi("\xFF" "b"), "?b");
+    EXPECT_EQ(Utf8ToAnsi("\xFF"
+                         "b"),
+              "?b");
 }

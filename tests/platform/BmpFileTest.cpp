@@ -46,7 +46,7 @@ std::string b(std::initializer_list<int> v) { return std::string(v.begin(), v.en
 const std::uint32_t R = 0xFFFF0000, G = 0xFF00FF00, B = 0xFF0000FF, W = 0xFFFFFFFF, K = 0xFF000000;
 const std::vector<std::uint32_t> kBlackWhite = {0x000000, 0xFFFFFF};
 const std::vector<std::uint32_t> kFour = {0x000000, 0xFF0000, 0x00FF00, 0x0000FF};  // 0x00RRGGBB
-} // namespace
+}  // namespace
 
 TEST(BmpFile, PlainKindsDecodeTopRowFirst) {
     struct {
@@ -90,7 +90,8 @@ TEST(BmpFile, AnythingElseIsLeftToTheImageReaders) {
         {"rows cut short", good.substr(0, good.size() - 2)},
         {"pixels beyond the file", with(10, 1000, 4)},
         {"a header longer than the file", with(14, 4000, 4)},
-        {"a palette larger than the bits allow", [] {
+        {"a palette larger than the bits allow",
+         [] {
              std::string s = bmp(8, 1, 1, kFour, {b({1})});
              put(s, 46, 300, 4);
              return s;

@@ -38,7 +38,8 @@ private:
 // The hex digits of bytes, back to the bytes.
 std::string fromHex(const std::string& hex) {
     std::string out;
-    for (std::size_t i = 0; i + 1 < hex.size(); i += 2) out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
+    for (std::size_t i = 0; i + 1 < hex.size(); i += 2)
+        out += static_cast<char>(std::stoi(hex.substr(i, 2), nullptr, 16));
     return out;
 }
 
@@ -47,10 +48,12 @@ protected:
     BoxHelperCase() {
         SetMessageBoxResponder(nullptr);  // no test responder: the layer decides
         helper = machine.path("vyn-messagebox");
-        std::ofstream(helper, std::ios::binary)
-            << "#!/bin/sh\n"
-               "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '" << machine.dir() << "/helper-args'\n"
-               "exit $(cat '" << machine.dir() << "/helper-answer')\n";
+        std::ofstream(helper, std::ios::binary) << "#!/bin/sh\n"
+                                                   "for a in \"$@\"; do printf '%s\\n' \"$a\"; done > '"
+                                                << machine.dir()
+                                                << "/helper-args'\n"
+                                                   "exit $(cat '"
+                                                << machine.dir() << "/helper-answer')\n";
         fs::permissions(helper, fs::perms::owner_all);
         SetBoxHelperPath(helper);
     }
@@ -114,8 +117,8 @@ TEST_F(BoxHelperCase, OnADesktopWithADisplayTheHelperAnswersElseTheMachineDoes) 
         EXPECT_EQ(fs::exists(machine.dir() + "/helper-args"), row.helperRuns);
         // Every box is in the machine's log, with the answer it got, whoever gave it.
         EXPECT_EQ(ReadFileBytes(machine.dir() + "/messages.log"),
-                  std::to_string(MB_TASKMODAL | MB_ICONHAND | row.flags) + "\tBrenwick\tRuvozava n\xe3o encontrado\t" +
-                      std::to_string(row.answer) + "\n");
+                  std::to_string(MB_TASKMODAL | MB_ICONHAND | row.flags) +
+                      "\tBrenwick\tRuvozava n\xe3o encontrado\t" + std::to_string(row.answer) + "\n");
     }
 }
 
@@ -125,8 +128,8 @@ TEST_F(BoxHelperCase, TheHelperGetsTheBytesOfTheTextWhateverTheyAre) {
     fs::remove(machine.dir() + "/no-desktop");
     machine.writeMachineFile("helper-answer", "1");
     const AnsiString texts[] = {
-        "-platform offscreen",                        // an option of the window system
-        "$(touch x) `y` \"z\" 'w' ; | & * ~ \\",      // a shell's
+        "-platform offscreen",                               // an option of the window system
+        "$(touch x) `y` \"z\" 'w' ; | & * ~ \\",             // a shell's
         "\x80\x81\x8d\x9f\xa0\xff linha 1\r\nlinha 2\ttab",  // every kind of byte but zero
         "",
     };
@@ -155,7 +158,7 @@ TEST(BoxHelperArguments, MalformedArgumentsAreRefused) {
         {"16", "42"},
         {"16", "42", "4", "extra"},
         {"x16", "42", "41"},
-        {"16", "4", "41"},      // half a byte
+        {"16", "4", "41"},  // half a byte
         {"16", "4g", "41"},
         {"16", "42", "-41"},
         {"", "42", "41"},
@@ -165,4 +168,4 @@ TEST(BoxHelperArguments, MalformedArgumentsAreRefused) {
         EXPECT_FALSE(ParseBoxHelperArguments(args, r)) << ::testing::PrintToString(args);
     }
 }
-} // namespace
+}  // namespace

@@ -10,34 +10,38 @@ std::vector<AnsiString> items(const TStringList& l) {
 }
 
 int sign(int v) { return v < 0 ? -1 : v > 0 ? 1 : 0; }
-} // namespace
+}  // namespace
 
 TEST(Collation, PairsCompareInThePortugueseLocaleOrder) {
-    struct { const char* a; const char* b; int expected; } cases[] = {
-        {"alvaro", "ALVARO", 0},                 // case ignored
-        {"Álvaro", "ÁLVARO", 0},                 // also on accented letters
+    struct {
+        const char* a;
+        const char* b;
+        int expected;
+    } cases[] = {
+        {"alvaro", "ALVARO", 0},  // case ignored
+        {"Álvaro", "ÁLVARO", 0},  // also on accented letters
         {"Çarla", "çARLA", 0},
-        {"Šimon", "šimon", 0},                   // 0x8A / 0x9A are one letter in two cases
-        {"Alvaro", "Álvaro", -1},                // the accent only decides a tie
-        {"Álvaro", "Alvarus", -1},               // ... never before the base letters
+        {"Šimon", "šimon", 0},      // 0x8A / 0x9A are one letter in two cases
+        {"Alvaro", "Álvaro", -1},   // the accent only decides a tie
+        {"Álvaro", "Alvarus", -1},  // ... never before the base letters
         {"Álvaro", "Alberto", 1},
         {"Álvaro", "Bruno", -1},
         {"João", "Joao", 1},
         {"Joao", "Joaquim", -1},
         {"ação", "acao", 1},
-        {"á", "à", -1},                          // acute, grave, circumflex, tilde
+        {"á", "à", -1},  // acute, grave, circumflex, tilde
         {"à", "â", -1},
         {"â", "ã", -1},
-        {"Ana", "Ana Maria", -1},                // a prefix first
-        {"Ana Maria", "Anabela", -1},            // blank before letters
-        {"joao_silva", "joaoa", -1},             // symbols before letters
-        {"user9", "userA", -1},                  // digits before letters
-        {"user_1", "user1", -1},                 // symbols before digits
-        {"coop", "co-op", -1},                   // hyphens weigh last
+        {"Ana", "Ana Maria", -1},      // a prefix first
+        {"Ana Maria", "Anabela", -1},  // blank before letters
+        {"joao_silva", "joaoa", -1},   // symbols before letters
+        {"user9", "userA", -1},        // digits before letters
+        {"user_1", "user1", -1},       // symbols before digits
+        {"coop", "co-op", -1},         // hyphens weigh last
         {"co-op", "cooperar", -1},
         {"d'avila", "davila", 1},
         {"Ana-Maria", "Anabela", 1},
-        {"Straße", "strasse", 1},                // a ligature weighs as its letters, then differs
+        {"Straße", "strasse", 1},  // a ligature weighs as its letters, then differs
         {"Strasse", "Strasze", -1},
         {"", "a", -1},
         {"", "", 0},
@@ -52,14 +56,14 @@ TEST(Collation, PairsCompareInThePortugueseLocaleOrder) {
 TEST(StringList, SortedListKeepsLocaleOrderAndIgnoresCaseDuplicates) {
     TStringList l;
     l.Sorted = true;
-    for (const char* s : {"bruno", "Álvaro", "zé", "alberto", "ALVARO", "álvaro", "Ângela", "ana", "Bruno",
-                          "carlos", "Alvaro", "Çarla", "joão", "joao", "JOÃO"})
+    for (const char* s : {"bruno", "Álvaro", "zé", "alberto", "ALVARO", "álvaro", "Ângela", "ana", "Bruno", "carlos",
+                          "Alvaro", "Çarla", "joão", "joao", "JOÃO"})
         l.Add(Utf8ToAnsi(s));
     // "álvaro", "Bruno", "Alvaro" and "JOÃO" add nothing: each equals an earlier entry but for
     // case. "ALVARO" and "Álvaro", "joão" and "joao" differ by an accent and both stay.
     std::vector<AnsiString> expected;
-    for (const char* s : {"alberto", "ALVARO", "Álvaro", "ana", "Ângela", "bruno", "Çarla", "carlos", "joao",
-                          "joão", "zé"})
+    for (const char* s :
+         {"alberto", "ALVARO", "Álvaro", "ana", "Ângela", "bruno", "Çarla", "carlos", "joao", "joão", "zé"})
         expected.push_back(Utf8ToAnsi(s));
     EXPECT_EQ(items(l), expected);
 }
@@ -70,7 +74,7 @@ TEST(StringList, AddAndIndexOfIgnoreCaseButNotAccents) {
     EXPECT_EQ(l.Add("Maria"), 0);
     EXPECT_EQ(l.Add("MARIA"), 0);  // the existing index
     EXPECT_EQ(l.Count(), 1);
-    EXPECT_EQ(l[0], "Maria");      // the first spelling stays
+    EXPECT_EQ(l[0], "Maria");  // the first spelling stays
     EXPECT_EQ(l.IndexOf("maria"), 0);
     EXPECT_EQ(l.IndexOf("Mária"_a), -1);
     l.Add("Mária"_a);

@@ -12,11 +12,16 @@ TEST(DialScript, RepeatsTakeTheRoomOfOneRuleAndCountAsMany) {
     DialScript script = ParseDialScript(text);
     EXPECT_TRUE(script.errors.empty());
     ASSERT_EQ(script.dials.size(), 2002u);
-    struct { unsigned dial; DialRule::Kind kind; DWORD error; int line; } cases[] = {
-        {0, DialRule::Fail, 691, 1},          {1, DialRule::Fail, 691, 1},
-        {2, DialRule::Fail, 600, 2},          {1001, DialRule::Fail, 600, 2},
-        {1002, DialRule::Fail, 601, 3},       {1999001, DialRule::Fail, 648, 2000},
-        {1999002, DialRule::Fail, 649, 2001}, {2000001, DialRule::Fail, 649, 2001},
+    struct {
+        unsigned dial;
+        DialRule::Kind kind;
+        DWORD error;
+        int line;
+    } cases[] = {
+        {0, DialRule::Fail, 691, 1},           {1, DialRule::Fail, 691, 1},
+        {2, DialRule::Fail, 600, 2},           {1001, DialRule::Fail, 600, 2},
+        {1002, DialRule::Fail, 601, 3},        {1999001, DialRule::Fail, 648, 2000},
+        {1999002, DialRule::Fail, 649, 2001},  {2000001, DialRule::Fail, 649, 2001},
         {2000002, DialRule::Connect, 0, 2003}, {4000000000u, DialRule::Connect, 0, 2003},  // the last repeats
     };
     for (const auto& c : cases) {
@@ -27,5 +32,6 @@ TEST(DialScript, RepeatsTakeTheRoomOfOneRuleAndCountAsMany) {
     }
     EXPECT_EQ(script.RuleFor(2000002).after, 5000);
     EXPECT_TRUE(script.RuleFor(0).states.empty());
-    EXPECT_EQ(ParseDialScript("dial connect times 1001\n").errors, std::vector<std::string>{"line 1: too many times"});
+    EXPECT_EQ(ParseDialScript("dial connect times 1001\n").errors,
+              std::vector<std::string>{"line 1: too many times"});
 }

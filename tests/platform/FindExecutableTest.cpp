@@ -32,13 +32,17 @@ public:
 private:
     int back_;
 };
-} // namespace
+}  // namespace
 
 TEST(FindExecutable, ProgramsAreTheirOwnAnswerAndEverythingElseHasACode) {
     TempMachine m;
     std::string dir = m.programDir();
     writeFile(m.path("Brenwick.exe"), "#!/bin/sh\n", true);
-    writeFile(m.path("Elf.exe"), std::string("\x7f" "ELF\x02\x01", 6), true);
+    writeFile(m.path("Elf.exe"),
+              std::string("\x7f"
+                          "ELF\x02\x01",
+                          6),
+              true);
     writeFile(m.path("Broken.exe"), "MZ\x90", true);
     writeFile(m.path("ajuda.html"), "<html></html>", false);
     writeFile(m.path("Short.exe"), "#", true);

@@ -18,7 +18,7 @@ struct Separators {
         SetDecimalSeparator(decimal);
     }
 };
-} // namespace
+}  // namespace
 
 TEST(FormatFloat, PicturesWithDotAsThousandsSeparator) {
     Separators s('.', ',');
@@ -57,7 +57,9 @@ TEST(FormatFloat, TheSeparatorsAreSettable) {
     EXPECT_EQ(FormatFloat("##,###", 52000), "52,000");
     EXPECT_EQ(FormatFloat("#,##0.00", 1234.5), "1,234.50");
     SetThousandSeparator('\xA0');
-    EXPECT_EQ(FormatFloat("##,###", 1000), "1\xA0" "000");
+    EXPECT_EQ(FormatFloat("##,###", 1000),
+              "1\xA0"
+              "000");
 }
 
 TEST(FormatFloat, WithoutSeparatorsInTheLocaleTheThousandsAreDotted) {

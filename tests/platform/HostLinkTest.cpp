@@ -10,7 +10,7 @@
 namespace {
 using Heard = std::vector<std::pair<Clock*, Clock*>>;
 void hear(void* heard, Clock* before, Clock* after) { static_cast<Heard*>(heard)->emplace_back(before, after); }
-} // namespace
+}  // namespace
 
 // What a library is handed: the program's clock in force at each call, and the program's
 // changes until the library stops listening.

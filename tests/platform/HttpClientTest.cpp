@@ -55,7 +55,7 @@ std::string endOf(std::future<std::string>& pending, HttpTestServer& server) {
     }
     return pending.get();
 }
-} // namespace
+}  // namespace
 
 TEST(HttpClient, GetSendsExactlyTheOldClientsRequest) {
     Routed r;
@@ -213,12 +213,13 @@ TEST(HttpClient, AReplyBodyIsBounded) {
     struct {
         const char* what;
         HttpScript reply;
-        std::size_t max;     // 0: the client's default
-        std::string error;   // "": returns the body
+        std::size_t max;    // 0: the client's default
+        std::string error;  // "": returns the body
     } cases[] = {
         {"at the bound", HttpScript::Reply(200, "OK", atBound), 0, ""},
         {"a byte over it", HttpScript::Reply(200, "OK", atBound + "b"), 0, "Reply larger than 65536 bytes."},
-        {"chunked, a byte over it", HttpScript::Chunked(200, "OK", {atBound, "b"}), 0, "Reply larger than 65536 bytes."},
+        {"chunked, a byte over it", HttpScript::Chunked(200, "OK", {atBound, "b"}), 0,
+         "Reply larger than 65536 bytes."},
         {"never ending", HttpScript::Endless(), 0, "Reply larger than 65536 bytes."},
         {"never ending, a larger bound", HttpScript::Endless(), 3 << 20, "Reply larger than 3145728 bytes."},
         {"an error page over it", HttpScript::Reply(404, "Not Found", atBound + atBound), 0,
@@ -265,7 +266,7 @@ TEST(HttpClient, TheWholeRequestHasADeadlineOnTheProgramClock) {
         const char* what;
         std::size_t expected;  // 0: the client's default
         bool post;
-        int64_t deadline;      // ms
+        int64_t deadline;  // ms
     } cases[] = {
         {"a small reply", 0, false, 30000 + 16 * 500},
         {"a phone list", 1 << 20, false, 30000 + 1024 * 500},

@@ -36,41 +36,54 @@ std::vector<AnsiString> items(const TStrings& l) {
     for (int i = 0; i < l.Count(); ++i) out.push_back(l[i]);
     return out;
 }
-} // namespace
+}  // namespace
 
 TEST(IniFile, ReadsAsTheProfileFunctions) {
     TempMachine m;
     m.writeProgramFile("Mirvane.ini", kSample);
     TIniFile ini(m.programFile("Mirvane.ini"));
-    struct { const char* section; const char* key; const char* def; std::string expected; } strings[] = {
+    struct {
+        const char* section;
+        const char* key;
+        const char* def;
+        std::string expected;
+    } strings[] = {
         {"Principal", "Estado", "-", "SP"},            // the first of two keys wins
         {"PRINCIPAL", "ESTADO", "-", "SP"},            // names ignore case
         {"Principal", "Cidade", "-", "S\xE3o Paulo"},  // blanks trimmed, bytes kept
         {"Principal", "Quoted", "-", "  spaced  "},    // quotes taken off
         {"Principal", "Extra", "-", "-"},              // only the first section of a name counts
         {"Principal", "a line without a value", "-", "-"},
-        {"EMail", "Servidor", "-", "pop.example"},     // LF-only lines read too
+        {"EMail", "Servidor", "-", "pop.example"},  // LF-only lines read too
         {"EMail", "Missing", "def", "def"},
         {"Nowhere", "Estado", "def", "def"},
     };
     for (auto& c : strings) EXPECT_EQ(ini.ReadString(c.section, c.key, c.def), c.expected) << c.key;
 
-    struct { const char* key; int def; int expected; } numbers[] = {
+    struct {
+        const char* key;
+        int def;
+        int expected;
+    } numbers[] = {
         {"DDD", 0, 21}, {"Hex", 0, 31}, {"Bad", 7, 7}, {"Flag", 7, 7}, {"Negative", 0, -1}, {"Missing", -1, -1},
     };
     for (auto& c : numbers) EXPECT_EQ(ini.ReadInteger("Principal", c.key, c.def), c.expected) << c.key;
 
-    struct { const char* key; bool def; bool expected; } bools[] = {
-        {"Flag", true, true}, {"Flag", false, false},  // a word gives the default
-        {"Zero", true, false}, {"Two", false, true}, {"Hex", false, true}, {"Missing", true, true},
+    struct {
+        const char* key;
+        bool def;
+        bool expected;
+    } bools[] = {
+        {"Flag", true, true},  {"Flag", false, false},  // a word gives the default
+        {"Zero", true, false}, {"Two", false, true},   {"Hex", false, true}, {"Missing", true, true},
     };
     for (auto& c : bools) EXPECT_EQ(ini.ReadBool("Principal", c.key, c.def), c.expected) << c.key << c.def;
 
     TStringList keys;
     keys.Add("left over");
     ini.ReadSection("principal", keys);
-    EXPECT_EQ(items(keys), (std::vector<AnsiString>{"Estado", "cidade", "Quoted", "DDD", "Hex", "Bad", "Flag",
-                                                    "Zero", "Two", "Negative", "Estado"}));
+    EXPECT_EQ(items(keys), (std::vector<AnsiString>{"Estado", "cidade", "Quoted", "DDD", "Hex", "Bad", "Flag", "Zero",
+                                                    "Two", "Negative", "Estado"}));
 }
 
 TEST(IniFile, MissingFileReadsAsDefaults) {
@@ -106,17 +119,22 @@ TEST(IniFile, WritesChangeOnlyWhatTheyMust) {
         {"empty section gets its first key", "[A]\r\n[B]\r\n", [](TIniFile& i) { i.WriteString("A", "k", "v"); },
          "[A]\r\nk=v\r\n[B]\r\n"},
         {"LF lines stay LF, a new line ends in CR LF", "[A]\nx=1\n",
-         [](TIniFile& i) { i.WriteString("A", "x", "2"); i.WriteString("A", "y", "3"); }, "[A]\nx=2\ny=3\r\n"},
+         [](TIniFile& i) {
+             i.WriteString("A", "x", "2");
+             i.WriteString("A", "y", "3");
+         },
+         "[A]\nx=2\ny=3\r\n"},
         {"comments and blanks keep their bytes", "; c\r\n[A]\r\n  x = 1 \r\n\r\n",
          [](TIniFile& i) { i.WriteString("A", "x", "2"); }, "; c\r\n[A]\r\nx=2\r\n\r\n"},
         {"an unchanged value leaves the line alone", "[A]\r\n  x = 1 \r\n",
          [](TIniFile& i) { i.WriteString("A", "x", "1"); }, "[A]\r\n  x = 1 \r\n"},
-        {"1252 bytes written as they are", "", [](TIniFile& i) { i.WriteString("Principal", "Cidade", "São Paulo"_a); },
+        {"1252 bytes written as they are", "",
+         [](TIniFile& i) { i.WriteString("Principal", "Cidade", "São Paulo"_a); },
          "[Principal]\r\nCidade=S\xE3o Paulo\r\n"},
         {"section erased with its lines", "[A]\r\nx=1\r\n[U]\r\nu1=a\r\nu2=b\r\n\r\n[B]\r\ny=2\r\n",
          [](TIniFile& i) { i.EraseSection("u"); }, "[A]\r\nx=1\r\n[B]\r\ny=2\r\n"},
-        {"erasing a missing section changes nothing", "[A]\r\nx=1",
-         [](TIniFile& i) { i.EraseSection("U"); }, "[A]\r\nx=1"},
+        {"erasing a missing section changes nothing", "[A]\r\nx=1", [](TIniFile& i) { i.EraseSection("U"); },
+         "[A]\r\nx=1"},
     };
     for (auto& c : cases) {
         TempMachine m;
@@ -141,7 +159,11 @@ TEST(IniFile, NothingIsCachedBetweenCalls) {
 TEST(IniFile, ABatchIsOneReplacementOrNone) {
     using Batch = std::function<void(TIniBatch&)>;
     const std::string before = "[Principal]\r\nModem=A\r\n[Usuarios]\r\nUsuario00=ana\r\n";
-    struct { const char* name; Batch batch; std::string after; } cases[] = {
+    struct {
+        const char* name;
+        Batch batch;
+        std::string after;
+    } cases[] = {
         {"keys written and a section rewritten from what it held, reads seeing the batch",
          [](TIniBatch& b) {
              b.WriteString("Principal", "Modem", "B");
@@ -165,8 +187,7 @@ TEST(IniFile, ABatchIsOneReplacementOrNone) {
         m.writeProgramFile("Mirvane.ini", before);
         try {
             TIniFile(m.programFile("Mirvane.ini")).Update(c.batch);
-        } catch (const Exception&) {
-        }
+        } catch (const Exception&) {}
         EXPECT_EQ(m.readProgramFile("Mirvane.ini"), c.after) << c.name;
         EXPECT_EQ(LockedFile(m.path("Mirvane.ini"), LockedFile::Shared).Generation(), c.after == before ? 0u : 1u)
             << c.name << ": replacements";
@@ -174,7 +195,11 @@ TEST(IniFile, ABatchIsOneReplacementOrNone) {
 }
 
 TEST(IniFile, LineBreaksNeverReachTheFile) {
-    struct { const char* section; const char* ident; std::string value; } cases[] = {
+    struct {
+        const char* section;
+        const char* ident;
+        std::string value;
+    } cases[] = {
         {"Principal", "Chamada", "*70\r\n[EMail]\r\nServidor=pop.outro.example"},
         {"Principal", "Chamada", "*70\n"},
         {"Principal", "Chamada", std::string("*7\0\n0", 5)},
@@ -236,7 +261,10 @@ TEST(IniFile, AFullDiskLeavesTheOldFileAndNoTemporary) {
     const std::string before = "[Principal]\r\nModem=A\r\n[Usuarios]\r\nUsuario00=ana\r\n";
     const std::string changed = "[Principal]\r\nModem=Modem B\r\n[Usuarios]\r\nUsuario00=ana\r\nUsuario01=bia\r\n";
     const off_t needed = static_cast<off_t>(changed.size());
-    struct { off_t room; bool written; } cases[] = {{0, false}, {needed - 1, false}, {needed, true}};
+    struct {
+        off_t room;
+        bool written;
+    } cases[] = {{0, false}, {needed - 1, false}, {needed, true}};
     for (const auto& c : cases) {
         TempMachine m;
         m.writeProgramFile("Mirvane.ini", before);
@@ -251,7 +279,8 @@ TEST(IniFile, AFullDiskLeavesTheOldFileAndNoTemporary) {
             else EXPECT_THROW(ini.Update(batch), EIniFileException) << c.room;
         }
         EXPECT_EQ(m.readProgramFile("Mirvane.ini"), c.written ? changed : before) << c.room;
-        for (const auto& e : std::filesystem::directory_iterator(std::filesystem::path(m.path("Mirvane.ini")).parent_path()))
+        for (const auto& e :
+             std::filesystem::directory_iterator(std::filesystem::path(m.path("Mirvane.ini")).parent_path()))
             EXPECT_EQ(e.path().filename().string().find(".tmp-"), std::string::npos) << e.path();
     }
 }

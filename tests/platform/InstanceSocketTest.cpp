@@ -49,14 +49,15 @@ public:
     }
     ~RawSender() { close(fd_); }
     bool send(const std::string& bytes) {
-        return connected_ && ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
+        return connected_ &&
+               ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL) == static_cast<ssize_t>(bytes.size());
     }
 
 private:
     int fd_;
     bool connected_ = false;
 };
-} // namespace
+}  // namespace
 
 TEST(InstanceSocket, OneHolderPerTitleAndMachineUntilItLetsGo) {
     TempMachine m;
@@ -98,7 +99,7 @@ TEST(InstanceSocket, WellFormedLinesArriveInOrderAndTheRestIsDropped) {
         {"1 +2 3\n", nullptr},
         {"4294967296 0 0\n", nullptr},  // past what a message number may be
         {"\n", nullptr},
-        {"7 8", nullptr},  // never ended
+        {"7 8", nullptr},                              // never ended
         {std::string(5000, '1') + " 1 1\n", nullptr},  // past what a line may be
     };
     // Separate senders are not ordered among themselves: each message is awaited.

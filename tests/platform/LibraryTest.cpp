@@ -17,7 +17,7 @@ bool stillLoaded(const std::string& path) {
     if (h) dlclose(h);
     return h != nullptr;
 }
-} // namespace
+}  // namespace
 
 TEST(Library, NameResolvesIgnoringCaseInTheProgramsFolderOnly) {
     struct {
@@ -100,13 +100,14 @@ TEST(Library, MissingAndHiddenExportsGiveNull) {
 }
 
 TEST(Library, DialUpExportsFollowTheWindowsVersion) {
-    struct { const char* windows; const char* proc; bool present; } cases[] = {
-        {"98", "RasGetConnectionStatistics", false},
-        {"XP", "RasGetConnectionStatistics", true},
-        {"95", "RasGetAutodialAddressA", false},
-        {"NT4", "RasGetAutodialAddressA", true},
-        {"2000", "RasEnumDevicesA", true},
-        {"98", "RasEnumDevicesA", true},
+    struct {
+        const char* windows;
+        const char* proc;
+        bool present;
+    } cases[] = {
+        {"98", "RasGetConnectionStatistics", false}, {"XP", "RasGetConnectionStatistics", true},
+        {"95", "RasGetAutodialAddressA", false},     {"NT4", "RasGetAutodialAddressA", true},
+        {"2000", "RasEnumDevicesA", true},           {"98", "RasEnumDevicesA", true},
     };
     for (auto& c : cases) {
         TempMachine m;

@@ -41,7 +41,7 @@ bool LockableNow(const std::string& lockPath, int operation) {
     ::close(fd);
     return got;
 }
-} // namespace
+}  // namespace
 
 TEST(LockedFile, ReadTellsAMissingFileFromOneThatCannotBeRead) {
     TempMachine m;
@@ -49,7 +49,11 @@ TEST(LockedFile, ReadTellsAMissingFileFromOneThatCannotBeRead) {
     std::ofstream(dir + "/text.txt", std::ios::binary) << "a\r\nb\0c"s;
     std::ofstream(dir + "/empty.txt", std::ios::binary);
     fs::create_directory(dir + "/folder");
-    struct { const char* name; FileRead state; std::string text; } cases[] = {
+    struct {
+        const char* name;
+        FileRead state;
+        std::string text;
+    } cases[] = {
         {"text.txt", FileRead::Read, "a\r\nb\0c"s},
         {"empty.txt", FileRead::Read, ""},
         {"missing.txt", FileRead::Missing, ""},
@@ -84,8 +88,8 @@ TEST(LockedFile, AReplacementClearsTheTemporariesAnInterruptedOneLeft) {
     TempMachine m;
     std::string dir = NewFolder(m);
     std::string path = dir + "/store.txt";
-    for (const char* name : {"store.txt.tmp-a1B2c3", "store.txt.tmp-zzzzzz", "store.txt.tmp-toolong1", "other.txt.tmp-a1B2c3",
-                             "store.txt.tmp-"})
+    for (const char* name : {"store.txt.tmp-a1B2c3", "store.txt.tmp-zzzzzz", "store.txt.tmp-toolong1",
+                             "other.txt.tmp-a1B2c3", "store.txt.tmp-"})
         std::ofstream(dir + "/" + name) << "left by a writer that died";
     {
         LockedFile reader(path, LockedFile::Shared);
@@ -96,10 +100,10 @@ TEST(LockedFile, AReplacementClearsTheTemporariesAnInterruptedOneLeft) {
     // A writer clears them as it takes the lock, also one that then writes nothing.
     LockedFile writer(path, LockedFile::Exclusive);
     EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"other.txt.tmp-a1B2c3", "store.txt.lock", "store.txt.tmp-",
-                                                              "store.txt.tmp-toolong1"}));
+                                                          "store.txt.tmp-toolong1"}));
     ASSERT_TRUE(writer.Replace("x"));
-    EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"other.txt.tmp-a1B2c3", "store.txt",
-                                                              "store.txt.lock", "store.txt.tmp-", "store.txt.tmp-toolong1"}));
+    EXPECT_EQ(FolderNames(dir), (std::vector<std::string>{"other.txt.tmp-a1B2c3", "store.txt", "store.txt.lock",
+                                                          "store.txt.tmp-", "store.txt.tmp-toolong1"}));
 }
 
 TEST(LockedFile, AFailedReplacementLeavesTheOldStateAndSaysWhy) {
@@ -142,7 +146,11 @@ TEST(LockedFile, AFileThatCannotBeReadIsNeverReplaced) {
     TempMachine m;
     std::string dir = NewFolder(m);
     std::string path = dir + "/store.txt";
-    struct { const char* name; bool folder; int why; } cases[] = {
+    struct {
+        const char* name;
+        bool folder;
+        int why;
+    } cases[] = {
         {"unreadable file", false, EACCES},
         {"folder in its place", true, EISDIR},
     };
@@ -178,7 +186,11 @@ TEST(LockedFile, TheLockKeepsWritersApartAndLetsReadersShare) {
     std::string dir = NewFolder(m);
     std::string path = dir + "/registry.txt";
     std::string lock = dir + "/registry.lock";  // a lock file of its own name
-    struct { LockedFile::Mode held; int asked; bool granted; } cases[] = {
+    struct {
+        LockedFile::Mode held;
+        int asked;
+        bool granted;
+    } cases[] = {
         {LockedFile::Shared, LOCK_SH, true},
         {LockedFile::Shared, LOCK_EX, false},
         {LockedFile::Exclusive, LOCK_SH, false},

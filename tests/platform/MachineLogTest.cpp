@@ -20,13 +20,20 @@ AnsiString AllBytes() {
     for (int c = 1; c < 256; ++c) s += static_cast<char>(c);
     return s;
 }
-} // namespace
+}  // namespace
 
 TEST(MachineLog, EachLogKeepsItsOwnEscapes) {
-    struct { LogEscape rule; AnsiString text; std::string written; } cases[] = {
+    struct {
+        LogEscape rule;
+        AnsiString text;
+        std::string written;
+    } cases[] = {
         {LogEscape::Backslash, "C:\\Vyn\tA\r\nB%", "C:\\\\Vyn\\tA\\r\\nB%"},
         {LogEscape::Percent, "C:\\Vyn\tA\r\nB%", "C:\\Vyn%09A%0D%0AB%25"},
-        {LogEscape::Quoted, "C:\\Vyn \"x\"\t\x7F" "Jo\xE3o", "\"C:\\\\Vyn \\\"x\\\"\\x09\\x7fJo\xC3\xA3o\""},
+        {LogEscape::Quoted,
+         "C:\\Vyn \"x\"\t\x7F"
+         "Jo\xE3o",
+         "\"C:\\\\Vyn \\\"x\\\"\\x09\\x7fJo\xC3\xA3o\""},
         {LogEscape::Quoted, "", "\"\""},
         {LogEscape::None, "SND1", "SND1"},
     };
@@ -55,9 +62,8 @@ TEST(MachineLog, RecordsAreLinesOfFieldsReadBackWhole) {
     log.AppendLine("composed\\tby the caller");
     EXPECT_EQ(ReadFileBytes(m.dir() + "/test.log"),
               "16\tAviso\tLinha 1\\nLinha\\t2\t1\n0\t\t\ncomposed\\tby the caller\n");
-    EXPECT_EQ(log.Records(3), (Records{{"16", "Aviso", "Linha 1\nLinha\t2"},
-                                       {"0", "", ""},
-                                       {"composed\tby the caller", "", ""}}));
+    EXPECT_EQ(log.Records(3),
+              (Records{{"16", "Aviso", "Linha 1\nLinha\t2"}, {"0", "", ""}, {"composed\tby the caller", "", ""}}));
     EXPECT_EQ(log.Records(5)[1], (std::vector<AnsiString>{"0", "", "", "", ""}));
     // A log that cannot be written is skipped; one that is missing has no records.
     std::filesystem::create_directory(m.dir() + "/refused.log");

@@ -55,11 +55,17 @@ struct Mailbox {
     Pop3TestServer server;
 };
 
-} // namespace
+}  // namespace
 
 TEST(Pop3Client, CountsTheMailboxWithTheExactDialogue) {
-    struct { int messages; const char* stat; } cases[] = {
-        {3, "+OK 3 3072"}, {0, "+OK 0 0"}, {1, "+OK 1 1024"}, {12, "+OK 12 12288"},
+    struct {
+        int messages;
+        const char* stat;
+    } cases[] = {
+        {3, "+OK 3 3072"},
+        {0, "+OK 0 0"},
+        {1, "+OK 1 1024"},
+        {12, "+OK 12 12288"},
     };
     for (auto& c : cases) {
         Mailbox box(Pop3Script::Messages(c.messages));
@@ -70,7 +76,8 @@ TEST(Pop3Client, CountsTheMailboxWithTheExactDialogue) {
         EXPECT_TRUE(o.quitOk);
         EXPECT_FALSE(client.Connected());
         ASSERT_TRUE(box.server.waitForClose());
-        EXPECT_EQ(box.server.dialogue(), (login() + Lines{"C: STAT", std::string("S: ") + c.stat, "C: Quit", "S: +OK bye"}));
+        EXPECT_EQ(box.server.dialogue(),
+                  (login() + Lines{"C: STAT", std::string("S: ") + c.stat, "C: Quit", "S: +OK bye"}));
     }
 }
 
@@ -91,29 +98,76 @@ TEST(Pop3Client, RefusedCommandsEndTheConnectionWithoutQuit) {
         std::string error;
         Lines dialogue;
     } cases[] = {
-        {"wrong password", Pop3Script::WrongPassword(), "[AUTH] invalid password",
-         {"S: +OK POP3 server ready", "C: USER joao", "S: +OK", "C: PASS segredo",
-          "S: -ERR [AUTH] invalid password", "C: <closed>"}},
-        {"busy greeting", [] { auto s = Pop3Script::Messages(1); s.greeting = "-ERR busy, try later"; return s; }(),
-         "busy, try later", {"S: -ERR busy, try later", "C: <closed>"}},
-        {"unknown user", [] { auto s = Pop3Script::Messages(1); s.userReply = "-ERR"; return s; }(),
-         "-ERR", {"S: +OK POP3 server ready", "C: USER joao", "S: -ERR", "C: <closed>"}},
-        {"no mailbox", [] { auto s = Pop3Script::Messages(1); s.statReply = "-ERR mailbox locked"; return s; }(),
+        {"wrong password",
+         Pop3Script::WrongPassword(),
+         "[AUTH] invalid password",
+         {"S: +OK POP3 server ready", "C: USER joao", "S: +OK", "C: PASS segredo", "S: -ERR [AUTH] invalid password",
+          "C: <closed>"}},
+        {"busy greeting",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.greeting = "-ERR busy, try later";
+             return s;
+         }(),
+         "busy, try later",
+         {"S: -ERR busy, try later", "C: <closed>"}},
+        {"unknown user",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.userReply = "-ERR";
+             return s;
+         }(),
+         "-ERR",
+         {"S: +OK POP3 server ready", "C: USER joao", "S: -ERR", "C: <closed>"}},
+        {"no mailbox",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.statReply = "-ERR mailbox locked";
+             return s;
+         }(),
          "mailbox locked", login() + Lines{"C: STAT", "S: -ERR mailbox locked", "C: <closed>"}},
         {"STAT without number", Pop3Script::StatWithoutNumber(), "Invalid reply to STAT: +OK",
          login() + Lines{"C: STAT", "S: +OK", "C: <closed>"}},
         // Server text is fit for a status line: never empty, no control bytes, not too long.
-        {"empty greeting", [] { auto s = Pop3Script::Messages(1); s.greeting = ""; return s; }(),
-         "Empty reply from the server.", {"S: ", "C: <closed>"}},
-        {"blank refusal", [] { auto s = Pop3Script::Messages(1); s.userReply = "-ERR \t "; return s; }(),
-         "-ERR", {"S: +OK POP3 server ready", "C: USER joao", "S: -ERR \t ", "C: <closed>"}},
-        {"control bytes", [] { auto s = Pop3Script::Messages(1); s.passReply = "-ERR sem\x07 acesso\x1b[0m"; return s; }(),
+        {"empty greeting",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.greeting = "";
+             return s;
+         }(),
+         "Empty reply from the server.",
+         {"S: ", "C: <closed>"}},
+        {"blank refusal",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.userReply = "-ERR \t ";
+             return s;
+         }(),
+         "-ERR",
+         {"S: +OK POP3 server ready", "C: USER joao", "S: -ERR \t ", "C: <closed>"}},
+        {"control bytes",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.passReply = "-ERR sem\x07 acesso\x1b[0m";
+             return s;
+         }(),
          "sem? acesso?[0m",
          {"S: +OK POP3 server ready", "C: USER joao", "S: +OK", "C: PASS segredo", "S: -ERR sem\x07 acesso\x1b[0m",
           "C: <closed>"}},
-        {"a long refusal", [] { auto s = Pop3Script::Messages(1); s.statReply = "-ERR " + std::string(5000, 'e'); return s; }(),
-         std::string(157, 'e') + "...", login() + Lines{"C: STAT", "S: -ERR " + std::string(5000, 'e'), "C: <closed>"}},
-        {"a long STAT reply", [] { auto s = Pop3Script::Messages(1); s.statReply = "+OK x" + std::string(300, '9'); return s; }(),
+        {"a long refusal",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.statReply = "-ERR " + std::string(5000, 'e');
+             return s;
+         }(),
+         std::string(157, 'e') + "...",
+         login() + Lines{"C: STAT", "S: -ERR " + std::string(5000, 'e'), "C: <closed>"}},
+        {"a long STAT reply",
+         [] {
+             auto s = Pop3Script::Messages(1);
+             s.statReply = "+OK x" + std::string(300, '9');
+             return s;
+         }(),
          "Invalid reply to STAT: +OK x" + std::string(157 - 5, '9') + "...",
          login() + Lines{"C: STAT", "S: +OK x" + std::string(300, '9'), "C: <closed>"}},
     };
@@ -130,10 +184,21 @@ TEST(Pop3Client, RefusedCommandsEndTheConnectionWithoutQuit) {
 }
 
 TEST(Pop3Client, ReadsTheCountOnlyFromAWellFormedStatReply) {
-    struct { const char* reply; int count; } cases[] = {
-        {"+OK 3", 3}, {"+ok 5 100", 5}, {"+OK  7  900 extra", 7}, {"+OK 2147483647 0", 2147483647},
-        {"+OK abc 12", -1}, {"+OK -1 0", -1}, {"+OK 3abc 0", -1}, {"+OK 2147483648 0", -1},
-        {"+OK 99999999999 0", -1}, {"+OK ", -1}, {"+OKAY", -1},
+    struct {
+        const char* reply;
+        int count;
+    } cases[] = {
+        {"+OK 3", 3},
+        {"+ok 5 100", 5},
+        {"+OK  7  900 extra", 7},
+        {"+OK 2147483647 0", 2147483647},
+        {"+OK abc 12", -1},
+        {"+OK -1 0", -1},
+        {"+OK 3abc 0", -1},
+        {"+OK 2147483648 0", -1},
+        {"+OK 99999999999 0", -1},
+        {"+OK ", -1},
+        {"+OKAY", -1},
     };
     for (auto& c : cases) {
         Pop3Script s;
@@ -147,9 +212,18 @@ TEST(Pop3Client, ReadsTheCountOnlyFromAWellFormedStatReply) {
 }
 
 TEST(Pop3Client, QuitFailureAfterAGoodCountIsReportedApart) {
-    struct { const char* name; Pop3Script script; std::string quitError; } cases[] = {
+    struct {
+        const char* name;
+        Pop3Script script;
+        std::string quitError;
+    } cases[] = {
         {"line dropped at QUIT", Pop3Script::DropAtQuit(4), "Connection Closed Gracefully."},
-        {"QUIT refused", [] { auto s = Pop3Script::Messages(4); s.quitReply = "-ERR cannot update"; return s; }(),
+        {"QUIT refused",
+         [] {
+             auto s = Pop3Script::Messages(4);
+             s.quitReply = "-ERR cannot update";
+             return s;
+         }(),
          "cannot update"},
     };
     for (auto& c : cases) {
@@ -169,8 +243,13 @@ TEST(Pop3Client, QuitFailureAfterAGoodCountIsReportedApart) {
 
 TEST(Pop3Client, NoServerToAsk) {
     TempMachine m;
-    m.writeMachineFile("hosts.txt", std::string(kHost) + " 127.0.0.1:" + std::to_string(Pop3TestServer::UnusedPort()) + "\n");
-    struct { const char* name; std::string host; std::string error; } cases[] = {
+    m.writeMachineFile("hosts.txt",
+                       std::string(kHost) + " 127.0.0.1:" + std::to_string(Pop3TestServer::UnusedPort()) + "\n");
+    struct {
+        const char* name;
+        std::string host;
+        std::string error;
+    } cases[] = {
         {"nobody listening", kHost, "Socket Error # 10061 Connection refused."},
         {"no mail server set", "", "Socket Error # 11001 Host not found."},
     };
@@ -190,8 +269,12 @@ TEST(Pop3Client, NoServerToAsk) {
 }
 
 TEST(Pop3Client, LineBreaksInTheLoginAreRefusedBeforeConnecting) {
-    struct { std::string user, pass; } cases[] = {
-        {"joao\r\nDELE 1", "segredo"}, {"joao\n", "segredo"}, {"joao", "seg\rredo"},
+    struct {
+        std::string user, pass;
+    } cases[] = {
+        {"joao\r\nDELE 1", "segredo"},
+        {"joao\n", "segredo"},
+        {"joao", "seg\rredo"},
         {"joao", std::string("seg\0redo", 8)},
     };
     for (auto& c : cases) {
@@ -226,8 +309,11 @@ TEST(Pop3Client, AnErrorLeavesTheClientReadyForAFreshCount) {
 
 TEST(Pop3Client, SilentServerTimesOutOnTheProgramClock) {
     // Ends no sooner than its time-out; the shorter one well before the default.
-    struct { const char* name; int readTimeout; int64_t atLeast, below; } cases[] = {
-        {"default", 0, 30000, 120000}, {"set to 5 s", 5000, 5000, 30000}};
+    struct {
+        const char* name;
+        int readTimeout;
+        int64_t atLeast, below;
+    } cases[] = {{"default", 0, 30000, 120000}, {"set to 5 s", 5000, 5000, 30000}};
     for (auto& c : cases) {
         Mailbox box(Pop3Script::Silent());
         TIdPOP3 client;
@@ -258,8 +344,11 @@ TEST(Pop3Client, UnansweredConnectTimesOut) {
 
 TEST(Pop3Client, AWaitOnTheTestClockIsWokenByTheClockItself) {
     // Once the connect waits on the clock, one move past its deadline ends it: nothing polls.
-    struct { const char* name; int timeout; int64_t move; } cases[] = {
-        {"to the deadline", 5000, 5000}, {"far past it", 5000, 600000}, {"the default", 0, 30000}};
+    struct {
+        const char* name;
+        int timeout;
+        int64_t move;
+    } cases[] = {{"to the deadline", 5000, 5000}, {"far past it", 5000, 600000}, {"the default", 0, 30000}};
     for (auto& c : cases) {
         Mailbox box(Pop3Script::NoAccept());
         TIdPOP3 client;

@@ -36,7 +36,7 @@ const char* kThreeDevices =
     "# a comment\n"
     "a line without a tab\n"
     "vpn\tWAN Miniport (PPTP)\n";
-} // namespace
+}  // namespace
 
 TEST_F(RasEnumDevices, SizesAndCountsAsThePlatformReportsThem) {
     machine.writeMachineFile("devices.txt", kThreeDevices);
@@ -80,8 +80,13 @@ TEST_F(RasEnumDevices, RecordsHoldTheDevicesInOrderAs1252Text) {
     DWORD cb = 4 * sizeof(RASDEVINFOA), count = 0;
     ASSERT_EQ(enumDevices(buf.data(), &cb, &count), ERROR_SUCCESS);
     ASSERT_EQ(count, 3u);
-    struct { const char* type; std::string name; } expected[] = {
-        {"modem", "Modem Padr\xE3o 56K"}, {"isdn", "RDSI Interna"}, {"vpn", "WAN Miniport (PPTP)"},
+    struct {
+        const char* type;
+        std::string name;
+    } expected[] = {
+        {"modem", "Modem Padr\xE3o 56K"},
+        {"isdn", "RDSI Interna"},
+        {"vpn", "WAN Miniport (PPTP)"},
     };
     for (std::size_t i = 0; i < 3; ++i) {
         EXPECT_EQ(buf[i].dwSize, sizeof(RASDEVINFOA));

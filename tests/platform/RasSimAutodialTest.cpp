@@ -13,7 +13,7 @@ RASAUTODIALENTRYA record(const char* entry, DWORD location, DWORD flags = 0) {
     std::strcpy(r.szEntry, entry);
     return r;
 }
-} // namespace
+}  // namespace
 
 class RasSimAutodial : public RasSim {
 protected:

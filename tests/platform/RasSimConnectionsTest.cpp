@@ -10,7 +10,7 @@
 namespace {
 const char* kEntry = "Ruvozava Corvala 1.3.0";
 
-} // namespace
+}  // namespace
 
 class RasSimConnections : public RasSim {
 protected:

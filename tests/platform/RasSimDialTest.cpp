@@ -21,7 +21,7 @@ std::vector<RASCONNSTATE> states(const std::vector<Note>& notes) {
     for (auto& n : notes) out.push_back(n.state);
     return out;
 }
-} // namespace
+}  // namespace
 
 class RasSimDial : public RasSim {
 protected:
@@ -42,9 +42,9 @@ TEST_F(RasSimDial, ConnectDeliversTheStatesInOrderOnTheServiceThreadAtTheirTimes
         std::size_t notes;
         RASCONNSTATE shown;
     } steps[] = {
-        {0, 1, RASCS_OpenPort}, {799, 1, RASCS_OpenPort}, {800, 2, RASCS_PortOpened},
+        {0, 1, RASCS_OpenPort},         {799, 1, RASCS_OpenPort},      {800, 2, RASCS_PortOpened},
         {2399, 3, RASCS_ConnectDevice}, {2400, 4, RASCS_Authenticate}, {3999, 5, RASCS_Authenticated},
-        {4000, 6, RASCS_Connected}, {60000, 6, RASCS_Connected},
+        {4000, 6, RASCS_Connected},     {60000, 6, RASCS_Connected},
     };
     for (auto& s : steps) {
         machine.clock.Advance(s.advanceTo - machine.clock.MonotonicMs());
@@ -58,8 +58,8 @@ TEST_F(RasSimDial, ConnectDeliversTheStatesInOrderOnTheServiceThreadAtTheirTimes
         EXPECT_STREQ(st.szDeviceName, "Modem Padr\xE3o 56K");
     }
     std::vector<Note> notes = Notes();
-    std::vector<RASCONNSTATE> want = {RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice, RASCS_Authenticate,
-                                      RASCS_Authenticated, RASCS_Connected};
+    std::vector<RASCONNSTATE> want = {RASCS_OpenPort,     RASCS_PortOpened,    RASCS_ConnectDevice,
+                                      RASCS_Authenticate, RASCS_Authenticated, RASCS_Connected};
     EXPECT_EQ(states(notes), want);
     int64_t at[] = {0, 800, 1600, 2400, 3200, 4000};
     for (std::size_t i = 0; i < notes.size(); ++i) {
@@ -96,7 +96,9 @@ TEST_F(RasSimDial, FailuresArriveAtTheirStateWithTheirErrorAndTheConnectionStays
         {"dial fail 691 at Authenticate after 10000",
          {RASCS_OpenPort, RASCS_PortOpened, RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
           RASCS_Authenticate},
-         691, 0, 10000},
+         691,
+         0,
+         10000},
         {"dial fail 680 at 2 after 500 states 0 ext 17", {RASCS_OpenPort, RASCS_ConnectDevice}, 680, 17, 500},
     };
     for (auto& c : cases) {
@@ -238,10 +240,9 @@ TEST_F(RasSimDial, WithoutAScriptADialConnectsAfterThreeSecondsWithTheUsualState
     machine.clock.Advance(2999);
     EXPECT_NE(Notes().back().state, RASCS_Connected);
     machine.clock.Advance(1);
-    std::vector<RASCONNSTATE> want = {RASCS_OpenPort,    RASCS_PortOpened,    RASCS_ConnectDevice,
-                                      RASCS_DeviceConnected, RASCS_AllDevicesConnected, RASCS_Authenticate,
-                                      RASCS_AuthNotify,  RASCS_Authenticated, RASCS_Projected,
-                                      RASCS_Connected};
+    std::vector<RASCONNSTATE> want = {
+        RASCS_OpenPort,     RASCS_PortOpened, RASCS_ConnectDevice, RASCS_DeviceConnected, RASCS_AllDevicesConnected,
+        RASCS_Authenticate, RASCS_AuthNotify, RASCS_Authenticated, RASCS_Projected,       RASCS_Connected};
     EXPECT_EQ(states(Notes()), want);
     RAS_STATS stats{};
     stats.dwSize = sizeof stats;

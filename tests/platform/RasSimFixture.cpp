@@ -12,7 +12,7 @@ void bind(HMODULE library, const char* name, F& f) {
     f = reinterpret_cast<F>(GetProcAddress(library, name));
     ASSERT_NE(f, nullptr) << name;
 }
-} // namespace
+}  // namespace
 
 void RasSim::SetUp() {
     {

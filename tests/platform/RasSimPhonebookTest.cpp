@@ -34,7 +34,7 @@ std::vector<char> programEntry(const std::string& modem = "Modem Padr\xE3o 56K")
     return buf;
 }
 
-} // namespace
+}  // namespace
 
 class RasSimPhonebook : public RasSim {
 protected:
@@ -104,11 +104,13 @@ TEST_F(RasSimPhonebook, ReadingChecksSizeEntryAndBuffer) {
         DWORD sizeAfter;
     } cases[] = {
         {"size query", nullptr, "Ruvozava Corvala 1.3.0", 0, 0, true, ERROR_BUFFER_TOO_SMALL, 2090},
-        {"record alone is too small", nullptr, "Ruvozava Corvala 1.3.0", 1768, 1768, true, ERROR_BUFFER_TOO_SMALL, 2090},
+        {"record alone is too small", nullptr, "Ruvozava Corvala 1.3.0", 1768, 1768, true, ERROR_BUFFER_TOO_SMALL,
+         2090},
         {"record of another size", nullptr, "Ruvozava Corvala 1.3.0", 1780, 4000, true, ERROR_INVALID_SIZE, 4000},
         {"missing entry, size query", nullptr, "Ruvozava Corvala 1.2.9", 0, 0, true,
          ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, 0},
-        {"missing entry", nullptr, "Ruvozava Corvala 1.2.9", 1768, 4000, true, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY, 4000},
+        {"missing entry", nullptr, "Ruvozava Corvala 1.2.9", 1768, 4000, true, ERROR_CANNOT_FIND_PHONEBOOK_ENTRY,
+         4000},
         {"no size", nullptr, "Ruvozava Corvala 1.3.0", 1768, 4000, false, ERROR_INVALID_PARAMETER, 4000},
         {"another phonebook", "C:\\outro.pbk", "Ruvozava Corvala 1.3.0", 1768, 4000, true,
          ERROR_CANNOT_OPEN_PHONEBOOK, 4000},
@@ -146,29 +148,38 @@ TEST_F(RasSimPhonebook, WritingChecksRecordSizeTextsAndName) {
         DWORD result;
     } cases[] = {
         {"as the programs write it", [](std::vector<char>&) {}, "Ruvozava Corvala 1.3.0", ERROR_SUCCESS},
-        {"record of another size", [](std::vector<char>& b) { reinterpret_cast<RASENTRYA*>(b.data())->dwSize = 1780; },
-         "A", ERROR_INVALID_SIZE},
+        {"record of another size",
+         [](std::vector<char>& b) { reinterpret_cast<RASENTRYA*>(b.data())->dwSize = 1780; }, "A",
+         ERROR_INVALID_SIZE},
         {"buffer shorter than the record", [](std::vector<char>& b) { b.resize(1700); }, "A", ERROR_BUFFER_INVALID},
-        {"record alone, no alternates", [](std::vector<char>& b) {
+        {"record alone, no alternates",
+         [](std::vector<char>& b) {
              b.resize(1768);
              reinterpret_cast<RASENTRYA*>(b.data())->dwAlternateOffset = 0;
-         }, "A", ERROR_SUCCESS},
-        {"alternates past the buffer", [](std::vector<char>& b) {
-             reinterpret_cast<RASENTRYA*>(b.data())->dwAlternateOffset = 2090;
-         }, "A", ERROR_BUFFER_INVALID},
-        {"alternates inside the record", [](std::vector<char>& b) {
-             reinterpret_cast<RASENTRYA*>(b.data())->dwAlternateOffset = 100;
-         }, "A", ERROR_BUFFER_INVALID},
-        {"alternates without their end", [](std::vector<char>& b) {
+         },
+         "A", ERROR_SUCCESS},
+        {"alternates past the buffer",
+         [](std::vector<char>& b) { reinterpret_cast<RASENTRYA*>(b.data())->dwAlternateOffset = 2090; }, "A",
+         ERROR_BUFFER_INVALID},
+        {"alternates inside the record",
+         [](std::vector<char>& b) { reinterpret_cast<RASENTRYA*>(b.data())->dwAlternateOffset = 100; }, "A",
+         ERROR_BUFFER_INVALID},
+        {"alternates without their end",
+         [](std::vector<char>& b) {
              b.resize(1772);
              std::memcpy(b.data() + 1768, "1\0002", 4);
-         }, "A", ERROR_BUFFER_INVALID},
-        {"device name without its zero", [](std::vector<char>& b) {
+         },
+         "A", ERROR_BUFFER_INVALID},
+        {"device name without its zero",
+         [](std::vector<char>& b) {
              std::memset(reinterpret_cast<RASENTRYA*>(b.data())->szDeviceName, 'M', RAS_MaxDeviceName + 1);
-         }, "A", ERROR_INVALID_PARAMETER},
-        {"phone number without its zero", [](std::vector<char>& b) {
+         },
+         "A", ERROR_INVALID_PARAMETER},
+        {"phone number without its zero",
+         [](std::vector<char>& b) {
              std::memset(reinterpret_cast<RASENTRYA*>(b.data())->szLocalPhoneNumber, '9', RAS_MaxPhoneNumber + 1);
-         }, "A", ERROR_INVALID_PARAMETER},
+         },
+         "A", ERROR_INVALID_PARAMETER},
         {"empty name", [](std::vector<char>&) {}, "", ERROR_INVALID_NAME},
         {"name starting with a dot", [](std::vector<char>&) {}, ".oculta", ERROR_INVALID_NAME},
         {"name with a tab", [](std::vector<char>&) {}, "a\tb", ERROR_INVALID_NAME},
@@ -277,8 +288,8 @@ TEST_F(RasSimPhonebook, ThePhonebookOutlivesTheServiceInTheMachineDirectory) {
     library = LoadLibraryA("RASAPI32.DLL");
     ASSERT_NE(library, nullptr);
     RasEnumEntriesA = reinterpret_cast<PFN_RasEnumEntriesA>(GetProcAddress(library, "RasEnumEntriesA"));
-    RasGetEntryPropertiesA =
-        reinterpret_cast<PFN_RasGetEntryPropertiesA>(GetProcAddress(library, "RasGetEntryPropertiesA"));
+    RasGetEntryPropertiesA = reinterpret_cast<PFN_RasGetEntryPropertiesA>(
+        GetProcAddress(library, "RasGetEntryPropertiesA"));
     EXPECT_EQ(names(), (std::vector<std::string>{"Ruvozava Corvala 1.3.0", "Conex\xE3o do vizinho"}));
     std::vector<char> read(2090);
     reinterpret_cast<RASENTRYA*>(read.data())->dwSize = sizeof(RASENTRYA);

@@ -17,7 +17,7 @@ std::vector<std::string> fileLines(const std::string& path) {
     while (std::getline(in, line)) out.push_back(line);
     return out;
 }
-} // namespace
+}  // namespace
 
 class RasSimService : public RasSim {
 protected:
@@ -37,7 +37,8 @@ TEST_F(RasSimService, ErrorTextsAndTheirOwnFailures) {
         std::string text;
     } cases[] = {
         {676, 256, ERROR_SUCCESS, "Linha ocupada (simulada)."},
-        {691, 256, ERROR_SUCCESS, "Acesso negado porque o nome de usu\xE1rio e/ou a senha \xE9 inv\xE1lido no dom\xEDnio."},
+        {691, 256, ERROR_SUCCESS,
+         "Acesso negado porque o nome de usu\xE1rio e/ou a senha \xE9 inv\xE1lido no dom\xEDnio."},
         {619, 256, ERROR_SUCCESS, "A porta foi desconectada."},
         {5, 256, ERROR_SUCCESS, "Acesso negado."},
         {678, 256, ERROR_INVALID_PARAMETER, ""},
@@ -70,8 +71,8 @@ TEST_F(RasSimService, TheCallLogHoldsWhatTheProgramSentAndWhoNotified) {
     auto calls = sim->Calls();
     std::vector<std::string> functions;
     for (auto& c : calls) functions.push_back(c.function);
-    EXPECT_EQ(functions, (std::vector<std::string>{"RasSetEntryPropertiesA", "RasDialA", "RasDialFunc1", "RasDialFunc1",
-                                                   "RasGetConnectStatusA", "RasHangUpA"}));
+    EXPECT_EQ(functions, (std::vector<std::string>{"RasSetEntryPropertiesA", "RasDialA", "RasDialFunc1",
+                                                   "RasDialFunc1", "RasGetConnectStatusA", "RasHangUpA"}));
     const RasCall& dial = calls[1];
     EXPECT_EQ(dial.Buffer("params"), std::string(reinterpret_cast<char*>(&p), sizeof p));
     EXPECT_EQ(dial.Arg("szEntryName"), kEntry);
@@ -117,9 +118,9 @@ TEST_F(RasSimService, SkippedScriptLinesAreLoggedOnceAndTheRestStillCounts) {
     auto skipped = sim->Calls("dial-script");
     std::vector<std::string> why;
     for (auto& c : skipped) why.push_back(c.Arg("skipped"));
-    EXPECT_EQ(why, (std::vector<std::string>{
-                       "line 2: unknown outcome \"explode\"", "line 3: missing error", "line 4: bad time \"soon\"",
-                       "line 5: too many words", "line 6: a quote is not closed", "line 7: unknown line \"bogus\""}));
+    EXPECT_EQ(why, (std::vector<std::string>{"line 2: unknown outcome \"explode\"", "line 3: missing error",
+                                             "line 4: bad time \"soon\"", "line 5: too many words",
+                                             "line 6: a quote is not closed", "line 7: unknown line \"bogus\""}));
     machine.clock.Advance(2000);
     EXPECT_EQ(Notes().back().state, RASCS_Connected);
     EXPECT_EQ(sim->LineSpeed(), 44000u);
@@ -196,7 +197,8 @@ TEST_F(RasSimService, AClockPutInForceTakesOverAtOnceAndTheOneBeforeIsLetGo) {
 }
 
 TEST_F(RasSimService, AHiddenExportIsMissingForThePrograms) {
-    machine.writeMachineFile("hidden-exports.txt", "RASAPI32.DLL RasGetConnectionStatistics\nrasapi32.dll RasSetAutodialAddressA\n");
+    machine.writeMachineFile("hidden-exports.txt",
+                             "RASAPI32.DLL RasGetConnectionStatistics\nrasapi32.dll RasSetAutodialAddressA\n");
     EXPECT_EQ(GetProcAddress(library, "RasGetConnectionStatistics"), nullptr);
     EXPECT_EQ(GetProcAddress(library, "RasSetAutodialAddressA"), nullptr);
     EXPECT_NE(GetProcAddress(library, "RasGetAutodialAddressA"), nullptr);
@@ -205,7 +207,7 @@ TEST_F(RasSimService, AHiddenExportIsMissingForThePrograms) {
 namespace {
 std::vector<RASCONNSTATE> gKeptStates;
 void keptNotifier(HRASCONN, UINT, RASCONNSTATE state, DWORD, DWORD) { gKeptStates.push_back(state); }
-} // namespace
+}  // namespace
 
 // A service kept loaded from one machine to the next follows each machine's clock once
 // reset, also when the new clock takes the old one's place in memory.

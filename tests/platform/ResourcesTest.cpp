@@ -10,11 +10,16 @@ uint32_t le32(std::string_view b, std::size_t at) {
     return uint8_t(b[at]) | uint8_t(b[at + 1]) << 8 | uint8_t(b[at + 2]) << 16 | uint32_t(uint8_t(b[at + 3])) << 24;
 }
 uint16_t le16(std::string_view b, std::size_t at) { return uint16_t(uint8_t(b[at]) | uint8_t(b[at + 1]) << 8); }
-} // namespace
+}  // namespace
 
 TEST(Resources, FoundByNameWithTheirExactBytes) {
-    struct { const char* name; std::size_t size; } cases[] = {
-        {"TESTBYTES", 256}, {"testbytes", 256}, {"TestEmpty", 0},
+    struct {
+        const char* name;
+        std::size_t size;
+    } cases[] = {
+        {"TESTBYTES", 256},
+        {"testbytes", 256},
+        {"TestEmpty", 0},
     };
     for (auto& c : cases) {
         auto r = FindResource(c.name);

@@ -24,18 +24,21 @@ bool waitForFile(const std::string& path) {
     }
     return false;
 }
-} // namespace
+}  // namespace
 
 TEST(ShellApi, EveryCallIsRecordedByteForByte) {
     TempMachine m;
-    EXPECT_GT(ShellExecuteA(nullptr, "open", "http://discador.vyn.example/private/corvala/instalardiscadorcorvala.exe",
-                            "", "", SW_SHOWNORMAL), 32);
+    EXPECT_GT(
+        ShellExecuteA(nullptr, "open", "http://discador.vyn.example/private/corvala/instalardiscadorcorvala.exe", "",
+                      "", SW_SHOWNORMAL),
+        32);
     m.writeProgramFile("FAQ_ajuda.html", "<html></html>");
     AnsiString doc = m.programFile("FAQ_ajuda.html");
     EXPECT_GT(ShellExecuteA(nullptr, "open", doc, "a\tb 100%\r\n", "Jo\xE3o", SW_SHOWMAXIMIZED), 32);
     std::string expected =
         "open\thttp://discador.vyn.example/private/corvala/instalardiscadorcorvala.exe\t\t\t1\t42\n"
-        "open\t" + doc + "\ta%09b 100%25%0D%0A\tJo\xE3o\t3\t42\n";
+        "open\t" +
+        doc + "\ta%09b 100%25%0D%0A\tJo\xE3o\t3\t42\n";
     EXPECT_EQ(ReadFileBytes(m.dir() + "/shell.log"), expected);
     auto calls = RecordedShellCalls();
     ASSERT_EQ(calls.size(), 2u);
@@ -49,7 +52,11 @@ TEST(ShellApi, EveryCallIsRecordedByteForByte) {
 TEST(ShellApi, FailuresGiveThePlatformsCodes) {
     TempMachine m;
     writeExecutable(m.path("notaprogram.exe"), "neither a script nor a program\n");
-    struct { const char* op; AnsiString file; intptr_t result; } cases[] = {
+    struct {
+        const char* op;
+        AnsiString file;
+        intptr_t result;
+    } cases[] = {
         {"open", m.programFile("missing.html"), SE_ERR_FNF},
         {"open", m.programFile("nofolder\\missing.html"), SE_ERR_PNF},
         {"open", "", SE_ERR_FNF},
@@ -67,10 +74,11 @@ TEST(ShellApi, FailuresGiveThePlatformsCodes) {
 TEST(ShellApi, ProgramsAreStartedWithTheirParameters) {
     TempMachine m;
     // The list appears whole: a reader never sees it half written.
-    writeExecutable(m.path("Brenwick.exe"),
-                    "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > args.tmp && mv args.tmp \"$(pwd)/args.txt\"\n");
-    intptr_t r = ShellExecuteA(nullptr, "open", "Brenwick.exe", "-dial  \"two words\"",
-                               Utf8ToAnsi(m.programDir()), SW_SHOWNORMAL);
+    writeExecutable(
+        m.path("Brenwick.exe"),
+        "#!/bin/sh\nfor a in \"$@\"; do echo \"[$a]\"; done > args.tmp && mv args.tmp \"$(pwd)/args.txt\"\n");
+    intptr_t r = ShellExecuteA(nullptr, "open", "Brenwick.exe", "-dial  \"two words\"", Utf8ToAnsi(m.programDir()),
+                               SW_SHOWNORMAL);
     EXPECT_GT(r, 32);
     ASSERT_TRUE(waitForFile(m.path("args.txt")));
     EXPECT_EQ(m.readProgramFile("args.txt"), "[-dial]\n[two words]\n");

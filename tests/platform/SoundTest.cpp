@@ -33,7 +33,7 @@ private:
     bool had_ = false;
 };
 
-} // namespace
+}  // namespace
 
 TEST(Sound, EveryCallIsRecordedAndNoDeviceMeansFalse) {
     TempMachine m;
@@ -41,7 +41,7 @@ TEST(Sound, EveryCallIsRecordedAndNoDeviceMeansFalse) {
     m.clock.Advance(61000);
     EXPECT_FALSE(PlaySoundResource("SND9"));
     EXPECT_EQ(RecordedSounds(), (std::vector<SoundCall>{{"05/11/2004 14:03:09", "SND1", "no device"},
-                                                       {"05/11/2004 14:04:10", "SND9", "not found"}}));
+                                                        {"05/11/2004 14:04:10", "SND9", "not found"}}));
     EXPECT_EQ(ReadFileBytes(m.dir() + "/sound.log"),
               "05/11/2004 14:03:09\tSND1\tno device\n05/11/2004 14:04:10\tSND9\tnot found\n");
 }
@@ -68,14 +68,19 @@ TEST(Sound, PlaysThroughThePlayerUnlessSwitchedOff) {
     std::filesystem::create_directories(bin);
     {
         std::ofstream s(bin + "/paplay");
-        s << "#!/bin/sh\ncp \"$1\" \"" << bin << "/heard.wav\"\necho \"$@\" > \"" << bin
-          << "/args.tmp\"\nmv \"" << bin << "/args.tmp\" \"" << bin << "/args.txt\"\n";
+        s << "#!/bin/sh\ncp \"$1\" \"" << bin << "/heard.wav\"\necho \"$@\" > \"" << bin << "/args.tmp\"\nmv \""
+          << bin << "/args.tmp\" \"" << bin << "/args.txt\"\n";
     }
     std::filesystem::permissions(bin + "/paplay", std::filesystem::perms::owner_all);
     EnvVar path("PATH", (bin + ":/usr/bin:/bin").c_str());
     EnvVar server("PULSE_SERVER", "unix:/nowhere");
 
-    struct { const char* name; const char* env; bool fileOff; bool plays; } cases[] = {
+    struct {
+        const char* name;
+        const char* env;
+        bool fileOff;
+        bool plays;
+    } cases[] = {
         {"machine file off", nullptr, true, false},
         {"environment off", "off", false, false},
         {"switched on", nullptr, false, true},

@@ -6,7 +6,13 @@
 #include <gtest/gtest.h>
 
 TEST(SysUtils, PathPieces) {
-    struct { const char* path; const char* dir; const char* filePath; const char* name; const char* ini; } cases[] = {
+    struct {
+        const char* path;
+        const char* dir;
+        const char* filePath;
+        const char* name;
+        const char* ini;
+    } cases[] = {
         {"C:\\Vyn\\Mirvane.exe", "C:\\Vyn", "C:\\Vyn\\", "Mirvane.exe", "C:\\Vyn\\Mirvane.ini"},
         {"/opt/vyn/dist/Mirvane.exe", "/opt/vyn/dist", "/opt/vyn/dist/", "Mirvane.exe", "/opt/vyn/dist/Mirvane.ini"},
         {"/opt/v.1/Mirvane", "/opt/v.1", "/opt/v.1/", "Mirvane", "/opt/v.1/Mirvane.ini"},
@@ -23,16 +29,34 @@ TEST(SysUtils, PathPieces) {
 }
 
 TEST(SysUtils, IntegersReadAsTheProfileFunctionsDo) {
-    struct { const char* text; long long expected; } cases[] = {
-        {"21", 21}, {" 21 ", 21}, {"-1", -1}, {"0x1F", 31}, {"0X1f", 31}, {"$FF", 255},
-        {"abc", -7}, {"", -7}, {"12a", -7}, {"0x", -7}, {"2147483647", 2147483647}, {"2147483648", -7},
+    struct {
+        const char* text;
+        long long expected;
+    } cases[] = {
+        {"21", 21},
+        {" 21 ", 21},
+        {"-1", -1},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"$FF", 255},
+        {"abc", -7},
+        {"", -7},
+        {"12a", -7},
+        {"0x", -7},
+        {"2147483647", 2147483647},
+        {"2147483648", -7},
         {"-2147483648", -2147483648LL},
     };
     for (auto& c : cases) EXPECT_EQ(StrToIntDef(c.text, -7), c.expected) << '"' << c.text << '"';
 }
 
 TEST(SysUtils, TextComparedWithoutCaseOfAsciiLetters) {
-    struct { const char* a; const char* b; bool same; bool starts; } cases[] = {
+    struct {
+        const char* a;
+        const char* b;
+        bool same;
+        bool starts;
+    } cases[] = {
         {"Location:", "location: /x", false, true},
         {"HTTP/", "http/1.1 200 OK", false, true},
         {"+OK", "+ok", true, true},
@@ -40,7 +64,7 @@ TEST(SysUtils, TextComparedWithoutCaseOfAsciiLetters) {
         {"open", "OPEN", true, true},
         {"\\StringFileInfo\\041604E4", "\\stringfileinfo\\041604e4", true, true},
         {"\xC9", "\xE9", false, false},  // accented letters keep their case
-        {"[", "{", false, false},          // 0x5B and 0x7B are not letters
+        {"[", "{", false, false},        // 0x5B and 0x7B are not letters
         {"", "qualquer", false, true},
     };
     for (auto& c : cases) {
@@ -88,7 +112,8 @@ TEST(SysUtils, FileAgeFollowsModificationTime) {
     std::time_t now = std::time(nullptr);
     std::tm tm{};
     localtime_r(&now, &tm);
-    TDateTime expected = EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min, tm.tm_sec);
+    TDateTime expected = EncodeDateTime(tm.tm_year + 1900, tm.tm_mon + 1, tm.tm_mday, tm.tm_hour, tm.tm_min,
+                                        tm.tm_sec);
     EXPECT_NEAR(age, expected, 5.0 / 86400);
 }
 
@@ -96,10 +121,16 @@ TEST(SysUtils, FileAgeFollowsModificationTime) {
 
 TEST(HostMap, ListedHostsLeadToTheirTargetOthersToThemselves) {
     TempMachine m;
-    m.writeMachineFile("hosts.txt", "# provider\nDiscador.Vyn.Example 127.0.0.1:8080\npop.vyn.example 127.0.0.1\n"
-                                    "big.example 127.0.0.2:65536\nbig.example 127.0.0.3:99999\nbig.example 127.0.0.4:-5\n"
-                                    "zero.example 127.0.0.5:0\nzero.example 127.0.0.6:65535\n");
-    struct { const char* host; int port; const char* addr; int expectedPort; } cases[] = {
+    m.writeMachineFile("hosts.txt",
+                       "# provider\nDiscador.Vyn.Example 127.0.0.1:8080\npop.vyn.example 127.0.0.1\n"
+                       "big.example 127.0.0.2:65536\nbig.example 127.0.0.3:99999\nbig.example 127.0.0.4:-5\n"
+                       "zero.example 127.0.0.5:0\nzero.example 127.0.0.6:65535\n");
+    struct {
+        const char* host;
+        int port;
+        const char* addr;
+        int expectedPort;
+    } cases[] = {
         {"discador.vyn.example", 80, "127.0.0.1", 8080},
         {"POP.vyn.example", 110, "127.0.0.1", 110},
         {"www.other.example", 80, "www.other.example", 80},

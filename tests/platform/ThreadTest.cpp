@@ -77,7 +77,7 @@ bool mayRaisePriority() {
     std::thread([&] { ok = setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), processNice() - 1) == 0; }).join();
     return ok;
 }
-} // namespace
+}  // namespace
 
 TEST(Thread, AThreadThatFreesItselfRunsAtItsPriorityAndGoes) {
     int base = processNice();

@@ -48,12 +48,36 @@ TEST(TimerWakeup, TheEventLoopIsWokenAtTheNextDueTimeOnlyWhereTimeMovesByItself)
         std::vector<int64_t> ticks;
     } steps[] = {
         {"made", [] {}, "wake 1000", {}},
-        {"woken early", [&] { real.ms = 400; scheduler.Wake(); }, "wake 600", {}},
-        {"woken in time", [&] { real.ms = 1000; scheduler.Wake(); }, "wake 1000", {1000}},
-        {"late by 300", [&] { real.ms = 2300; scheduler.Wake(); }, "wake 700", {1000, 2300}},
+        {"woken early",
+         [&] {
+             real.ms = 400;
+             scheduler.Wake();
+         },
+         "wake 600",
+         {}},
+        {"woken in time",
+         [&] {
+             real.ms = 1000;
+             scheduler.Wake();
+         },
+         "wake 1000",
+         {1000}},
+        {"late by 300",
+         [&] {
+             real.ms = 2300;
+             scheduler.Wake();
+         },
+         "wake 700",
+         {1000, 2300}},
         {"a shorter interval", [&] { timer.SetInterval(250); }, "wake 250", {1000, 2300}},
         {"disabled", [&] { timer.SetEnabled(false); }, "cancel", {1000, 2300}},
-        {"enabled again", [&] { real.ms = 2400; timer.SetEnabled(true); }, "wake 250", {1000, 2300}},
+        {"enabled again",
+         [&] {
+             real.ms = 2400;
+             timer.SetEnabled(true);
+         },
+         "wake 250",
+         {1000, 2300}},
         {"a clock moved by hand", [&] { SetClock(&fake); }, "cancel", {1000, 2300}},
         {"moved by hand", [&] { fake.Advance(250); }, "cancel", {1000, 2300, 250}},
         {"real time again", [&] { SetClock(&real); }, "wake 250", {1000, 2300, 250}},
@@ -68,4 +92,4 @@ TEST(TimerWakeup, TheEventLoopIsWokenAtTheNextDueTimeOnlyWhereTimeMovesByItself)
     EXPECT_EQ(wakeup.calls.back(), "cancel");
     SetClock(nullptr);
 }
-} // namespace
+}  // namespace

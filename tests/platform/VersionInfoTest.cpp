@@ -9,7 +9,7 @@
 
 namespace {
 AnsiString ownFile() { return Utf8ToAnsi(std::filesystem::read_symlink("/proc/self/exe").string()); }
-}
+}  // namespace
 
 TEST(VersionInfo, TheBuildGaveThisProgramItsBlock) {
     unsigned handle = 99;
@@ -41,7 +41,8 @@ TEST(VersionInfo, FilesWithoutABlockHaveSizeZero) {
     TempMachine m;
     m.writeProgramFile("texto.exe", "MZ not a program of this platform");
     m.writeProgramFile("vazio.exe", "");
-    std::ofstream(m.path("cut.exe"), std::ios::binary) << "\x7f" "ELF\x02\x01\x01";
+    std::ofstream(m.path("cut.exe"), std::ios::binary) << "\x7f"
+                                                          "ELF\x02\x01\x01";
     for (AnsiString f : {m.programFile("texto.exe"), m.programFile("vazio.exe"), m.programFile("cut.exe"),
                          m.programFile("missing.exe"), AnsiString("/bin/true"), Utf8ToAnsi(m.programDir())}) {
         unsigned handle = 7;

@@ -19,7 +19,7 @@ Result convert(UINT cp, const std::u16string& text, int count, int room, LPCSTR 
                                 cp == CP_UTF8 ? nullptr : &used);
     return {n, room > 0 ? buffer : std::string(), used};
 }
-} // namespace
+}  // namespace
 
 TEST(WinNls, WideTextBecomesAnsiCodePageBytes) {
     const char star = '*';
@@ -31,7 +31,12 @@ TEST(WinNls, WideTextBecomesAnsiCodePageBytes) {
         LPCSTR defaultChar;
         Result expected;
     } cases[] = {
-        {"whole text with its zero", CP_ACP, u"Conex\u00e3o", -1, 16, nullptr,
+        {"whole text with its zero",
+         CP_ACP,
+         u"Conex\u00e3o",
+         -1,
+         16,
+         nullptr,
          {8, std::string("Conex\xE3o\0########", 16), FALSE}},
         {"size only", CP_ACP, u"Conex\u00e3o", -1, 0, nullptr, {8, "", FALSE}},
         {"a count leaves the zero out", CP_ACP, u"Conex\u00e3o", 3, 4, nullptr, {3, "Con#", FALSE}},

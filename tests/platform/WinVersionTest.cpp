@@ -40,9 +40,10 @@ TEST(WinVersion, EachProfileReportsItsVersionAndRasExports) {
         EXPECT_EQ(RasExportExistsOnThisWindows("RasSetAutodialAddressA"), c.autodial) << label;
         EXPECT_EQ(RasExportExistsOnThisWindows("RasGetConnectionStatistics"), c.statistics) << label;
         EXPECT_EQ(RasExportExistsOnThisWindows("RasDeleteSubEntryA"), c.deleteSubEntry) << label;
-        for (const char* always : {"RasDialA", "RasHangUpA", "RasGetConnectStatusA", "RasGetErrorStringA",
-                                   "RasEnumConnectionsA", "RasEnumEntriesA", "RasDeleteEntryA", "RasGetEntryPropertiesA",
-                                   "RasSetEntryPropertiesA", "RasEnumDevicesA", "RasEditPhonebookEntryA"})
+        for (const char* always :
+             {"RasDialA", "RasHangUpA", "RasGetConnectStatusA", "RasGetErrorStringA", "RasEnumConnectionsA",
+              "RasEnumEntriesA", "RasDeleteEntryA", "RasGetEntryPropertiesA", "RasSetEntryPropertiesA",
+              "RasEnumDevicesA", "RasEditPhonebookEntryA"})
             EXPECT_TRUE(RasExportExistsOnThisWindows(always)) << label << always;
     }
 }

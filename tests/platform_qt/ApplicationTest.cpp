@@ -206,4 +206,4 @@ TEST(CommandLine, ParamStrReadsTheRawArguments) {
     EXPECT_EQ(ParamStr(5), "");
     EXPECT_EQ(ParamStr(-1), "");
 }
-} // namespace
+}  // namespace

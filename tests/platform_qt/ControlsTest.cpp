@@ -152,8 +152,13 @@ TEST_F(ControlsCase, EnterAndEscPressTheDefaultAndCancelButtons) {
     const Case cases[] = {
         {"Enter in the edit presses OK", [](Dialog& d) { return d.edit->Widget(); }, Qt::Key_Return, {"ok 1"}},
         {"Enter on the form presses OK", [](Dialog& d) { return d.form->Widget(); }, Qt::Key_Enter, {"ok 1"}},
-        {"Esc in the edit presses Cancelar", [](Dialog& d) { return d.edit->Widget(); }, Qt::Key_Escape, {"cancel 2"}},
-        {"Enter on another button presses that one", [](Dialog& d) { return d.other->Widget(); }, Qt::Key_Return,
+        {"Esc in the edit presses Cancelar",
+         [](Dialog& d) { return d.edit->Widget(); },
+         Qt::Key_Escape,
+         {"cancel 2"}},
+        {"Enter on another button presses that one",
+         [](Dialog& d) { return d.other->Widget(); },
+         Qt::Key_Return,
          {"other 0"}},
         {"Esc on a button still cancels", [](Dialog& d) { return d.ok->Widget(); }, Qt::Key_Escape, {"cancel 2"}},
         {"a letter presses nothing", [](Dialog& d) { return d.edit->Widget(); }, Qt::Key_A, {}},
@@ -188,10 +193,13 @@ TEST_F(ControlsCase, AButtonsModalResultEndsTheModalShowing) {
         {"OK clicked", [](Dialog& d) { QTest::mouseClick(d.ok->Widget(), Qt::LeftButton); }, mrOk, {"ok 1"}},
         {"Enter", [](Dialog& d) { QTest::keyClick(d.edit->Widget(), Qt::Key_Return); }, mrOk, {"ok 1"}},
         {"Esc", [](Dialog& d) { QTest::keyClick(d.edit->Widget(), Qt::Key_Escape); }, mrCancel, {"cancel 2"}},
-        {"a button without a result leaves it open until the close box", [](Dialog& d) {
+        {"a button without a result leaves it open until the close box",
+         [](Dialog& d) {
              d.other->Click();
              QueueOnUiThread([&d] { d.form->Widget()->close(); });
-         }, mrCancel, {"other 0"}},
+         },
+         mrCancel,
+         {"other 0"}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -288,9 +296,7 @@ TEST_F(ControlsCase, AlignedPanelsAndAnchoredButtonsFollowTheirParent) {
     text->SetAlign(alClient);
     text->SetCaption(AnsiString(300, 'x') + " fim");
 
-    auto geometry = [](TControl* c) {
-        return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()};
-    };
+    auto geometry = [](TControl* c) { return std::vector<int>{c->Left(), c->Top(), c->Width(), c->Height()}; };
     EXPECT_EQ(geometry(bottom), (std::vector<int>{0, 125, 288, 41}));
     EXPECT_EQ(geometry(client), (std::vector<int>{0, 0, 288, 125}));
     EXPECT_EQ(geometry(text), (std::vector<int>{20, 20, 248, 85}));
@@ -414,4 +420,4 @@ TEST_F(ControlsCase, RadioGroupChoosesOneItem) {
     EXPECT_FALSE(buttons[1]->isChecked());
 }
 
-} // namespace
+}  // namespace

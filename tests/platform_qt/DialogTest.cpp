@@ -67,7 +67,8 @@ TEST_F(DialogCase, TheQtBoxHasTheSystemsButtonsAndAnswers) {
         SCOPED_TRACE(c.press.toStdString() + " " + std::to_string(c.flags));
         Application->ResetTerminated();
         BoxAnswerer answerer(c.press);
-        EXPECT_EQ(MessageBox("Você está conectado, deseja desconectar agora?"_a, "Ruvozava Corvala", c.flags), c.answer);
+        EXPECT_EQ(MessageBox("Você está conectado, deseja desconectar agora?"_a, "Ruvozava Corvala", c.flags),
+                  c.answer);
         QStringList got = answerer.buttons, want = c.buttons;
         got.sort();
         want.sort();
@@ -152,9 +153,8 @@ TEST_F(DialogCase, ShowModalRunsItsOwnLoopUntilAResult) {
         {"the close box cancels", [&] { q.Widget()->close(); }, false, mrCancel},
         {"Close cancels", [&] { q.Close(); }, false, mrCancel},
         {"a refused close keeps it up", [&] { q.SetModalResult(mrOk); }, true, mrNo},
-        {"the application ending cancels", [&] {
-             std::thread([] { Application->Terminate(); }).detach();
-         }, false, mrCancel},
+        {"the application ending cancels", [&] { std::thread([] { Application->Terminate(); }).detach(); }, false,
+         mrCancel},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -172,4 +172,4 @@ TEST_F(DialogCase, ShowModalRunsItsOwnLoopUntilAResult) {
     EXPECT_EQ(asked, 5);
     Application->ResetTerminated();
 }
-} // namespace
+}  // namespace

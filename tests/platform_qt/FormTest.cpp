@@ -20,7 +20,7 @@ TEST_F(FormCase, KeysReachOnKeyPressAsTheClassLibraryDeliversThem) {
     struct Case {
         const char* what;
         bool preview;
-        bool toEdit;     // else to the form's own window
+        bool toEdit;  // else to the form's own window
         Qt::Key key;
         bool swallow;
         std::vector<int> formSees;
@@ -207,4 +207,4 @@ TEST_F(FormCase, ComponentsAreFoundByNameAndFreedWithTheirOwner) {
     form->Free();
     EXPECT_TRUE(editGone);
 }
-} // namespace
+}  // namespace

@@ -67,12 +67,14 @@ TEST_F(HandlerLifetimeCase, AMenuOutlivesTheHandlerOfItsItemWhateverTheHandlerDo
     const Row rows[] = {
         {"waits, serving the queue", [](TPopupMenu*&) { boundedWait(); }},
         {"asks a question", [](TPopupMenu*&) { question(); }},
-        {"frees the menu", [](TPopupMenu*& menu) {
+        {"frees the menu",
+         [](TPopupMenu*& menu) {
              delete menu;
              menu = nullptr;
              boundedWait();
          }},
-        {"opens the menu again", [](TPopupMenu*& menu) {
+        {"opens the menu again",
+         [](TPopupMenu*& menu) {
              menu->Popup(40, 40);
              boundedWait();
          }},
@@ -138,32 +140,41 @@ TEST_F(HandlerLifetimeCase, AWindowFreedByTheHandlerOfOneOfItsControlsGoesAfterT
     auto radioClick = [markClick](QWidget* w) { markClick(w->findChildren<QRadioButton*>().at(1)); };
     const Row rows[] = {
         {"button", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TButton>(f), h); }, click},
-        {"check box", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TCheckBox>(f), h); }, markClick},
+        {"check box", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TCheckBox>(f), h); },
+         markClick},
         {"label", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TLabel>(f), h); }, click},
         {"image", [](TForm* f, TNotifyEvent h) -> TControl* { return clicked(placed<TImage>(f), h); }, click},
-        {"radio group", [](TForm* f, TNotifyEvent h) -> TControl* {
+        {"radio group",
+         [](TForm* f, TNotifyEvent h) -> TControl* {
              auto* g = clicked(placed<TRadioGroup>(f), h);
              g->Items()->Add("Tom");
              g->Items()->Add("Pulso");
              return g;
-         }, radioClick},
-        {"combo box", [](TForm* f, TNotifyEvent h) -> TControl* {
+         },
+         radioClick},
+        {"combo box",
+         [](TForm* f, TNotifyEvent h) -> TControl* {
              auto* c = placed<TComboBox>(f);
              c->SetStyle(csDropDownList);
              c->Items()->Add("Tom");
              c->Items()->Add("Pulso");
              c->OnChange = h;
              return c;
-         }, [](QWidget* w) { QTest::keyClick(w, Qt::Key_Down); }},
-        {"edit", [](TForm* f, TNotifyEvent h) -> TControl* {
+         },
+         [](QWidget* w) { QTest::keyClick(w, Qt::Key_Down); }},
+        {"edit",
+         [](TForm* f, TNotifyEvent h) -> TControl* {
              auto* e = placed<TEdit>(f);
              e->OnChange = h;
              return e;
-         }, [](QWidget* w) { QTest::keyClick(w, Qt::Key_A); }},
-        {"the form's own mouse", [](TForm* f, TNotifyEvent h) -> TControl* {
+         },
+         [](QWidget* w) { QTest::keyClick(w, Qt::Key_A); }},
+        {"the form's own mouse",
+         [](TForm* f, TNotifyEvent h) -> TControl* {
              f->OnMouseUp = [h](TObject* s, TMouseButton, TShiftState, int, int) { h(s); };
              return f;
-         }, click},
+         },
+         click},
     };
     for (const Row& row : rows) {
         for (bool nestedLoop : {false, true}) {
@@ -223,4 +234,4 @@ TEST_F(HandlerLifetimeCase, ARadioGroupWhoseHandlerReplacesItsItemsKeepsTheClick
     ASSERT_EQ(now.size(), 1);
     EXPECT_EQ(now[0]->text().toStdString(), "Outro");
 }
-} // namespace
+}  // namespace

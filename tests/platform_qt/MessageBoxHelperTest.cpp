@@ -63,14 +63,38 @@ TEST_F(MessageBoxHelperCase, TheHelperShowsTheBoxItIsGivenAndAnswersWithTheButto
         const char* shownText;  // UTF-8
     };
     const Row rows[] = {
-        {MB_TASKMODAL | MB_ICONHAND | MB_OK, "Brenwick", "Ruvozava n\xe3o encontrado", ok, IDOK, {ok},
-         QMessageBox::Critical, "Ruvozava não encontrado"},
-        {MB_YESNO | MB_ICONQUESTION, "Ruvozava Corvala", "\x80 \x93x\x94 Voc\xea?", nao, IDNO, {sim, nao},
-         QMessageBox::Question, "€ “x” Você?"},
-        {MB_YESNOCANCEL, "Ruvozava Corvala", "-platform offscreen", sim, IDYES, {sim, nao, cancelar},
-         QMessageBox::NoIcon, "-platform offscreen"},
-        {MB_OKCANCEL | MB_ICONWARNING, "Ruvozava Corvala", "linha 1\nlinha 2", QString(), IDCANCEL, {ok, cancelar},
-         QMessageBox::Warning, "linha 1\nlinha 2"},
+        {MB_TASKMODAL | MB_ICONHAND | MB_OK,
+         "Brenwick",
+         "Ruvozava n\xe3o encontrado",
+         ok,
+         IDOK,
+         {ok},
+         QMessageBox::Critical,
+         "Ruvozava não encontrado"},
+        {MB_YESNO | MB_ICONQUESTION,
+         "Ruvozava Corvala",
+         "\x80 \x93x\x94 Voc\xea?",
+         nao,
+         IDNO,
+         {sim, nao},
+         QMessageBox::Question,
+         "€ “x” Você?"},
+        {MB_YESNOCANCEL,
+         "Ruvozava Corvala",
+         "-platform offscreen",
+         sim,
+         IDYES,
+         {sim, nao, cancelar},
+         QMessageBox::NoIcon,
+         "-platform offscreen"},
+        {MB_OKCANCEL | MB_ICONWARNING,
+         "Ruvozava Corvala",
+         "linha 1\nlinha 2",
+         QString(),
+         IDCANCEL,
+         {ok, cancelar},
+         QMessageBox::Warning,
+         "linha 1\nlinha 2"},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.shownText);
@@ -99,4 +123,4 @@ TEST_F(MessageBoxHelperCase, ArgumentsItCannotReadShowNothingAndGiveNoAnswer) {
     EXPECT_EQ(helper.exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(helper.exitCode(), 0);
 }
-} // namespace
+}  // namespace

@@ -74,11 +74,11 @@ TEST_F(PicturesMenusCase, PolygonRegionsFollowTheFillRule) {
         bool alternate, winding;
     };
     const Case cases[] = {
-        {50, 50, false, true},  // the middle
-        {50, 10, true, true},   // the top point
-        {10, 37, true, true},   // the left point
-        {5, 80, false, false},  // outside
-        {50, 95, false, false}, // between the two lower points
+        {50, 50, false, true},   // the middle
+        {50, 10, true, true},    // the top point
+        {10, 37, true, true},    // the left point
+        {5, 80, false, false},   // outside
+        {50, 95, false, false},  // between the two lower points
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -151,4 +151,4 @@ TEST_F(PicturesMenusCase, PopupMenusShowTicksSeparatorsAndSubmenus) {
     EXPECT_EQ(links->Count(), 1);
     shown->close();
 }
-} // namespace
+}  // namespace

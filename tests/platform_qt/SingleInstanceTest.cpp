@@ -137,7 +137,7 @@ TEST_F(SingleInstanceCase, AFatalErrorDuringStartUpShowsOneBoxAndEndsWithZero) {
     EXPECT_EQ(boxes[0].text, "Não foi possível ler o arquivo RASAPI32.DLL"_a);
     EXPECT_EQ(boxes[1].text, "segunda");
 }
-} // namespace
+}  // namespace
 
 namespace {
 TEST_F(SingleInstanceCase, AskingWhetherANameIsHeldSendsNothingAndKeepsNothing) {
@@ -157,4 +157,4 @@ TEST_F(SingleInstanceCase, AskingWhetherANameIsHeldSendsNothingAndKeepsNothing) 
     Start next(machine.dir());
     EXPECT_TRUE(next.waitFor("running"));
 }
-} // namespace
+}  // namespace

@@ -195,4 +195,4 @@ TEST_F(TimerCase, ATimerFreedInsideItsHandlerStops) {
     machine.clock.Advance(100);
     EXPECT_EQ(n, 1);
 }
-} // namespace
+}  // namespace

@@ -156,4 +156,4 @@ TEST_F(TrayCase, TheImageListMakesTheMaskColourTransparent) {
     EXPECT_EQ(normal.Image().pixel(3, 4), qRgb(10, 20, 30));
     EXPECT_EQ(qAlpha(other.Image().pixel(0, 0)), 255);
 }
-} // namespace
+}  // namespace

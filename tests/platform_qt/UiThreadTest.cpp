@@ -118,4 +118,4 @@ TEST_F(UiThreadCase, ABlockingCallIsServedInsideAModalBox) {
     EXPECT_TRUE(served);
     EXPECT_EQ(answer, IDOK);
 }
-} // namespace
+}  // namespace

@@ -30,8 +30,8 @@ Lines operator+(Lines a, const Lines& b) {
 }
 
 Lines counted(int n, const std::string& greeting = "+OK POP3 server ready") {
-    return login(greeting) + Lines{"C: STAT", "S: +OK " + std::to_string(n) + " " + std::to_string(n * 1024),
-                                   "C: Quit", "S: +OK bye"};
+    return login(greeting) +
+           Lines{"C: STAT", "S: +OK " + std::to_string(n) + " " + std::to_string(n * 1024), "C: Quit", "S: +OK bye"};
 }
 
 // The tray as the main window keeps it: the image and hint last shown, and how often a
@@ -103,7 +103,7 @@ void expectShown(const Mailbox& m, const Shown& s, const std::string& what) {
     EXPECT_EQ(m.sounds(), s.sounds) << what;
     EXPECT_EQ(m.mail->TimerEnabled(), s.timer) << what;
 }
-} // namespace
+}  // namespace
 
 TEST(MailCheck, CountsTheMailboxAndShowsItInTheTray) {
     struct {
@@ -185,21 +185,65 @@ TEST(MailCheck, EveryFailureEndsInTheErrorHintAndStopsTheTimer) {
         Lines dialogue;  // of the first check
         int connections;
     } cases[] = {
-        {"wrong password", Pop3Script::WrongPassword(), "joao", "segredo", false, "[AUTH] invalid password",
+        {"wrong password",
+         Pop3Script::WrongPassword(),
+         "joao",
+         "segredo",
+         false,
+         "[AUTH] invalid password",
          {"S: +OK POP3 server ready", "C: USER joao", "S: +OK", "C: PASS segredo", "S: -ERR [AUTH] invalid password",
-          "C: <closed>"}, 1},
-        {"busy server", withGreeting("-ERR busy"), "joao", "segredo", false, "busy", {"S: -ERR busy", "C: <closed>"}, 1},
-        {"empty greeting", withGreeting(""), "joao", "segredo", false, "Empty reply from the server.",
-         {"S: ", "C: <closed>"}, 1},
-        {"a greeting of noise", withGreeting("x\x01\x02" + std::string(400, '#')), "joao", "segredo", false,
-         "x??" + std::string(154, '#') + "...", {"S: x\x01\x02" + std::string(400, '#'), "C: <closed>"}, 1},
+          "C: <closed>"},
+         1},
+        {"busy server",
+         withGreeting("-ERR busy"),
+         "joao",
+         "segredo",
+         false,
+         "busy",
+         {"S: -ERR busy", "C: <closed>"},
+         1},
+        {"empty greeting",
+         withGreeting(""),
+         "joao",
+         "segredo",
+         false,
+         "Empty reply from the server.",
+         {"S: ", "C: <closed>"},
+         1},
+        {"a greeting of noise",
+         withGreeting("x\x01\x02" + std::string(400, '#')),
+         "joao",
+         "segredo",
+         false,
+         "x??" + std::string(154, '#') + "...",
+         {"S: x\x01\x02" + std::string(400, '#'), "C: <closed>"},
+         1},
         {"STAT without a number", Pop3Script::StatWithoutNumber(), "joao", "segredo", false,
          "Invalid reply to STAT: +OK", login() + Lines{"C: STAT", "S: +OK", "C: <closed>"}, 1},
-        {"no server", Pop3Script::Messages(1), "joao", "segredo", true, "Socket Error # 10061 Connection refused.", {}, 0},
-        {"line break in the login", Pop3Script::Messages(1), "joao\r\nDELE 1", "segredo", false,
-         "Login or password holds a line break.", {}, 0},
-        {"line break in the password", Pop3Script::Messages(1), "joao", "segredo\nDELE 1", false,
-         "Login or password holds a line break.", {}, 0},
+        {"no server",
+         Pop3Script::Messages(1),
+         "joao",
+         "segredo",
+         true,
+         "Socket Error # 10061 Connection refused.",
+         {},
+         0},
+        {"line break in the login",
+         Pop3Script::Messages(1),
+         "joao\r\nDELE 1",
+         "segredo",
+         false,
+         "Login or password holds a line break.",
+         {},
+         0},
+        {"line break in the password",
+         Pop3Script::Messages(1),
+         "joao",
+         "segredo\nDELE 1",
+         false,
+         "Login or password holds a line break.",
+         {},
+         0},
     };
     for (auto& c : cases) {
         Mailbox m(c.script, c.user, c.password);
@@ -210,7 +254,8 @@ TEST(MailCheck, EveryFailureEndsInTheErrorHintAndStopsTheTimer) {
         m.mail->Start();
         expectShown(m, {0, kAccessError, 0, false}, c.what);
         EXPECT_EQ(m.tray.UpdateCount(), 1) << c.what;
-        EXPECT_EQ(m.lines(), (std::vector<AnsiString>{kChecking, "Checar e-mail: " + c.error, kAccessError})) << c.what;
+        EXPECT_EQ(m.lines(), (std::vector<AnsiString>{kChecking, "Checar e-mail: " + c.error, kAccessError}))
+            << c.what;
         if (c.connections > 0) {
             ASSERT_TRUE(m.server.waitForClose()) << c.what;
         }
@@ -246,7 +291,8 @@ TEST(MailCheck, ASilentServerTimesOutInsteadOfHanging) {
         EXPECT_GE(advanced, 30000) << c.what;
         EXPECT_LT(advanced, 120000) << c.what;
         expectShown(m, {0, kAccessError, 0, false}, c.what);
-        EXPECT_EQ(m.lines(), (std::vector<AnsiString>{kChecking, "Checar e-mail: " + c.error, kAccessError})) << c.what;
+        EXPECT_EQ(m.lines(), (std::vector<AnsiString>{kChecking, "Checar e-mail: " + c.error, kAccessError}))
+            << c.what;
     }
 }
 

@@ -66,7 +66,7 @@ std::vector<AnsiString> StoredLogins(const TIniFile& ini) {
     for (int i = 0; i < keys.Count(); ++i) out.push_back(ini.ReadString("Usuarios", keys[i], ""));
     return out;
 }
-} // namespace
+}  // namespace
 
 TEST(ConfFaults, AKillDuringAChangeLeavesTheOldFileOrTheNewOne) {
     // Two saves that differ in every key, and logins remembered one after another.

@@ -52,7 +52,7 @@ struct LoggerScope {
     TLogger log;
     TServices services() { return {.log = &log}; }
 };
-} // namespace
+}  // namespace
 
 TEST(Conf, FirstStartChoosesTheModemAsTheMachineHasThem) {
     struct {
@@ -66,9 +66,17 @@ TEST(Conf, FirstStartChoosesTheModemAsTheMachineHasThem) {
         {"two modems: the first, not configured", kTwoModems, "", false, "Modem A", {"Modem A", "Modem B"}},
         {"one modem: configured", "modem\tModem A\n", "", true, "Modem A", {"Modem A"}},
         {"other devices and a capitalised type are skipped",
-         "isdn\tRDSI\nModem\tCaps\nmodem\tThe Modem\nvpn\tWAN\n", "", true, "The Modem", {"The Modem"}},
-        {"a stored modem stays chosen though gone", kTwoModems, "[Principal]\r\nModem=Old 28K\r\n", true,
-         "Old 28K", {"Modem A", "Modem B"}},
+         "isdn\tRDSI\nModem\tCaps\nmodem\tThe Modem\nvpn\tWAN\n",
+         "",
+         true,
+         "The Modem",
+         {"The Modem"}},
+        {"a stored modem stays chosen though gone",
+         kTwoModems,
+         "[Principal]\r\nModem=Old 28K\r\n",
+         true,
+         "Old 28K",
+         {"Modem A", "Modem B"}},
     };
     for (auto& c : cases) {
         TempMachine m;
@@ -201,8 +209,7 @@ TEST(Conf, SaveWritesTheEightDialingKeysOnly) {
         std::string before;
         std::string after;
     } cases[] = {
-        {"no file",
-         "",
+        {"no file", "",
          "[Principal]\r\nEstado=\r\nCidade=\r\nDDD=21\r\nOperadora=15\r\nLinhaExterna=9\r\nDiscagemPorTom=0\r\n"
          "Chamada=*70\r\nModem=Modem B\r\n"},
         {"the other keys and sections untouched",

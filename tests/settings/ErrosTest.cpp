@@ -65,7 +65,7 @@ std::string repeat(const std::string& s, int n) {
     while (n-- > 0) out += s;
     return out;
 }
-} // namespace
+}  // namespace
 
 TEST(FailedDialLog, LinesKeepEveryColumnInPlace) {
     struct {
@@ -83,7 +83,8 @@ TEST(FailedDialLog, LinesKeepEveryColumnInPlace) {
         {"over-wide values are cut", "abcdefghijklmnopq", 12345, "01133334444", 12345,
          "05/11/2004 14:03:09abcdefghijklmnop999901133334449999\r\n"},
         {"very negative numbers", "abc", -5000, "0", -1, "05/11/2004 14:03:09abc             -9990         -001\r\n"},
-        {"line breaks in the login", "ab\r\ncd", 11, "0", 678, "05/11/2004 14:03:09ab  cd          00110         0678\r\n"},
+        {"line breaks in the login", "ab\r\ncd", 11, "0", 678,
+         "05/11/2004 14:03:09ab  cd          00110         0678\r\n"},
         {"empty login", "", 21, "30041234", 691, "05/11/2004 14:03:09                002130041234  0691\r\n"},
         {"a 1252 login", "joão"_a, 11, "0", 678, "05/11/2004 14:03:09jo\xE3o            00110         0678\r\n"},
     };
@@ -155,12 +156,15 @@ TEST(FailedDialLog, LoadingReadsTheFixedColumns) {
         std::string content;
         std::vector<std::vector<std::string>> records;  // datahora, login, ddd, telefone, coderr
     } cases[] = {
-        {"CR LF", kExampleLine + kExampleLine,
+        {"CR LF",
+         kExampleLine + kExampleLine,
          {{"05/11/2004 14:03:09", "abc             ", "11", "0         ", "678"},
           {"05/11/2004 14:03:09", "abc             ", "11", "0         ", "678"}}},
-        {"LF only", "05/11/2004 14:03:09abc             -0010         0678\n",
+        {"LF only",
+         "05/11/2004 14:03:09abc             -0010         0678\n",
          {{"05/11/2004 14:03:09", "abc             ", "-1", "0         ", "678"}}},
-        {"no line end at the end", "05/11/2004 14:03:09abc             00110         0678",
+        {"no line end at the end",
+         "05/11/2004 14:03:09abc             00110         0678",
          {{"05/11/2004 14:03:09", "abc             ", "11", "0         ", "678"}}},
         {"empty", "", {}},
     };
@@ -278,11 +282,19 @@ TEST(FailedDialUpload, AnythingButTwoHundredStopsTheUploadAndKeepsTheFiles) {
         std::size_t requests;
         std::vector<AnsiString> lines;
     } cases[] = {
-        {"204 third", {HttpScript::Reply(200, "OK"), HttpScript::Reply(200, "OK"), HttpScript::Reply(204, "No Content")}, 3, {}},
+        {"204 third",
+         {HttpScript::Reply(200, "OK"), HttpScript::Reply(200, "OK"), HttpScript::Reply(204, "No Content")},
+         3,
+         {}},
         {"500 third",
-         {HttpScript::Reply(200, "OK"), HttpScript::Reply(200, "OK"), HttpScript::Reply(500, "Internal Server Error")},
-         3, {"500 Internal Server Error"}},
-        {"redirect first", {HttpScript::Redirect(302, "Found", "http://outro.vyn.example/log.php")}, 1, {"302 Found"}},
+         {HttpScript::Reply(200, "OK"), HttpScript::Reply(200, "OK"),
+          HttpScript::Reply(500, "Internal Server Error")},
+         3,
+         {"500 Internal Server Error"}},
+        {"redirect first",
+         {HttpScript::Redirect(302, "Found", "http://outro.vyn.example/log.php")},
+         1,
+         {"302 Found"}},
         {"201 first", {HttpScript::Reply(201, "Created")}, 1, {}},
     };
     for (auto& c : cases) {
@@ -332,16 +344,22 @@ TEST(FailedDialUpload, AnEmptyFileSendsNothingAndStillRotates) {
 TEST(FailedDialUpload, RotationShiftsTheChain) {
     struct {
         const char* what;
-        std::vector<std::string> present;  // besides erros.txt, each holding its own name
+        std::vector<std::string> present;                        // besides erros.txt, each holding its own name
         std::vector<std::pair<std::string, std::string>> after;  // file, content; "" = absent
     } cases[] = {
         {"full chain",
          {"erros01.txt", "erros02.txt", "erros03.txt", "erros04.txt"},
-         {{"erros.txt", ""}, {"erros01.txt", "current"}, {"erros02.txt", "erros01.txt"},
-          {"erros03.txt", "erros02.txt"}, {"erros04.txt", "erros03.txt"}}},
+         {{"erros.txt", ""},
+          {"erros01.txt", "current"},
+          {"erros02.txt", "erros01.txt"},
+          {"erros03.txt", "erros02.txt"},
+          {"erros04.txt", "erros03.txt"}}},
         {"sparse chain",
          {"erros02.txt"},
-         {{"erros.txt", ""}, {"erros01.txt", "current"}, {"erros02.txt", ""}, {"erros03.txt", "erros02.txt"},
+         {{"erros.txt", ""},
+          {"erros01.txt", "current"},
+          {"erros02.txt", ""},
+          {"erros03.txt", "erros02.txt"},
           {"erros04.txt", ""}}},
         {"first upload", {}, {{"erros.txt", ""}, {"erros01.txt", "current"}, {"erros02.txt", ""}}},
     };

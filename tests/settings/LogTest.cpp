@@ -58,7 +58,7 @@ public:
 private:
     HeldQueue& ui_;
 };
-} // namespace
+}  // namespace
 
 TEST(Logger, FileHoldsTheRunsLinesWithCrLfIn1252) {
     TempMachine m;

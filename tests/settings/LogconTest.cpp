@@ -7,7 +7,12 @@
 #include <gtest/gtest.h>
 
 TEST(FormEncoding, PiecesGoOutAsTheProviderExpects) {
-    struct { const char* name; AnsiString value; bool sep; const char* piece; } cases[] = {
+    struct {
+        const char* name;
+        AnsiString value;
+        bool sep;
+        const char* piece;
+    } cases[] = {
         {"dis_login", "abc", true, "dis_login=abc&"},
         {"dis_login", "", true, "dis_login=&"},
         {"dis_login", "a b", true, "dis_login=a%20b&"},
@@ -32,7 +37,7 @@ struct Report : LoggedMachine {
     HttpTestServer server;
     Report() { machine.writeMachineFile("hosts.txt", server.hostsLine(kDialerServiceHost)); }
 };
-} // namespace
+}  // namespace
 
 TEST(ConnectionReport, PostsTheThreeFieldsAndIgnoresTheReply) {
     Report r;
@@ -57,11 +62,16 @@ TEST(ConnectionReport, AccentedLoginsAreEscaped) {
     TLogCon(r.services()).Send("joão"_a, "1.3.0.28", "01133334444");
     ASSERT_EQ(r.server.requests().size(), 1u);
     std::string request = r.server.requests()[0];
-    EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4), "dis_login=jo%E3o&dis_version=1.3.0.28&dis_tel=01133334444&");
+    EXPECT_EQ(request.substr(request.find("\r\n\r\n") + 4),
+              "dis_login=jo%E3o&dis_version=1.3.0.28&dis_tel=01133334444&");
 }
 
 TEST(ConnectionReport, EveryFailureIsOneLineWithTheErrorsText) {
-    struct { const char* what; HttpScript reply; const char* line; } cases[] = {
+    struct {
+        const char* what;
+        HttpScript reply;
+        const char* line;
+    } cases[] = {
         {"404", HttpScript::Reply(404, "Not Found"), "404 Not Found"},
         {"redirect", HttpScript::Redirect(302, "Found", "http://outro.vyn.example/conexao.php"), "302 Found"},
         {"204", HttpScript::Reply(204, "No Content"), nullptr},

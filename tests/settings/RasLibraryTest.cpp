@@ -11,10 +11,12 @@
 // The binding as its callers use it: two needed entry points around a wanted one, judged
 // fatally (the settings, the engine, the settings dialog) or as a status line (the speed).
 TEST(RasLibrary, ABindingIsJudgedAfterEveryLookUpAndGivesItsReferenceBackOnce) {
-    const AnsiString fatal = "Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
-                             "Dial-Up esteja instalado e atualizado."_a;
-    const AnsiString line = "Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
-                            "Dial-Up esteja instalado."_a;
+    const AnsiString fatal =
+        "Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
+        "Dial-Up esteja instalado e atualizado."_a;
+    const AnsiString line =
+        "Não foi possível ler o arquivo RASAPI32.DLL, certifique-se de que o Acesso à Rede "
+        "Dial-Up esteja instalado."_a;
     struct {
         const char* what;
         bool service, quit;

@@ -16,8 +16,9 @@ namespace fs = std::filesystem;
 namespace {
 constexpr TDateTime kHour = 1.0 / 24, kMinute = kHour / 60;
 const std::string kOld = "<ESTADOS><ESTADO sigla=\"AC\"/></ESTADOS>";
-const std::string kNew = "<ESTADOS><ESTADO sigla=\"SP\"><CIDADE nome=\"Santos\" ddd=\"13\"><TEL>1</TEL></CIDADE>"
-                         "</ESTADO></ESTADOS>";
+const std::string kNew =
+    "<ESTADOS><ESTADO sigla=\"SP\"><CIDADE nome=\"Santos\" ddd=\"13\"><TEL>1</TEL></CIDADE>"
+    "</ESTADO></ESTADOS>";
 const AnsiString kUpdated = "Arquivo de telefones atualizado."_a;
 const AnsiString kInvalid = "Arquivo de telefones recebido é inválido."_a;
 const AnsiString kNot200 = "Ocorreu um erro ao receber o arquivo de telefones."_a;
@@ -33,10 +34,14 @@ struct Download : LoggedMachine {
     void update() { TTelGet(services()).Update(); }
     bool hasTemp() const { return fs::exists(machine.path("telstemp")); }
 };
-} // namespace
+}  // namespace
 
 TEST(PhoneListDownload, OnlyAListAWholeDayOldIsFetched) {
-    struct { const char* what; TDateTime age; bool fetched; } cases[] = {
+    struct {
+        const char* what;
+        TDateTime age;
+        bool fetched;
+    } cases[] = {
         {"23 h 59 min", 23 * kHour + 59 * kMinute, false},
         {"24 h", 24 * kHour, true},
         {"three days", 72 * kHour, true},
@@ -95,20 +100,28 @@ TEST(PhoneListDownload, RepliesAndTheirOutcomes) {
         const char* what;
         HttpScript reply;
         AnsiString line;
-        std::string tels;   // afterwards
+        std::string tels;                 // afterwards
         std::optional<std::string> temp;  // afterwards; none: no "telstemp"
     } cases[] = {
         {"404", HttpScript::Reply(404, "Not Found", "<html>404</html>"), kError + "404 Not Found", kOld, {}},
         {"204", HttpScript::Reply(204, "No Content"), kNot200, kOld, {}},
-        {"redirect", HttpScript::Redirect(302, "Found", "http://outro.vyn.example/tels"), kError + "302 Found", kOld, {}},
+        {"redirect",
+         HttpScript::Redirect(302, "Found", "http://outro.vyn.example/tels"),
+         kError + "302 Found",
+         kOld,
+         {}},
         {"error page", HttpScript::Reply(200, "OK", errorPage), kInvalid, kOld, errorPage},
         {"cut off", HttpScript::Reply(200, "OK", kNew.substr(0, 40)), kInvalid, kOld, kNew.substr(0, 40)},
-        {"no ESTADOS", HttpScript::Reply(200, "OK", "<?xml version=\"1.0\"?><VAZIO/>"), kUpdated,
-         "<?xml version=\"1.0\"?><VAZIO/>", {}},
+        {"no ESTADOS",
+         HttpScript::Reply(200, "OK", "<?xml version=\"1.0\"?><VAZIO/>"),
+         kUpdated,
+         "<?xml version=\"1.0\"?><VAZIO/>",
+         {}},
         {"gzip", HttpScript::Reply(200, "OK", gzipped), kUpdated, gzipped, {}},
         {"chunked", HttpScript::Chunked(200, "OK", {kNew.substr(0, 10), kNew.substr(10)}), kUpdated, kNew, {}},
         {"beyond the list's bounds", HttpScript::Reply(200, "OK", OneCityList(std::string(5000, 'n'), "1")),
-         kInvalid + " Campo acima de 4 KB ou marcação acima de 64 KB."_a, kOld, OneCityList(std::string(5000, 'n'), "1")},
+         kInvalid + " Campo acima de 4 KB ou marcação acima de 64 KB."_a, kOld,
+         OneCityList(std::string(5000, 'n'), "1")},
         {"a body that never ends", HttpScript::Endless(), kError + "Reply larger than 16777216 bytes.", kOld, {}},
     };
     for (auto& c : cases) {

@@ -24,7 +24,7 @@ struct Check : LoggedMachine {
         fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path("Mirvane.exe"));
     }
 };
-} // namespace
+}  // namespace
 
 TEST(UpdateCheck, TheOwnVersionComesFromTheProgramFile) {
     {
@@ -37,7 +37,10 @@ TEST(UpdateCheck, TheOwnVersionComesFromTheProgramFile) {
 }
 
 TEST(UpdateCheck, CutAtLastDelimiter) {
-    struct { const char* text; const char* cut; } cases[] = {
+    struct {
+        const char* text;
+        const char* cut;
+    } cases[] = {
         {"1.3.0.28", "1.3.0"}, {"abc", "abc"}, {".5", ""}, {"", ""}, {"1.", "1"}, {"a.b.c", "a.b"},
     };
     for (auto& c : cases) EXPECT_EQ(TVersao::CutAtLastDelimiter(c.text, "."), c.cut) << c.text;
@@ -45,7 +48,11 @@ TEST(UpdateCheck, CutAtLastDelimiter) {
 }
 
 TEST(UpdateCheck, VersionsCompareByNumberWhenTheyAreNumbers) {
-    struct { const char* remote; const char* local; bool newer; } cases[] = {
+    struct {
+        const char* remote;
+        const char* local;
+        bool newer;
+    } cases[] = {
         {"1.3.1", "1.3.0", true},
         {"1.3.0", "1.3.0", false},
         {"1.10.0", "1.9.0", true},
@@ -57,7 +64,7 @@ TEST(UpdateCheck, VersionsCompareByNumberWhenTheyAreNumbers) {
         {"99999999999999999999.0", "9.0", true},
         {"", "1.3.0", false},
         {"1.3.1", "", true},
-        {"1.3.1b", "1.3.0", true},   // not numbers: byte by byte
+        {"1.3.1b", "1.3.0", true},  // not numbers: byte by byte
         {"1.10.0b", "1.9.0", false},
         {"1..3", "1.2", false},
     };
@@ -114,7 +121,11 @@ TEST(UpdateCheck, RepliesAnswersAndTheInstaller) {
 }
 
 TEST(UpdateCheck, FailedRequestsAreOneLine) {
-    struct { const char* what; HttpScript reply; bool logged; } cases[] = {
+    struct {
+        const char* what;
+        HttpScript reply;
+        bool logged;
+    } cases[] = {
         {"404", HttpScript::Reply(404, "Not Found"), true},
         {"redirect", HttpScript::Redirect(302, "Found", "http://outro.vyn.example/"), true},
         {"204", HttpScript::Reply(204, "No Content"), false},

@@ -7,7 +7,11 @@
 
 TEST(XmlCheck, OnlyCompleteDocumentsPassAndNothingIsLogged) {
     const std::string complete = "<?xml version=\"1.0\"?><QUALQUER><COISA a=\"\xE9\"/></QUALQUER>";
-    struct { const char* what; std::string bytes; bool passes; } cases[] = {
+    struct {
+        const char* what;
+        std::string bytes;
+        bool passes;
+    } cases[] = {
         {"any complete document", complete, true},
         {"the same, compressed", Gzip(complete), true},
         {"cut off", complete.substr(0, complete.size() - 3), false},

@@ -16,12 +16,17 @@ std::string readAll(const std::string& path) {
     return bytes;
 }
 
-bool isElf(std::string_view bytes) { return bytes.size() >= sizeof(Elf64_Ehdr) && bytes.starts_with("\x7f" "ELF"); }
+bool isElf(std::string_view bytes) {
+    return bytes.size() >= sizeof(Elf64_Ehdr) && bytes.starts_with(
+                                                     "\x7f"
+                                                     "ELF");
+}
 
 template <class T>
 T at(std::string_view bytes, std::size_t offset) {
     T value{};
-    if (offset <= bytes.size() && sizeof value <= bytes.size() - offset) std::memcpy(&value, bytes.data() + offset, sizeof value);
+    if (offset <= bytes.size() && sizeof value <= bytes.size() - offset)
+        std::memcpy(&value, bytes.data() + offset, sizeof value);
     return value;
 }
 
@@ -51,7 +56,7 @@ void symbols(std::string_view object, unsigned type, Take take, std::set<std::st
         }
     }
 }
-} // namespace
+}  // namespace
 
 std::vector<std::string> NeededLibraries(const std::string& path) {
     std::string bytes = readAll(path);
@@ -71,7 +76,9 @@ std::vector<std::string> NeededLibraries(const std::string& path) {
 std::set<std::string> ExportedSymbols(const std::string& path) {
     std::string bytes = readAll(path);
     std::set<std::string> out;
-    if (isElf(bytes)) symbols(bytes, SHT_DYNSYM, [](unsigned bind) { return bind != STB_LOCAL; }, out);
+    if (isElf(bytes))
+        symbols(
+            bytes, SHT_DYNSYM, [](unsigned bind) { return bind != STB_LOCAL; }, out);
     return out;
 }
 
@@ -86,7 +93,9 @@ std::set<std::string> ArchiveDefinitions(const std::string& path) {
         std::size_t size = std::strtoull(std::string(bytes.substr(member + 48, 10)).c_str(), nullptr, 10);
         std::string_view object = bytes.substr(member + 60, size);
         member += 60 + size + (size & 1);
-        if (isElf(object)) symbols(object, SHT_SYMTAB, [](unsigned bind) { return bind == STB_GLOBAL; }, out);
+        if (isElf(object))
+            symbols(
+                object, SHT_SYMTAB, [](unsigned bind) { return bind == STB_GLOBAL; }, out);
     }
     return out;
 }

@@ -22,7 +22,7 @@ unsigned setEffective(unsigned bits, bool on) {
     if (::syscall(SYS_capset, &header, data) != 0) throw std::runtime_error("capset failed");
     return change;
 }
-} // namespace
+}  // namespace
 
 UnreadableFile::UnreadableFile(std::string path) : path_(std::move(path)) {
     struct stat st {};

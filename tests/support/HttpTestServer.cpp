@@ -25,7 +25,9 @@ std::size_t contentLength(const std::string& head) {
         pos += 2;
         static const char kName[] = "content-length:";
         std::size_t i = 0;
-        while (kName[i] && pos + i < head.size() && std::tolower(static_cast<unsigned char>(head[pos + i])) == kName[i]) ++i;
+        while (kName[i] && pos + i < head.size() &&
+               std::tolower(static_cast<unsigned char>(head[pos + i])) == kName[i])
+            ++i;
         if (!kName[i]) return std::strtoul(head.c_str() + pos + i, nullptr, 10);
     }
     return 0;
@@ -35,7 +37,7 @@ long long nowMs() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
-} // namespace
+}  // namespace
 
 HttpScript HttpScript::Reply(int code, const std::string& reason, const std::string& body,
                              const std::vector<std::string>& headers) {
@@ -225,6 +227,7 @@ void HttpTestServer::answer(int fd, const HttpScript& reply) {
         at += n;
     }
     const std::string block(65536, 'x');
-    for (std::size_t sent = 0; reply.endless && !stop_.load() && sent < (std::size_t{256} << 20); sent += block.size())
+    for (std::size_t sent = 0; reply.endless && !stop_.load() && sent < (std::size_t{256} << 20);
+         sent += block.size())
         if (!sendAll(block.data(), block.size())) return;
 }

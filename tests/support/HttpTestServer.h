@@ -25,7 +25,7 @@ struct HttpScript {
     std::size_t holdAt = std::string::npos;
     std::size_t dripBytes = 0;
     int dripEveryMs = 0;
-    bool endless = false;          // after `raw`, body bytes until the client goes (256 MB at most)
+    bool endless = false;  // after `raw`, body bytes until the client goes (256 MB at most)
 
     // "HTTP/1.1 <code> <reason>", the extra headers, Content-Length, Connection: close, body.
     static HttpScript Reply(int code, const std::string& reason, const std::string& body = "",

@@ -36,7 +36,7 @@ std::string upperWord(const std::string& line) {
     for (char& c : w) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return w;
 }
-} // namespace
+}  // namespace
 
 Pop3Script Pop3Script::Messages(int count) {
     Pop3Script s;

@@ -25,12 +25,12 @@ struct Pop3Script {
     std::string quitReply = "+OK bye";
     bool dropAtQuit = false;  // closes the line instead of answering QUIT
 
-    static Pop3Script Messages(int count);     // STAT "+OK <count> <count*1024>"
-    static Pop3Script WrongPassword();         // PASS "-ERR [AUTH] invalid password"
-    static Pop3Script ApopGreeting(int count); // greeting with an APOP timestamp
+    static Pop3Script Messages(int count);      // STAT "+OK <count> <count*1024>"
+    static Pop3Script WrongPassword();          // PASS "-ERR [AUTH] invalid password"
+    static Pop3Script ApopGreeting(int count);  // greeting with an APOP timestamp
     static Pop3Script Silent();
     static Pop3Script DropAtQuit(int count);
-    static Pop3Script StatWithoutNumber();     // STAT "+OK"
+    static Pop3Script StatWithoutNumber();  // STAT "+OK"
     static Pop3Script NoAccept();
 };
 

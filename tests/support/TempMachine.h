@@ -18,8 +18,8 @@ public:
     TempMachine(const TempMachine&) = delete;
     TempMachine& operator=(const TempMachine&) = delete;
 
-    std::string dir() const { return dir_; }          // machine directory (native)
-    std::string programDir() const { return progDir_; }  // the program's folder (native)
+    std::string dir() const { return dir_; }                // machine directory (native)
+    std::string programDir() const { return progDir_; }     // the program's folder (native)
     AnsiString programFile(const std::string& name) const;  // "<folder>\name" as the units build it
     std::string path(const std::string& name) const { return progDir_ + "/" + name; }
     // Installs the simulated dial-up service beside the program.

@@ -44,7 +44,8 @@ bool waitForEnd(pid_t tid, std::chrono::steady_clock::time_point deadline) {
     if (fd < 0 && errno == ESRCH) return true;
     bool ended = false;
     while (!ended) {
-        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline -
+                                                                          std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         if (fd >= 0) {
             pollfd p{fd, POLLIN, 0};
@@ -58,7 +59,7 @@ bool waitForEnd(pid_t tid, std::chrono::steady_clock::time_point deadline) {
     if (fd >= 0) close(fd);
     return ended;
 }
-} // namespace
+}  // namespace
 
 ThreadWatch::ThreadWatch() {
     std::thread([] {}).join();

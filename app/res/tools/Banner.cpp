@@ -31,8 +31,7 @@ struct Box {
     int Spread() const {
         const int ch = Channel();
         auto get = [ch](QRgb c) { return ch == 0 ? qRed(c) : ch == 1 ? qGreen(c) : qBlue(c); };
-        auto [mn, mx] = std::minmax_element(px.begin(), px.end(),
-                                            [&](QRgb a, QRgb b) { return get(a) < get(b); });
+        auto [mn, mx] = std::minmax_element(px.begin(), px.end(), [&](QRgb a, QRgb b) { return get(a) < get(b); });
         return get(*mx) - get(*mn);
     }
 };
@@ -69,8 +68,7 @@ QImage ToIndexed(const QImage& src) {
         table.push_back(qRgb(int(r / n), int(g / n), int(bl / n)));
     }
     while (table.size() < 256) table.push_back(qRgb(0, 0, 0));
-    return img.convertToFormat(QImage::Format_Indexed8, table,
-                               Qt::ThresholdDither | Qt::AvoidDither);
+    return img.convertToFormat(QImage::Format_Indexed8, table, Qt::ThresholdDither | Qt::AvoidDither);
 }
 
 QImage Banner() {
@@ -96,21 +94,21 @@ QImage Banner() {
     v << QPointF(19, 21) << QPointF(25, 32) << QPointF(31, 21);
     p.drawPolyline(v);
     p.setFont(Font(kSans, 12.5, QFont::Bold, true, -0.2));
-    ShadowText(p, QRectF(48, 13, 110, 15), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Ruvozava"), pal::kCaption, WithAlpha(Qt::black, 160));
-    ShadowText(p, QRectF(48, 27, 110, 15), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Corvala"), pal::kCaption, WithAlpha(Qt::black, 160));
+    ShadowText(p, QRectF(48, 13, 110, 15), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Ruvozava"),
+               pal::kCaption, WithAlpha(Qt::black, 160));
+    ShadowText(p, QRectF(48, 27, 110, 15), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Corvala"), pal::kCaption,
+               WithAlpha(Qt::black, 160));
     p.setPen(QPen(WithAlpha(pal::kAccent, 220), 1.2));
     p.drawLine(QPointF(10, 51.5), QPointF(154, 51.5));
     // Message.
     p.setFont(Font(kSans, 11, QFont::Bold));
-    ShadowText(p, QRectF(6, 56, 152, 16), Qt::AlignCenter,
-               QStringLiteral("Acesse a Internet"), Qt::white, WithAlpha(Qt::black, 160));
+    ShadowText(p, QRectF(6, 56, 152, 16), Qt::AlignCenter, QStringLiteral("Acesse a Internet"), Qt::white,
+               WithAlpha(Qt::black, 160));
     p.setFont(Font(kSans, 9.5));
-    ShadowText(p, QRectF(6, 72, 152, 14), Qt::AlignCenter, QStringLiteral("agora mesmo, com o"),
-               pal::kCaption, WithAlpha(Qt::black, 140));
-    ShadowText(p, QRectF(6, 85, 152, 14), Qt::AlignCenter, QStringLiteral("discador Vyn."),
-               pal::kCaption, WithAlpha(Qt::black, 140));
+    ShadowText(p, QRectF(6, 72, 152, 14), Qt::AlignCenter, QStringLiteral("agora mesmo, com o"), pal::kCaption,
+               WithAlpha(Qt::black, 140));
+    ShadowText(p, QRectF(6, 85, 152, 14), Qt::AlignCenter, QStringLiteral("discador Vyn."), pal::kCaption,
+               WithAlpha(Qt::black, 140));
     // The call to action: an amber gel button.
     const QRectF btn(24, 104, 116, 22);
     QPainterPath pill;

@@ -33,8 +33,7 @@ QImage ButtonPicture(const QImage& skin, ButtonKind kind, bool hover) {
     QPainter p(&img);
     p.setRenderHint(QPainter::Antialiasing);
     const bool go = kind == ButtonKind::Connect;
-    const QColor top = go ? (hover ? pal::kGoHoverTop : pal::kGoTop)
-                          : (hover ? pal::kStopHoverTop : pal::kStopTop);
+    const QColor top = go ? (hover ? pal::kGoHoverTop : pal::kGoTop) : (hover ? pal::kStopHoverTop : pal::kStopTop);
     const QColor bottom = go ? (hover ? pal::kGoHoverBottom : pal::kGoBottom)
                              : (hover ? pal::kStopHoverBottom : pal::kStopBottom);
     const QRectF r(2, 2, img.width() - 4, img.height() - 4);
@@ -56,8 +55,7 @@ QImage ButtonPicture(const QImage& skin, ButtonKind kind, bool hover) {
     p.restore();
     // Gloss on the upper half.
     QPainterPath gloss;
-    gloss.addRoundedRect(QRectF(r.left() + 4, r.top() + 1.2, r.width() - 8, r.height() * 0.46),
-                         7, 7);
+    gloss.addRoundedRect(QRectF(r.left() + 4, r.top() + 1.2, r.width() - 8, r.height() * 0.46), 7, 7);
     QLinearGradient gg(0, r.top(), 0, r.top() + r.height() * 0.5);
     gg.setColorAt(0.0, WithAlpha(Qt::white, hover ? 175 : 140));
     gg.setColorAt(1.0, WithAlpha(Qt::white, hover ? 30 : 12));
@@ -78,8 +76,8 @@ QImage ButtonPicture(const QImage& skin, ButtonKind kind, bool hover) {
     const double total = iconW + gap + fm.horizontalAdvance(text);
     const double x0 = (img.width() - total) / 2;
     Icon(p, kind, QPointF(x0 + iconW / 2, r.center().y() + 0.2), Mix(bottom, Qt::black, 0.15));
-    ShadowText(p, QRectF(x0 + iconW + gap, 0, 120, img.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               text, Qt::white, WithAlpha(Mix(bottom, Qt::black, 0.5), 220), QPointF(0, 1));
+    ShadowText(p, QRectF(x0 + iconW + gap, 0, 120, img.height()), Qt::AlignLeft | Qt::AlignVCenter, text, Qt::white,
+               WithAlpha(Mix(bottom, Qt::black, 0.5), 220), QPointF(0, 1));
     return img;
 }
 

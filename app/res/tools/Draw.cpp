@@ -27,8 +27,7 @@ void BlurAlpha(QImage& img, int radius) {
     auto pass = [&](bool rows) {
         const int n = rows ? w : h, m = rows ? h : w;
         for (int j = 0; j < m; ++j) {
-            for (int i = 0; i < n; ++i)
-                line[i] = qAlpha(rows ? img.pixel(i, j) : img.pixel(j, i));
+            for (int i = 0; i < n; ++i) line[i] = qAlpha(rows ? img.pixel(i, j) : img.pixel(j, i));
             int sum = 0;
             for (int i = -radius; i <= radius; ++i) sum += line[std::clamp(i, 0, n - 1)];
             for (int i = 0; i < n; ++i) {
@@ -36,10 +35,8 @@ void BlurAlpha(QImage& img, int radius) {
                 sum += line[std::min(i + radius + 1, n - 1)] - line[std::max(i - radius, 0)];
             }
             for (int i = 0; i < n; ++i) {
-                if (rows)
-                    img.setPixel(i, j, qRgba(0, 0, 0, out[i]));
-                else
-                    img.setPixel(j, i, qRgba(0, 0, 0, out[i]));
+                if (rows) img.setPixel(i, j, qRgba(0, 0, 0, out[i]));
+                else img.setPixel(j, i, qRgba(0, 0, 0, out[i]));
             }
         }
     };
@@ -58,19 +55,14 @@ QPainterPath PathOf(const QPolygonF& polygon) {
     return path;
 }
 
-QPainterPath Shrink(const QPainterPath& path, double d) {
-    return path.subtracted(Stroke(path, 2 * d)).simplified();
-}
+QPainterPath Shrink(const QPainterPath& path, double d) { return path.subtracted(Stroke(path, 2 * d)).simplified(); }
 
-QPainterPath Grow(const QPainterPath& path, double d) {
-    return path.united(Stroke(path, 2 * d)).simplified();
-}
+QPainterPath Grow(const QPainterPath& path, double d) { return path.united(Stroke(path, 2 * d)).simplified(); }
 
 QPainterPath Rounded(const QPainterPath& path, double r) { return Grow(Shrink(path, r), r); }
 
 void SoftShadow(QPainter& p, const QPainterPath& path, QColor c, double dx, double dy, int blur) {
-    const QRectF r = path.boundingRect().adjusted(-3 * blur - 2, -3 * blur - 2, 3 * blur + 2,
-                                                   3 * blur + 2);
+    const QRectF r = path.boundingRect().adjusted(-3 * blur - 2, -3 * blur - 2, 3 * blur + 2, 3 * blur + 2);
     QImage mask(r.size().toSize() + QSize(1, 1), QImage::Format_ARGB32);
     mask.fill(Qt::transparent);
     {
@@ -83,8 +75,7 @@ void SoftShadow(QPainter& p, const QPainterPath& path, QColor c, double dx, doub
     QImage tinted(mask.size(), QImage::Format_ARGB32);
     for (int y = 0; y < mask.height(); ++y)
         for (int x = 0; x < mask.width(); ++x)
-            tinted.setPixel(x, y, qRgba(c.red(), c.green(), c.blue(),
-                                        qAlpha(mask.pixel(x, y)) * c.alpha() / 255));
+            tinted.setPixel(x, y, qRgba(c.red(), c.green(), c.blue(), qAlpha(mask.pixel(x, y)) * c.alpha() / 255));
     p.drawImage(r.topLeft() + QPointF(dx, dy), tinted);
 }
 
@@ -130,8 +121,8 @@ void Brush(QImage& img, const QPainterPath& area, int amount, unsigned seed) {
         for (int x = 0; x < w; ++x) {
             const int a = qAlpha(mask.pixel(x, y));
             if (a == 0) continue;
-            const double d = std::clamp((smooth[x] * 0.6 + rowShift) * amount, -1.0 * amount,
-                                        1.0 * amount) * a / 255.0;
+            const double d = std::clamp((smooth[x] * 0.6 + rowShift) * amount, -1.0 * amount, 1.0 * amount) * a /
+                             255.0;
             const QRgb c = img.pixel(x, y);
             auto ch = [&](int v) { return std::clamp(int(std::lround(v + d)), 0, 255); };
             img.setPixel(x, y, qRgb(ch(qRed(c)), ch(qGreen(c)), ch(qBlue(c))));
@@ -149,8 +140,8 @@ QFont Font(const QString& family, double pixelSize, int weight, bool italic, dou
     return f;
 }
 
-void ShadowText(QPainter& p, const QRectF& box, int flags, const QString& text, QColor fg,
-                QColor shadow, QPointF offset) {
+void ShadowText(QPainter& p, const QRectF& box, int flags, const QString& text, QColor fg, QColor shadow,
+                QPointF offset) {
     p.save();
     p.setPen(shadow);
     p.drawText(box.translated(offset), flags, text);
@@ -159,8 +150,8 @@ void ShadowText(QPainter& p, const QRectF& box, int flags, const QString& text, 
     p.restore();
 }
 
-double ArcText(QPainter& p, QPointF centre, double radius, double angleDeg, const QString& text,
-             QColor fg, QColor shadow) {
+double ArcText(QPainter& p, QPointF centre, double radius, double angleDeg, const QString& text, QColor fg,
+               QColor shadow) {
     const QFontMetricsF fm(p.font());
     const double total = fm.horizontalAdvance(text);
     const double base = (fm.ascent() - fm.descent()) / 2;
@@ -183,10 +174,9 @@ double ArcText(QPainter& p, QPointF centre, double radius, double angleDeg, cons
 }
 
 QColor Mix(QColor a, QColor b, double t) {
-    return QColor::fromRgbF(float(a.redF() + (b.redF() - a.redF()) * t),
-                            float(a.greenF() + (b.greenF() - a.greenF()) * t),
-                            float(a.blueF() + (b.blueF() - a.blueF()) * t),
-                            float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
+    return QColor::fromRgbF(
+        float(a.redF() + (b.redF() - a.redF()) * t), float(a.greenF() + (b.greenF() - a.greenF()) * t),
+        float(a.blueF() + (b.blueF() - a.blueF()) * t), float(a.alphaF() + (b.alphaF() - a.alphaF()) * t));
 }
 
 QColor WithAlpha(QColor c, int alpha) {

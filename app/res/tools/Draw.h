@@ -26,15 +26,15 @@ void Bevel(QPainter& p, const QPainterPath& path, QColor light, QColor dark, dou
 // Fine horizontal streaks, as brushed metal, inside `area`, at most +-amount in brightness.
 void Brush(QImage& img, const QPainterPath& area, int amount, unsigned seed);
 
-QFont Font(const QString& family, double pixelSize, int weight = QFont::Normal,
-           bool italic = false, double letterSpacing = 0);
+QFont Font(const QString& family, double pixelSize, int weight = QFont::Normal, bool italic = false,
+           double letterSpacing = 0);
 // Text with a one-pixel shadow (dark below) or an engraving (light below).
-void ShadowText(QPainter& p, const QRectF& box, int flags, const QString& text, QColor fg,
-                QColor shadow, QPointF offset = {0, 1});
+void ShadowText(QPainter& p, const QRectF& box, int flags, const QString& text, QColor fg, QColor shadow,
+                QPointF offset = {0, 1});
 // Text laid along a circle, centred on `angleDeg` (0 = right, clockwise, y down). Returns
 // the angle the text spans, in degrees.
-double ArcText(QPainter& p, QPointF centre, double radius, double angleDeg, const QString& text,
-             QColor fg, QColor shadow);
+double ArcText(QPainter& p, QPointF centre, double radius, double angleDeg, const QString& text, QColor fg,
+               QColor shadow);
 
 QColor Mix(QColor a, QColor b, double t);
 QColor WithAlpha(QColor c, int alpha);

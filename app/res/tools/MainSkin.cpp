@@ -14,11 +14,11 @@ void PaintTitle(QPainter& p) {
     p.setRenderHint(QPainter::Antialiasing);
     p.setFont(Font(kSans, 19, QFont::Bold, true, -0.3));
     const QRectF box(200, 107, 196, 26);
-    ShadowText(p, box, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Ruvozava Corvala"),
-               pal::kCaption, WithAlpha(Qt::black, 170), QPointF(1, 1.5));
+    ShadowText(p, box, Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Ruvozava Corvala"), pal::kCaption,
+               WithAlpha(Qt::black, 170), QPointF(1, 1.5));
     p.setFont(Font(kSans, 8, QFont::Bold, false, 1.8));
-    ShadowText(p, QRectF(200, 133, 194, 11), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("DISCADOR VYN"), pal::kAccentLight, WithAlpha(Qt::black, 150));
+    ShadowText(p, QRectF(200, 133, 194, 11), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("DISCADOR VYN"),
+               pal::kAccentLight, WithAlpha(Qt::black, 150));
     p.restore();
 }
 
@@ -43,13 +43,12 @@ void PaintIdleScreen(QPainter& p) {
     // Worded to fit every state the display can be seen in (also an adopted connection).
     p.setFont(Font(kSans, 9.5));
     p.setPen(pal::kDisplayText);
-    p.drawText(QRectF(memo.left() + 10, memo.top() + 29, 160, 30),
-               Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
+    p.drawText(QRectF(memo.left() + 10, memo.top() + 29, 160, 30), Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap,
                QStringLiteral("Seu acesso discado \u00e0 Internet pela rede Vyn."));
     p.setFont(Font(kSans, 8.5));
     p.setPen(WithAlpha(pal::kDisplayText, 150));
-    p.drawText(QRectF(memo.left() + 10, memo.bottom() - 20, 160, 14),
-               Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("D\u00favidas? Clique em \u201c?\u201d."));
+    p.drawText(QRectF(memo.left() + 10, memo.bottom() - 20, 160, 14), Qt::AlignLeft | Qt::AlignVCenter,
+               QStringLiteral("D\u00favidas? Clique em \u201c?\u201d."));
     p.restore();
 }
 

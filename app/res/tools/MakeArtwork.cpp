@@ -34,7 +34,8 @@ QImage Transparent(const QImage& img) {
 }
 
 QStringList StatusSample() {
-    return {QStringLiteral("Telefone: 0"), QStringLiteral("Discando..."),
+    return {QStringLiteral("Telefone: 0"),
+            QStringLiteral("Discando..."),
             QStringLiteral("Verificando usu\u00e1rio e senha..."),
             QStringLiteral("Registrando na rede..."),
             QStringLiteral("Conex\u00e3o efetuada com \u00eaxito."),
@@ -54,9 +55,7 @@ int main(int argc, char** argv) {
     const QString preview = argc > 2 ? QString::fromLocal8Bit(argv[2]) + "/" : QString();
     bool ok = true;
     auto bmp = [&](const QImage& img, const QString& name) {
-        const QImage out = img.format() == QImage::Format_Indexed8
-                               ? img
-                               : img.convertToFormat(QImage::Format_RGB888);
+        const QImage out = img.format() == QImage::Format_Indexed8 ? img : img.convertToFormat(QImage::Format_RGB888);
         ok = Save(out, res + name + ".bmp", "BMP") && ok;
         if (!preview.isEmpty()) Save(img, preview + QString(name).replace('/', '-') + ".png", "PNG");
     };
@@ -87,9 +86,11 @@ int main(int argc, char** argv) {
     const QString faq = QString::fromLocal8Bit(argv[1]) + "/FAQ/imagens/";
     ok = Save(WindowPicture(skin, MainOutline(), &conOff), faq + "discador.png", "PNG") && ok;
     ok = Save(WindowPicture(WithStatusLines(skin, StatusSample()), MainOutline(), &desOff),
-              faq + "discador-conectado.png", "PNG") && ok;
-    ok = Save(WindowPicture(WithLoginPanel(roaming), RoamingOutline(), nullptr),
-              faq + "linha-convencional.png", "PNG") && ok;
+              faq + "discador-conectado.png", "PNG") &&
+         ok;
+    ok = Save(WindowPicture(WithLoginPanel(roaming), RoamingOutline(), nullptr), faq + "linha-convencional.png",
+              "PNG") &&
+         ok;
     ok = Save(Transparent(TrayImage(false)), faq + "icone.png", "PNG") && ok;
     ok = Save(Transparent(TrayImage(true)), faq + "icone-email.png", "PNG") && ok;
 
@@ -97,10 +98,9 @@ int main(int argc, char** argv) {
         Save(Composite(skin, MainOutline(), &conOff), preview + "main-window.png", "PNG");
         Save(Composite(skin, MainOutline(), &desOn), preview + "main-window-hang-up.png", "PNG");
         Save(Composite(roaming, RoamingOutline(), nullptr), preview + "roaming-window.png", "PNG");
-        Save(Composite(WithLoginPanel(roaming), RoamingOutline(), nullptr),
-             preview + "roaming-login.png", "PNG");
-        Save(Composite(WithStatusLines(skin, StatusSample()), MainOutline(), &desOff),
-             preview + "main-status.png", "PNG");
+        Save(Composite(WithLoginPanel(roaming), RoamingOutline(), nullptr), preview + "roaming-login.png", "PNG");
+        Save(Composite(WithStatusLines(skin, StatusSample()), MainOutline(), &desOff), preview + "main-status.png",
+             "PNG");
     }
     return ok ? 0 : 1;
 }

@@ -9,17 +9,17 @@ namespace art {
 enum class ButtonKind { Connect, Disconnect };
 
 // The Corvala-line window.
-QImage MainSkin();                                       // BMP1, 514 x 289
+QImage MainSkin();                                                      // BMP1, 514 x 289
 QImage ButtonPicture(const QImage& skin, ButtonKind kind, bool hover);  // 155 x 25
-QImage TrayImage(bool newMail);                          // BMPST1 / BMPST2, 16 x 16
+QImage TrayImage(bool newMail);                                         // BMPST1 / BMPST2, 16 x 16
 
 // The conventional-line window.
-QImage RoamingSkin();                                    // BMP1, 514 x 289
-QImage SettingsHover();                                  // BMP3, 92 x 34
-QImage NewUserHover();                                   // BMP4, 59 x 34
-QImage ExistingUserImage();                              // ImageJaSouUsuario, 150 x 16
-QImage NewUserImage();                                   // ImageSouNovo, 201 x 15
-QImage Banner();                                         // BMPBNN, 164 x 135, 256 colours
+QImage RoamingSkin();        // BMP1, 514 x 289
+QImage SettingsHover();      // BMP3, 92 x 34
+QImage NewUserHover();       // BMP4, 59 x 34
+QImage ExistingUserImage();  // ImageJaSouUsuario, 150 x 16
+QImage NewUserImage();       // ImageSouNovo, 201 x 15
+QImage Banner();             // BMPBNN, 164 x 135, 256 colours
 // Reduces a picture to at most 256 colours of its own (median cut).
 QImage ToIndexed(const QImage& img);
 

@@ -48,8 +48,7 @@ QImage WithStatusLines(const QImage& skin, const QStringList& lines) {
     p.setPen(pal::kDisplayText);
     int y = kMemoRect.top() + 1;
     for (const QString& line : lines) {
-        p.drawText(QRect(kMemoRect.left() + 2, y, kMemoRect.width() - 4, 13),
-                   Qt::AlignLeft | Qt::AlignVCenter, line);
+        p.drawText(QRect(kMemoRect.left() + 2, y, kMemoRect.width() - 4, 13), Qt::AlignLeft | Qt::AlignVCenter, line);
         y += 13;
     }
     return img;
@@ -65,11 +64,9 @@ QImage WithLoginPanel(const QImage& skin) {
                QStringLiteral("Informa\u00e7\u00f5es do Usu\u00e1rio:"));
     p.setFont(Font(kSans, 11));
     p.setPen(pal::kDisplayText);
-    p.drawText(QRect(203, 186, 45, 22), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Usu\u00e1rio:"));
+    p.drawText(QRect(203, 186, 45, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Usu\u00e1rio:"));
     p.drawText(QRect(203, 210, 45, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Senha:"));
-    p.drawText(QRect(332, 186, 90, 22), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("@vyn.example"));
+    p.drawText(QRect(332, 186, 90, 22), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("@vyn.example"));
     EditBox(p, QRect(249, 186, 81, 22), QStringLiteral("maria"), true);
     EditBox(p, QRect(249, 210, 81, 22), QStringLiteral("\u2022\u2022\u2022\u2022\u2022\u2022"), false);
     p.setFont(Font(kSans, 11, QFont::Bold));

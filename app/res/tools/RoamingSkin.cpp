@@ -29,7 +29,8 @@ void Gear(QPainter& p, QPointF c, double r, QColor ink) {
         const double rr = i % 2 ? r * 0.74 : r;
         const QPointF p0 = c + QPointF(std::cos(a0), std::sin(a0)) * rr;
         const QPointF p1 = c + QPointF(std::cos(a1), std::sin(a1)) * rr;
-        if (i == 0) gear.moveTo(p0); else gear.lineTo(p0);
+        if (i == 0) gear.moveTo(p0);
+        else gear.lineTo(p0);
         gear.lineTo(p1);
     }
     gear.closeSubpath();
@@ -44,8 +45,7 @@ void Person(QPainter& p, QPointF c, double r, QColor ink, QColor plus) {
     p.setBrush(ink);
     p.drawEllipse(c + QPointF(-1.5, -r * 0.45), r * 0.36, r * 0.36);
     QPainterPath body;
-    body.addRoundedRect(QRectF(c.x() - 1.5 - r * 0.62, c.y() + r * 0.02, r * 1.24, r * 0.78),
-                        r * 0.5, r * 0.5);
+    body.addRoundedRect(QRectF(c.x() - 1.5 - r * 0.62, c.y() + r * 0.02, r * 1.24, r * 0.78), r * 0.5, r * 0.5);
     p.fillPath(body, ink);
     p.setPen(QPen(plus, 1.8, Qt::SolidLine, Qt::RoundCap));
     const QPointF pc = c + QPointF(r * 0.72, -r * 0.1);
@@ -76,24 +76,21 @@ void PaintCommands(QPainter& p, bool settingsHover, bool newUserHover) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     // Settings: a gear and "Configurar", inside (233,73)-(325,107).
-    if (settingsHover)
-        HoverGlow(p, QRectF(238, 84.5, 83, 19), QRect(kSettingsHoverPos, kSettingsHoverSize));
+    if (settingsHover) HoverGlow(p, QRectF(238, 84.5, 83, 19), QRect(kSettingsHoverPos, kSettingsHoverSize));
     Gear(p, QPointF(250, 94.5), 6.2, settingsHover ? Qt::white : pal::kCaptionDim);
     p.setFont(Font(kCondensed, 11, QFont::Bold));
-    ShadowText(p, QRectF(260, 86, 62, 17), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Configurar"), settingsHover ? Qt::white : pal::kCaption,
-               WithAlpha(Qt::black, 170));
+    ShadowText(p, QRectF(260, 86, 62, 17), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Configurar"),
+               settingsHover ? Qt::white : pal::kCaption, WithAlpha(Qt::black, 170));
     // New user: a person with a plus, "Novo" over "usuário", inside (344,93)-(403,127).
-    if (newUserHover)
-        HoverGlow(p, QRectF(347.5, 105, 52, 20), QRect(kNewUserHoverPos, kNewUserHoverSize));
+    if (newUserHover) HoverGlow(p, QRectF(347.5, 105, 52, 20), QRect(kNewUserHoverPos, kNewUserHoverSize));
     Person(p, QPointF(354, 115.5), 6.2, newUserHover ? Qt::white : pal::kCaptionDim,
            newUserHover ? pal::kAccentLight : pal::kAccent);
     p.setFont(Font(kCondensed, 8.5, QFont::Bold));
     const QColor ink = newUserHover ? Qt::white : pal::kCaption;
-    ShadowText(p, QRectF(363, 106, 37, 10), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("Novo"), ink, WithAlpha(Qt::black, 170));
-    ShadowText(p, QRectF(363, 115, 37, 10), Qt::AlignLeft | Qt::AlignVCenter,
-               QStringLiteral("usu\u00e1rio"), ink, WithAlpha(Qt::black, 170));
+    ShadowText(p, QRectF(363, 106, 37, 10), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("Novo"), ink,
+               WithAlpha(Qt::black, 170));
+    ShadowText(p, QRectF(363, 115, 37, 10), Qt::AlignLeft | Qt::AlignVCenter, QStringLiteral("usu\u00e1rio"), ink,
+               WithAlpha(Qt::black, 170));
     p.restore();
 }
 
@@ -101,12 +98,11 @@ void PaintTitle(QPainter& p) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     p.setFont(Font(kSans, 12, QFont::Bold, true, -0.2));
-    ShadowText(p, QRectF(40, 187, 138, 17), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("Ruvozava Corvala"), pal::kCaption, WithAlpha(Qt::black, 170),
-               QPointF(1, 1.5));
+    ShadowText(p, QRectF(40, 187, 138, 17), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("Ruvozava Corvala"),
+               pal::kCaption, WithAlpha(Qt::black, 170), QPointF(1, 1.5));
     p.setFont(Font(kSans, 7.5, QFont::Bold, false, 1.2));
-    ShadowText(p, QRectF(40, 205, 138, 10), Qt::AlignRight | Qt::AlignVCenter,
-               QStringLiteral("LINHA CONVENCIONAL"), pal::kAccentLight, WithAlpha(Qt::black, 150));
+    ShadowText(p, QRectF(40, 205, 138, 10), Qt::AlignRight | Qt::AlignVCenter, QStringLiteral("LINHA CONVENCIONAL"),
+               pal::kAccentLight, WithAlpha(Qt::black, 150));
     p.restore();
 }
 
@@ -161,8 +157,7 @@ QImage LinkImage(QSize size, const QString& text) {
     }
     p.setFont(f);
     p.setPen(pal::kDisplayAccent);
-    p.drawText(QRectF(16, 0, size.width() - 16, size.height()), Qt::AlignLeft | Qt::AlignVCenter,
-               text);
+    p.drawText(QRectF(16, 0, size.width() - 16, size.height()), Qt::AlignLeft | Qt::AlignVCenter, text);
     return img;
 }
 
@@ -170,20 +165,12 @@ QImage LinkImage(QSize size, const QString& text) {
 
 QImage RoamingSkin() { return Skin(false, false); }
 
-QImage SettingsHover() {
-    return Skin(true, false).copy(QRect(kSettingsHoverPos, kSettingsHoverSize));
-}
+QImage SettingsHover() { return Skin(true, false).copy(QRect(kSettingsHoverPos, kSettingsHoverSize)); }
 
-QImage NewUserHover() {
-    return Skin(false, true).copy(QRect(kNewUserHoverPos, kNewUserHoverSize));
-}
+QImage NewUserHover() { return Skin(false, true).copy(QRect(kNewUserHoverPos, kNewUserHoverSize)); }
 
-QImage ExistingUserImage() {
-    return LinkImage(QSize(150, 16), QStringLiteral("J\u00e1 sou usu\u00e1rio Vyn"));
-}
+QImage ExistingUserImage() { return LinkImage(QSize(150, 16), QStringLiteral("J\u00e1 sou usu\u00e1rio Vyn")); }
 
-QImage NewUserImage() {
-    return LinkImage(QSize(201, 15), QStringLiteral("Sou novo: quero me cadastrar"));
-}
+QImage NewUserImage() { return LinkImage(QSize(201, 15), QStringLiteral("Sou novo: quero me cadastrar")); }
 
 }  // namespace art

@@ -17,13 +17,13 @@ QPolygon RoamingOutline();
 QRegion OutlineRegion(const QPolygon& outline);
 
 QPolygon InertZone();
-QPolygon CloseZone();      // first minimise zone, marked with an x
-QPolygon MinimiseZone();   // second minimise zone, marked with a dash
+QPolygon CloseZone();     // first minimise zone, marked with an x
+QPolygon MinimiseZone();  // second minimise zone, marked with a dash
 QPolygon HelpZone();
 QPolygon ConnectZone();
-QPolygon LineZone();       // the other edition's start, bottom left
-QPolygon SettingsZone();   // conventional-line window only
-QPolygon NewUserZone();    // conventional-line window only
+QPolygon LineZone();      // the other edition's start, bottom left
+QPolygon SettingsZone();  // conventional-line window only
+QPolygon NewUserZone();   // conventional-line window only
 
 // Places the forms fix.
 constexpr QRect kMemoRect{190, 159, 201, 81};

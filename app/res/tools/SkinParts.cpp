@@ -151,8 +151,7 @@ void PaintEmblem(QPainter& p) {
     const QPainterPath ring = Circle(c, outerR).subtracted(Circle(c, innerR));
     // Spun metal: light and shade alternating around the centre.
     QConicalGradient spun(c, 0);
-    for (int i = 0; i <= 12; ++i)
-        spun.setColorAt(i / 12.0, i % 2 ? pal::kSilverMid : pal::kSilverLight);
+    for (int i = 0; i <= 12; ++i) spun.setColorAt(i / 12.0, i % 2 ? pal::kSilverMid : pal::kSilverLight);
     p.fillPath(ring, spun);
     QLinearGradient lit(c + QPointF(-outerR, -outerR), c + QPointF(outerR, outerR));
     lit.setColorAt(0.0, WithAlpha(Qt::white, 90));
@@ -197,8 +196,7 @@ void PaintKeys(QPainter& p, const QPolygon& outline) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
     for (int k = 0; k < 3; ++k) {
-        const QPainterPath key =
-            Rounded(Shrink(PathOf(zones[k]).intersected(inside), 1.4), 2.5);
+        const QPainterPath key = Rounded(Shrink(PathOf(zones[k]).intersected(inside), 1.4), 2.5);
         SoftShadow(p, key, WithAlpha(Qt::black, 170), 1.2, 2.0, 2);
         const QRectF b = key.boundingRect();
         QLinearGradient g(0, b.top(), 0, b.bottom());
@@ -237,11 +235,9 @@ void PaintDisplayFrame(QPainter& p, const QRect& screen) {
     // Inner shade in the margin the memo leaves free.
     p.setClipRect(screen);
     p.setPen(QPen(WithAlpha(Qt::black, 110), 1));
-    p.drawLine(QPointF(screen.left() + 0.5, screen.top() + 0.5),
-               QPointF(screen.right() + 0.5, screen.top() + 0.5));
+    p.drawLine(QPointF(screen.left() + 0.5, screen.top() + 0.5), QPointF(screen.right() + 0.5, screen.top() + 0.5));
     p.setPen(QPen(WithAlpha(Qt::black, 55), 1));
-    p.drawLine(QPointF(screen.left() + 0.5, screen.top() + 1.5),
-               QPointF(screen.right() + 0.5, screen.top() + 1.5));
+    p.drawLine(QPointF(screen.left() + 0.5, screen.top() + 1.5), QPointF(screen.right() + 0.5, screen.top() + 1.5));
     p.restore();
 }
 
@@ -297,8 +293,7 @@ void PaintZonePlate(QPainter& p, const QPolygon& zone, const QPolygon& outline) 
     p.restore();
 }
 
-void PaintLinePlate(QPainter& p, const QPolygon& outline, PlateIcon icon,
-                    const QString& caption) {
+void PaintLinePlate(QPainter& p, const QPolygon& outline, PlateIcon icon, const QString& caption) {
     PaintZonePlate(p, LineZone(), outline);
     p.save();
     p.setRenderHint(QPainter::Antialiasing);
@@ -312,8 +307,7 @@ void PaintLinePlate(QPainter& p, const QPolygon& outline, PlateIcon icon,
         p.drawEllipse(ic, 7.5, 7.5);
         p.setFont(Font(kSans, 10, QFont::Bold));
         p.setPen(QColor(0x3A, 0x1C, 0x00));
-        p.drawText(QRectF(ic.x() - 8, ic.y() - 8.5, 16, 16), Qt::AlignCenter,
-                   QString(QChar(0x260E)));
+        p.drawText(QRectF(ic.x() - 8, ic.y() - 8.5, 16, 16), Qt::AlignCenter, QString(QChar(0x260E)));
     } else {
         PaintSphere(p, ic, 7.5, false);
     }
@@ -339,10 +333,10 @@ void PaintLinePlate(QPainter& p, const QPolygon& outline, PlateIcon icon,
         }
     }
     p.setFont(Font(kCondensed, bestSize, QFont::Bold));
-    ShadowText(p, QRectF(left, 252, room, 13), Qt::AlignLeft | Qt::AlignVCenter, first,
-               pal::kCaption, WithAlpha(Qt::black, 160));
-    ShadowText(p, QRectF(left, 265, room, 13), Qt::AlignLeft | Qt::AlignVCenter, second,
-               pal::kCaption, WithAlpha(Qt::black, 160));
+    ShadowText(p, QRectF(left, 252, room, 13), Qt::AlignLeft | Qt::AlignVCenter, first, pal::kCaption,
+               WithAlpha(Qt::black, 160));
+    ShadowText(p, QRectF(left, 265, room, 13), Qt::AlignLeft | Qt::AlignVCenter, second, pal::kCaption,
+               WithAlpha(Qt::black, 160));
     p.restore();
 }
 
@@ -359,8 +353,7 @@ void PaintRipples(QPainter& p) {
         for (int a = -120; a < -38; a += 2) {
             const double t = (a + 120) / 82.0;
             const double fade = std::sin(t * std::numbers::pi);
-            p.setPen(QPen(WithAlpha(pal::kRimLight, int(alpha * fade)), 1.0, Qt::SolidLine,
-                          Qt::FlatCap));
+            p.setPen(QPen(WithAlpha(pal::kRimLight, int(alpha * fade)), 1.0, Qt::SolidLine, Qt::FlatCap));
             p.drawArc(box, a * 16, 2 * 16 + 4);
         }
     }

@@ -29,8 +29,7 @@ void PaintZonePlate(QPainter& p, const QPolygon& zone, const QPolygon& outline);
 // Caption plate of the zone that starts the other edition: an icon and the caption in two lines. The
 // handset marks the conventional line, the sphere the Corvala line.
 enum class PlateIcon { Handset, Sphere };
-void PaintLinePlate(QPainter& p, const QPolygon& outline, PlateIcon icon,
-                    const QString& caption);
+void PaintLinePlate(QPainter& p, const QPolygon& outline, PlateIcon icon, const QString& caption);
 // Signal ripples spreading from the emblem over the lower body.
 void PaintRipples(QPainter& p);
 // Fine accent lines under the upper edge.

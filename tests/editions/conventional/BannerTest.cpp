@@ -89,8 +89,9 @@ TEST_F(BannerCase, SitsOnePixelInsideTheWorkAreasTopRightCornerAndStaysOnTopWith
     for (const auto& c : cases) {
         Screen->SetWorkArea(c.left, c.top, c.width, c.height);
         TBanner* b = Start();
-        EXPECT_EQ(std::vector<int>({b->Left(), b->Top(), b->Width(), b->Height(), b->ClientWidth(), b->ClientHeight()}),
-                  std::vector<int>({c.bannerLeft, c.bannerTop, 168, 139, 164, 135}));
+        EXPECT_EQ(
+            std::vector<int>({b->Left(), b->Top(), b->Width(), b->Height(), b->ClientWidth(), b->ClientHeight()}),
+            std::vector<int>({c.bannerLeft, c.bannerTop, 168, 139, 164, 135}));
         EXPECT_EQ(b->Caption(), "VynBanner");
         QCoreApplication::processEvents();
         Qt::WindowFlags f = b->Widget()->windowFlags();
@@ -132,8 +133,8 @@ TEST_F(BannerCase, TheCloseCornerEndsItHiddenTheRestOfThePictureStartsTheDialer)
         int x, y;
         bool corner;
     } cases[] = {
-        {164 - 15, 15, true}, {163, 0, true},   {164 - 16, 15, false},
-        {164 - 15, 16, false}, {0, 0, false},   {80, 120, false},
+        {164 - 15, 15, true},  {163, 0, true}, {164 - 16, 15, false},
+        {164 - 15, 16, false}, {0, 0, false},  {80, 120, false},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(std::to_string(c.x) + "," + std::to_string(c.y));
@@ -179,4 +180,4 @@ TEST_F(BannerCase, AClickWhileMirvaneRunsBringsItForwardThreeTimesAndStartsNothi
     EXPECT_FALSE(InstanceRunning(kProgramTitle));
 }
 
-} // namespace
+}  // namespace

@@ -37,7 +37,7 @@ protected:
     }
     std::string ini() { return machine.readProgramFile("Mirvane.ini"); }
 };
-} // namespace
+}  // namespace
 
 TEST_F(ConventionalDialog, ShowingSelectsTheStoredDestinationWhateverItsCaseAndAPickedStateClearsTheCity) {
     const struct {
@@ -53,7 +53,8 @@ TEST_F(ConventionalDialog, ShowingSelectsTheStoredDestinationWhateverItsCaseAndA
     for (auto& c : cases) {
         Start(c.ini);
         Show({[&](TForm* f) {
-            EXPECT_EQ(D()->ComboBoxEstado->Items()->Text() + D()->ComboBoxCidade->Items()->Text(), "RJ\r\nSP\r\n" + c.cities);
+            EXPECT_EQ(D()->ComboBoxEstado->Items()->Text() + D()->ComboBoxCidade->Items()->Text(),
+                      "RJ\r\nSP\r\n" + c.cities);
             EXPECT_EQ(std::pair(D()->ComboBoxEstado->ItemIndex(), D()->ComboBoxCidade->ItemIndex()),
                       std::pair(c.state, c.city));
             EXPECT_EQ(D()->EditConfDDD->Text() + "/" + D()->EditConfOperadora->Text(), c.codes);
@@ -78,9 +79,12 @@ TEST_F(ConventionalDialog, TheFirstFailingCheckSpeaksAndNothingIsStored) {
         AnsiString message;
         TControl* focus;
     } checks[] = {
-        {[] { D()->ComboBoxEstado->SetItemIndex(-1); }, "Selecione o estado para onde deseja conectar.", D()->ComboBoxEstado},
-        {[] { D()->ComboBoxCidade->SetItemIndex(-1); }, "Selecione a cidade para onde deseja conectar.", D()->ComboBoxCidade},
-        {[] { D()->ComboBoxCidade->SetItemIndex(0); }, "Selecione a cidade para onde deseja conectar.", D()->ComboBoxCidade},
+        {[] { D()->ComboBoxEstado->SetItemIndex(-1); }, "Selecione o estado para onde deseja conectar.",
+         D()->ComboBoxEstado},
+        {[] { D()->ComboBoxCidade->SetItemIndex(-1); }, "Selecione a cidade para onde deseja conectar.",
+         D()->ComboBoxCidade},
+        {[] { D()->ComboBoxCidade->SetItemIndex(0); }, "Selecione a cidade para onde deseja conectar.",
+         D()->ComboBoxCidade},
         {[] { D()->EditConfDDD->SetText("1a"); }, "Número do DDD inválido."_a, D()->EditConfDDD},
         {[] { D()->EditConfOperadora->SetText("x"); }, "Número da Operadora inválido."_a, D()->EditConfOperadora},
         {[] { D()->EditConfLinhaExterna->SetText("9x"); }, "Número para discar para a linha externa inválido."_a,
@@ -108,8 +112,9 @@ TEST_F(ConventionalDialog, TheFirstFailingCheckSpeaksAndNothingIsStored) {
 }
 
 TEST_F(ConventionalDialog, TheLongDistanceQuestionAndADeclineThatChangesNothing) {
-    const std::string eight = "[Principal]\r\nEstado=SP\r\nCidade=S\xe3o Paulo\r\nDDD=0\r\nOperadora=21\r\nLinhaExterna=9"
-                              "\r\nDiscagemPorTom=0\r\nChamada=*70\r\nModem=Conexant HCF\r\n";
+    const std::string eight =
+        "[Principal]\r\nEstado=SP\r\nCidade=S\xe3o Paulo\r\nDDD=0\r\nOperadora=21\r\nLinhaExterna=9"
+        "\r\nDiscagemPorTom=0\r\nChamada=*70\r\nModem=Conexant HCF\r\n";
     const struct {
         const char *carrier, *ddd;
         bool asked, yes;

@@ -13,6 +13,7 @@ inline const std::string kDestinations =
     "<CIDADE nome=\"Vila Sem DDD\"><TEL>55550000</TEL></CIDADE>"
     "<CIDADE nome=\"Vila Vazia\" ddd=\"13\"></CIDADE>"
     "</ESTADO>"
-    "<ESTADO sigla=\"RJ\" capital=\"Rio de Janeiro\"><CIDADE nome=\"Niter\xf3i\" ddd=\"21\"><TEL>27001234</TEL></CIDADE>"
+    "<ESTADO sigla=\"RJ\" capital=\"Rio de Janeiro\"><CIDADE nome=\"Niter\xf3i\" "
+    "ddd=\"21\"><TEL>27001234</TEL></CIDADE>"
     "</ESTADO>"
     "</ESTADOS>\n";

@@ -63,8 +63,9 @@ protected:
             const std::string& want = c.dialled[edition];
             EXPECT_EQ(dialled() + written(), want + " " + want + " ");
             auto said = texts(from);
-            EXPECT_EQ(std::count(said.begin(), said.end(), "O número a discar passa de 128 caracteres e foi cortado."_a),
-                      want.size() == 128 ? 1 : 0)
+            EXPECT_EQ(
+                std::count(said.begin(), said.end(), "O número a discar passa de 128 caracteres e foi cortado."_a),
+                want.size() == 128 ? 1 : 0)
                 << want;
         }
         dialer->HangUp(true);
@@ -77,7 +78,7 @@ struct Conventional : EditionCase {
 struct Corvala : EditionCase {
     Corvala() : EditionCase(MirvaneEdition(), "Mirvane.exe") {}
 };
-} // namespace
+}  // namespace
 
 TEST_F(Conventional, DialStrings) { dialStrings(0); }
 TEST_F(Corvala, DialStrings) { dialStrings(1); }
@@ -91,7 +92,8 @@ TEST_F(Conventional, EachRedialMovesOneNumberOnAndTheNextDialGoesOnFromThere) {
     sim->Reset();
     dialer->Dial("", "");
     RunTo(60000);
-    EXPECT_EQ(dialled() + "| " + written(), "30001111 30002222 30003333 30001111 | 30001111 30002222 30003333 30001111 ");
+    EXPECT_EQ(dialled() + "| " + written(),
+              "30001111 30002222 30003333 30001111 | 30001111 30002222 30003333 30001111 ");
     // A dial while a redial waits takes the number after the current one, which outlives the
     // dial until a new selection: fails into a wait; fails with none; fails into a wait.
     sim->Reset();
@@ -112,8 +114,9 @@ TEST_F(Conventional, EachRedialMovesOneNumberOnAndTheNextDialGoesOnFromThere) {
 }
 
 TEST_F(Conventional, TheAccountAndNothingToDial) {
-    const AnsiString region = "Falta configurar sua região de acesso.\nClique no botão \"Alterar Configurações\" "
-                              "para configurar a região."_a;
+    const AnsiString region =
+        "Falta configurar sua região de acesso.\nClique no botão \"Alterar Configurações\" "
+        "para configurar a região."_a;
     const struct {
         const char *login, *password, *city, *account;
         bool confirmed;

@@ -42,12 +42,14 @@ TEST_F(BrenwickCommands, NotConfiguredTheNoticeThenTheSettingsDialogWhoseCancelE
 }
 
 TEST_F(BrenwickCommands, ConfiguredTheCityIsSelectedTheQuestionAskedAndTheModemLeftAlone) {
-    machine.writeProgramFile("Mirvane.ini", "[Principal]\r\nEstado=SP\r\nCidade=Campinas\r\n"
-                                            "Modem=Modem Padr\xC3\xA3o 56K\r\nChecagemAutomaticaEmails=0\r\n");
-    SeedRegistry("[HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000]\n"
-                 "\"Model\" = REG_SZ \"Modem Padr\xC3\xA3o 56K\"\n"
-                 "\"Default\" = REG_BINARY 3c 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
-                 "\"UserInit\" = REG_SZ \"\"\n");
+    machine.writeProgramFile("Mirvane.ini",
+                             "[Principal]\r\nEstado=SP\r\nCidade=Campinas\r\n"
+                             "Modem=Modem Padr\xC3\xA3o 56K\r\nChecagemAutomaticaEmails=0\r\n");
+    SeedRegistry(
+        "[HKLM\\SYSTEM\\CurrentControlSet\\Control\\Class\\{4D36E96D-E325-11CE-BFC1-08002BE10318}\\0000]\n"
+        "\"Model\" = REG_SZ \"Modem Padr\xC3\xA3o 56K\"\n"
+        "\"Default\" = REG_BINARY 3c 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00\n"
+        "\"UserInit\" = REG_SZ \"\"\n");
     machine.answerBoxes({IDYES});
     StartProgram(false);
     EXPECT_TRUE(W()->Checagemautomticadeemails1->Checked);  // the form's own tick until the first showing
@@ -74,7 +76,8 @@ TEST_F(BrenwickCommands, EveryDialCommandShowsTheChargesNoticeThenDialsTheTypedA
         std::vector<AnsiString> accounts;
     } ways[] = {
         {"maria", "segredo", [] { MainForm->LabelDialDiscar->OnClick(nullptr); }, {"maria/segredo"}},
-        {"", "",
+        {"",
+         "",
          [this] {
              Dialer->HangUp(true);
              MainForm->SetPanel(1);
@@ -133,8 +136,8 @@ TEST_F(BrenwickCommands, TheMailToggleWritesTheSharedFileAndTheTickFollows) {
     for (bool expected : {false, true, false}) {
         toggle->Click();
         EXPECT_EQ(toggle->Checked, expected);
-        EXPECT_NE(machine.readProgramFile("Mirvane.ini").find(expected ? "ChecagemAutomaticaEmails=1"
-                                                                       : "ChecagemAutomaticaEmails=0"),
+        EXPECT_NE(machine.readProgramFile("Mirvane.ini")
+                      .find(expected ? "ChecagemAutomaticaEmails=1" : "ChecagemAutomaticaEmails=0"),
                   std::string::npos);
         EXPECT_FALSE(std::filesystem::exists(machine.path("MirvaneRoaming.ini")));
     }
@@ -202,4 +205,4 @@ TEST_F(BrenwickCommands, SairFromTheTrayOfAHiddenStartStillEndsTheProgram) {
     EXPECT_TRUE(MainForm->Shown());
     EXPECT_TRUE(Application->Terminated());
 }
-} // namespace
+}  // namespace

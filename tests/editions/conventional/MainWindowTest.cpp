@@ -13,9 +13,15 @@ TEST(ConventionalSkin, OneMoreOutlinePointAndSevenZonesInTheirOrder) {
     ASSERT_EQ(ConventionalOutline().size(), 80u);
     TSkinRegions skin(ConventionalOutline(), ConventionalZones());
     // The connect button's place (300,268) is plain skin in this edition.
-    for (auto [x, y, zone] : std::initializer_list<std::tuple<int, int, TSkinZone>>{{90, 85, szInert}, {180, 40, szMinimise}, {195, 68, szMinimise}, {205, 90, szHelp},
-                              {280, 90, szSettings}, {370, 110, szNewUser}, {150, 265, szOtherEdition},
-                              {300, 268, szNone}, {260, 130, szNone}})
+    for (auto [x, y, zone] : std::initializer_list<std::tuple<int, int, TSkinZone>>{{90, 85, szInert},
+                                                                                    {180, 40, szMinimise},
+                                                                                    {195, 68, szMinimise},
+                                                                                    {205, 90, szHelp},
+                                                                                    {280, 90, szSettings},
+                                                                                    {370, 110, szNewUser},
+                                                                                    {150, 265, szOtherEdition},
+                                                                                    {300, 268, szNone},
+                                                                                    {260, 130, szNone}})
         EXPECT_EQ(skin.ZoneAt(x, y), zone) << x << "," << y;
     // The extra point pushes the outline's top edge down between (313,75) and (329,79).
     EXPECT_TRUE(TSkinRegions(CorvalaOutline(), {}).InOutline(323, 80));
@@ -30,15 +36,18 @@ TEST_F(BrenwickWindow, HoverDrawsAtOnceAndOnlyTheTimersRuleOrAMoveClearsIt) {
     StartProgram();
     paintedAt(0, 0);
     const TPoint settingsSpot{240, 80}, newUserSpot{350, 100};
-    auto spots = [&] { return std::pair(drawnAt(settingsSpot.x, settingsSpot.y), drawnAt(newUserSpot.x, newUserSpot.y)); };
+    auto spots = [&] {
+        return std::pair(drawnAt(settingsSpot.x, settingsSpot.y), drawnAt(newUserSpot.x, newUserSpot.y));
+    };
     // Moves: each crossing redraws at once, in the highlight or in the skin behind it.
-    for (auto [x, y, settings, newUser, cursor] :
-         {std::tuple(280, 90, kSettingsColour, kSkinColour, crHandPoint),
-          std::tuple(370, 110, kSkinColour, kNewUserColour, crHandPoint),
-          std::tuple(90, 85, kSkinColour, kSkinColour, crHandPoint), std::tuple(300, 200, kSkinColour, kSkinColour, crDefault)}) {
+    for (auto [x, y, settings, newUser, cursor] : {std::tuple(280, 90, kSettingsColour, kSkinColour, crHandPoint),
+                                                   std::tuple(370, 110, kSkinColour, kNewUserColour, crHandPoint),
+                                                   std::tuple(90, 85, kSkinColour, kSkinColour, crHandPoint),
+                                                   std::tuple(300, 200, kSkinColour, kSkinColour, crDefault)}) {
         move(x, y);
         EXPECT_EQ(spots(), std::pair(settings, newUser)) << x;
-        EXPECT_EQ(std::pair(W()->OverSettings(), W()->OverNewUser()), std::pair(settings != kSkinColour, newUser != kSkinColour));
+        EXPECT_EQ(std::pair(W()->OverSettings(), W()->OverNewUser()),
+                  std::pair(settings != kSkinColour, newUser != kSkinColour));
         EXPECT_EQ(MainForm->Cursor(), cursor) << x;
     }
 
@@ -47,8 +56,8 @@ TEST_F(BrenwickWindow, HoverDrawsAtOnceAndOnlyTheTimersRuleOrAMoveClearsIt) {
         int x, y;
         bool cleared;
     } rule[] = {
-        {-1, 100, true},  {100, -1, true},  {216, 45, true},  {215, 45, false}, {216, 46, false},
-        {323, 72, true},  {322, 72, false}, {323, 73, false}, {600, 300, false}, {370, 110, false},
+        {-1, 100, true}, {100, -1, true},  {216, 45, true},  {215, 45, false},  {216, 46, false},
+        {323, 72, true}, {322, 72, false}, {323, 73, false}, {600, 300, false}, {370, 110, false},
     };
     for (auto& r : rule) {
         SCOPED_TRACE(std::to_string(r.x) + "," + std::to_string(r.y));
@@ -68,8 +77,9 @@ TEST_F(BrenwickWindow, HoverDrawsAtOnceAndOnlyTheTimersRuleOrAMoveClearsIt) {
 }
 
 TEST_F(BrenwickWindow, EachPanelShowsItsOwnControlsOnly) {
-    machine.writeProgramFile("Mirvane.ini", "[Principal]\r\nEstado=SP\r\nCidade=Campinas\r\n"
-                                            "[Usuarios]\r\nUsuario00=maria\r\nUsuario01=joana\r\n");
+    machine.writeProgramFile("Mirvane.ini",
+                             "[Principal]\r\nEstado=SP\r\nCidade=Campinas\r\n"
+                             "[Usuarios]\r\nUsuario00=maria\r\nUsuario01=joana\r\n");
     StartProgram();
     TMainForm* f = MainForm;
     const std::vector<TControl*> panels[] = {
@@ -116,4 +126,4 @@ TEST_F(BrenwickWindow, ItsOwnPicturesAreDrawnAndTheWindowIsKeptAsAPicture) {
     auto out = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "brenwick-window.png";
     ASSERT_TRUE(window()->grab().save(QString::fromStdString(out.string())));
 }
-} // namespace
+}  // namespace

@@ -25,7 +25,8 @@ TEST(EditionSettings, TheFileAndWhenTheProgramIsConfigured) {
         {"P/MirvaneRoaming.exe", "P/Mirvane.ini", ConventionalEdition(), "Estado=SP", true, "A"},
         {"P/Mirvane.exe", "P/Mirvane.ini", MirvaneEdition(), "Estado=SP", false, "A"},
         {"P/MirvaneRoaming.exe", "P/MirvaneRoaming.ini", MirvaneEdition(), "Modem=B", true, "B"},
-        {"Roaming/MirvaneRoaming.exe", "Roaming/Mirvane.ini", ConventionalEdition(), "Estado=SPX\r\nModem=B", false, "B"},
+        {"Roaming/MirvaneRoaming.exe", "Roaming/Mirvane.ini", ConventionalEdition(), "Estado=SPX\r\nModem=B", false,
+         "B"},
         {"Roaming/Mirvane.exe", "Roaming/Mirvane.ini", ConventionalEdition(), "Estado=S", false, "A"},
         {"P/RoamingRoaming.exe", "P/Roaming.ini", ConventionalEdition(), "Estado=RJ\r\nModem=Old", true, "Old"},
     };

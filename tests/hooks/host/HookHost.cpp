@@ -27,11 +27,13 @@ int main(int argc, char** argv) {
     DWORD code = 0xFFFFFFFF;
     if (!std::strcmp(argv[2], "RasCustomDial")) {
         HRASCONN handle = 0;
-        result = reinterpret_cast<PFN_RasCustomDial>(entry)(nullptr, nullptr, nullptr, nullptr, 1, nullptr, &handle, 0);
+        result = reinterpret_cast<PFN_RasCustomDial>(entry)(nullptr, nullptr, nullptr, nullptr, 1, nullptr, &handle,
+                                                            0);
     } else if (!std::strcmp(argv[2], "RasCustomDialDlg")) {
         RASDIALDLG info{};
         info.dwSize = sizeof info;
-        result = reinterpret_cast<PFN_RasCustomDialDlg>(entry)(nullptr, 0, nullptr, wide.data(), nullptr, &info, nullptr);
+        result = reinterpret_cast<PFN_RasCustomDialDlg>(entry)(nullptr, 0, nullptr, wide.data(), nullptr, &info,
+                                                               nullptr);
     } else if (!std::strcmp(argv[2], "AutoDialHandlerA")) {
         result = reinterpret_cast<PFN_AutoDialHandlerA>(entry)(nullptr, name.data(), nullptr, &code);
     } else if (!std::strcmp(argv[2], "AutoDialHandlerW")) {

@@ -14,7 +14,7 @@ void say(const char* name) {
     std::printf("host's own %s\n", name);
     std::fflush(stdout);
 }
-} // namespace
+}  // namespace
 
 std::string MachineDir() {
     say("MachineDir");

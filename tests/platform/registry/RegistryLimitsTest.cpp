@@ -23,7 +23,11 @@ double CpuSecondsSince(std::clock_t start) { return double(std::clock() - start)
 
 TEST(RegistryLimits, KeysBeyondTheLimitsNeitherOpenNorParse) {
     TempMachine m;
-    struct { const char* what; AnsiString path; bool within; } cases[] = {
+    struct {
+        const char* what;
+        AnsiString path;
+        bool within;
+    } cases[] = {
         {"a name of 255 characters", AnsiString(255, 'n'), true},
         {"a name of 256 characters", AnsiString(256, 'n'), false},
         {"512 levels", DeepPath(512), true},

@@ -45,7 +45,11 @@ TEST(RegistrySeed, ValuesHaveTheirExactTypesAndBytes) {
     ParseRegistrySeed(kSeed, tree);
     const RegKey* key = tree.Find(RegRoot::CurrentUser, {"software", "VYN", "ruvozava"});
     ASSERT_NE(key, nullptr);
-    struct { AnsiString name; DWORD type; std::string data; } cases[] = {
+    struct {
+        AnsiString name;
+        DWORD type;
+        std::string data;
+    } cases[] = {
         {"discadorbinary", REG_SZ, std::string("C:\\Program Files\\Vyn\\Mirvane.exe") + '\0'},
         {"empty", REG_SZ, ""},
         {"blank", REG_SZ, std::string(1, '\0')},
@@ -102,9 +106,10 @@ TEST(RegistrySeed, EveryByteOfANameOrTextSurvivesTheRoundTrip) {
 
 TEST(RegistrySeed, KeysMergeWithoutRegardToCaseAndKeepTheirFirstSpelling) {
     RegTree tree;
-    ParseRegistrySeed("[HKCU\\Software\\Vyn]\n\"A\" = REG_DWORD 1\n"
-                      "[hkey_current_user\\SOFTWARE\\vyn]\n\"a\" = REG_DWORD 2\n\"b\" = REG_DWORD -1\n",
-                      tree);
+    ParseRegistrySeed(
+        "[HKCU\\Software\\Vyn]\n\"A\" = REG_DWORD 1\n"
+        "[hkey_current_user\\SOFTWARE\\vyn]\n\"a\" = REG_DWORD 2\n\"b\" = REG_DWORD -1\n",
+        tree);
     const RegKey& software = tree.Root(RegRoot::CurrentUser).Subkey(0);
     EXPECT_EQ(software.Name(), "Software");
     ASSERT_EQ(software.SubkeyCount(), 1u);
@@ -117,14 +122,17 @@ TEST(RegistrySeed, KeysMergeWithoutRegardToCaseAndKeepTheirFirstSpelling) {
 }
 
 TEST(RegistrySeed, MalformedLinesAreRefusedWithTheirNumber) {
-    struct { const char* text; const char* where; } cases[] = {
-        {"\"a\" = REG_SZ \"x\"\n", "line 1"},                      // value before any key
-        {"[HKEY_CLASSES_ROOT\\x]\n", "line 1"},                    // root not simulated
-        {"[HKCU\\a\\\\b]\n", "line 1"},                            // empty key name
+    struct {
+        const char* text;
+        const char* where;
+    } cases[] = {
+        {"\"a\" = REG_SZ \"x\"\n", "line 1"},    // value before any key
+        {"[HKEY_CLASSES_ROOT\\x]\n", "line 1"},  // root not simulated
+        {"[HKCU\\a\\\\b]\n", "line 1"},          // empty key name
         {"[HKCU\\a\n", "line 1"},
-        {"[HKCU\\a]\n\"v\" REG_SZ \"x\"\n", "line 2"},             // no "="
+        {"[HKCU\\a]\n\"v\" REG_SZ \"x\"\n", "line 2"},  // no "="
         {"[HKCU\\a]\n\"v\" = REG_TEXT \"x\"\n", "line 2"},
-        {"[HKCU\\a]\n\"v\" = REG_SZ \"x\n", "line 2"},             // unclosed
+        {"[HKCU\\a]\n\"v\" = REG_SZ \"x\n", "line 2"},  // unclosed
         {"[HKCU\\a]\n\"v\" = REG_SZ \"x\" \"y\"\n", "line 2"},
         {"[HKCU\\a]\n\"v\" = REG_SZ \"\\q\"\n", "line 2"},         // unknown escape
         {"[HKCU\\a]\n\n\"v\" = REG_BINARY 0 1\n", "line 3"},       // not a hex byte

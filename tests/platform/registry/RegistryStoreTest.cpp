@@ -122,8 +122,9 @@ TEST(RegistryStore, ASaveThatFailsRaisesAndDropsTheChange) {
 
 TEST(RegistryStore, AChangeByAnotherProcessIsSeen) {
     TempMachine m;
-    SeedRegistry("[HKCU\\Software\\Vyn\\Ruvozava]\n\"discadorbinary\" = REG_SZ \"C:\\\\A\\\\Mirvane.exe\"\n"
-                 "[HKCU\\Old]\n@ = REG_SZ \"x\"\n");
+    SeedRegistry(
+        "[HKCU\\Software\\Vyn\\Ruvozava]\n\"discadorbinary\" = REG_SZ \"C:\\\\A\\\\Mirvane.exe\"\n"
+        "[HKCU\\Old]\n@ = REG_SZ \"x\"\n");
     TRegistry reg;
     ASSERT_TRUE(reg.OpenKey("Software\\Vyn\\Ruvozava", false));
     EXPECT_EQ(reg.ReadString("discadorbinary"), "C:\\A\\Mirvane.exe");
@@ -148,7 +149,8 @@ TEST(RegistryStore, TheFileIsTheSeedFormAndEditsByHandAreSeen) {
     reg.WriteInteger("n", 1);
     std::string text = RegistrySnapshot();
     EXPECT_EQ(text, "[HKEY_CURRENT_USER\\Software\\Vyn]\n\"n\" = REG_DWORD 0x00000001\n");
-    m.writeMachineFile("registry.txt", "[HKEY_CURRENT_USER\\Software\\Vyn]\n\"n\" = REG_DWORD 0x00000002\n\"m\" = REG_NONE\n");
+    m.writeMachineFile("registry.txt",
+                       "[HKEY_CURRENT_USER\\Software\\Vyn]\n\"n\" = REG_DWORD 0x00000002\n\"m\" = REG_NONE\n");
     EXPECT_EQ(reg.ReadInteger("n"), 2);
     EXPECT_TRUE(reg.ValueExists("m"));
 }

@@ -35,7 +35,8 @@ const char kValues[] = R"([HKEY_CURRENT_USER\Software\Vyn\Ruvozava]
 TEST(Registry, KeysIgnoreCaseKeepTheirSpellingAndListInOrderOfCreation) {
     TempMachine m;
     TRegistry reg;
-    for (const char* name : {"Software\\Zeta", "Software\\alpha", "Software\\Mid", "Software\\ZETA\\Sub", "Software\\Ação"}) {
+    for (const char* name :
+         {"Software\\Zeta", "Software\\alpha", "Software\\Mid", "Software\\ZETA\\Sub", "Software\\Ação"}) {
         ASSERT_TRUE(reg.OpenKey(Utf8ToAnsi(name), true)) << name;
         reg.CloseKey();
     }
@@ -43,7 +44,10 @@ TEST(Registry, KeysIgnoreCaseKeepTheirSpellingAndListInOrderOfCreation) {
     TStringList names;
     reg.GetKeyNames(&names);
     EXPECT_EQ(Lines(names), (std::vector<AnsiString>{"Zeta", "alpha", "Mid", "Ação"_a}));
-    struct { const char* path; bool opens; } opens[] = {
+    struct {
+        const char* path;
+        bool opens;
+    } opens[] = {
         {"\\SOFTWARE\\zeta\\SUB", true},
         {"\\Software\\AÇÃO", true},  // accented letters compare without case too
         {"\\Software\\Zeta\\Other", false},
@@ -72,7 +76,13 @@ TEST(Registry, WritesStoreTheClassLibrarysTypesAndExactSizes) {
     reg.WriteInteger("number", -2);
     reg.WriteBinaryData("block", bytes, 4);
     reg.WriteBinaryData("no bytes", bytes, 0);
-    struct { const char* name; long type; TRegDataType regData; int size; std::string data; } cases[] = {
+    struct {
+        const char* name;
+        long type;
+        TRegDataType regData;
+        int size;
+        std::string data;
+    } cases[] = {
         {"text", REG_SZ, rdString, 4, "N\xE3o" + std::string(1, '\0')},
         {"empty", REG_SZ, rdString, 1, std::string(1, '\0')},
         {"number", REG_DWORD, rdInteger, 4, "\xFE\xFF\xFF\xFF"},
@@ -124,7 +134,11 @@ TEST(Registry, ReadsGiveTheDataOrRaiseForAnotherType) {
 
     using Read = std::function<void(TRegistry&)>;
     char buf[8] = {};
-    struct { const char* what; Read read; bool raises; } cases[] = {
+    struct {
+        const char* what;
+        Read read;
+        bool raises;
+    } cases[] = {
         {"string", [](TRegistry& r) { EXPECT_EQ(r.ReadString("sz"), "abc"); }, false},
         {"expandable string", [](TRegistry& r) { EXPECT_EQ(r.ReadString("expand"), "%TEMP%"); }, false},
         {"string of no data", [](TRegistry& r) { EXPECT_EQ(r.ReadString("sz no data"), ""); }, false},
@@ -138,11 +152,18 @@ TEST(Registry, ReadsGiveTheDataOrRaiseForAnotherType) {
         {"number from 4 bytes", [](TRegistry& r) { r.ReadInteger("binary"); }, true},
         {"number from 5 bytes", [](TRegistry& r) { r.ReadInteger("big binary"); }, true},
         {"missing number", [](TRegistry& r) { r.ReadInteger("missing"); }, true},
-        {"bytes", [&](TRegistry& r) { EXPECT_EQ(r.ReadBinaryData("binary", buf, 4), 4); EXPECT_EQ(buf[3], 4); }, false},
-        {"bytes with a name holding \\", [&](TRegistry& r) {
+        {"bytes",
+         [&](TRegistry& r) {
+             EXPECT_EQ(r.ReadBinaryData("binary", buf, 4), 4);
+             EXPECT_EQ(buf[3], 4);
+         },
+         false},
+        {"bytes with a name holding \\",
+         [&](TRegistry& r) {
              EXPECT_EQ(r.ReadBinaryData("Dial-Up Adapter\\ConnectSpeed", buf, 4), 4);
              EXPECT_EQ(static_cast<unsigned char>(buf[0]), 0x60);
-         }, false},
+         },
+         false},
         {"bytes of an untyped value", [&](TRegistry& r) { EXPECT_EQ(r.ReadBinaryData("none", buf, 4), 1); }, false},
         {"bytes of a list", [&](TRegistry& r) { EXPECT_EQ(r.ReadBinaryData("multi", buf, 8), 5); }, false},
         {"missing bytes", [&](TRegistry& r) { EXPECT_EQ(r.ReadBinaryData("missing", buf, 4), 0); }, false},
@@ -151,10 +172,8 @@ TEST(Registry, ReadsGiveTheDataOrRaiseForAnotherType) {
         {"bytes from a number", [&](TRegistry& r) { r.ReadBinaryData("dword", buf, 4); }, true},
     };
     for (auto& c : cases) {
-        if (c.raises)
-            EXPECT_THROW(c.read(reg), ERegistryException) << c.what;
-        else
-            EXPECT_NO_THROW(c.read(reg)) << c.what;
+        if (c.raises) EXPECT_THROW(c.read(reg), ERegistryException) << c.what;
+        else EXPECT_NO_THROW(c.read(reg)) << c.what;
     }
     // The value name with "\" made no subkey.
     TStringList subkeys;
@@ -194,8 +213,9 @@ TEST(Registry, RefusedWritesRaiseAndLeaveTheRegistryWhole) {
 
 TEST(Registry, MachineWhereHklmCanBeReadButNotWritten) {
     TempMachine m;
-    SeedRegistry("[HKLM\\SOFTWARE\\Microsoft\\RAS AutoDial\\Default]\n\"DefaultInternet\" = REG_SZ \"Vyn\"\n"
-                 "[HKLM\\SAM\\Domains]\n[HKLM\\Software\\Vyn]\n");
+    SeedRegistry(
+        "[HKLM\\SOFTWARE\\Microsoft\\RAS AutoDial\\Default]\n\"DefaultInternet\" = REG_SZ \"Vyn\"\n"
+        "[HKLM\\SAM\\Domains]\n[HKLM\\Software\\Vyn]\n");
     m.writeMachineFile("registry-access.txt",
                        "# a user without rights on the machine's keys\n"
                        "read HKEY_LOCAL_MACHINE\n"
@@ -228,9 +248,10 @@ TEST(Registry, MachineWhereHklmCanBeReadButNotWritten) {
 
 TEST(Registry, DynDataIsReadOnlyAndEveryReadOfDataIsLogged) {
     TempMachine m;
-    SeedRegistry("[HKEY_DYN_DATA\\PerfStats\\StartStat]\n\"Dial-Up Adapter\\\\ConnectSpeed\" = REG_BINARY 00 00 00 00\n"
-                 "[HKEY_DYN_DATA\\PerfStats\\StatData]\n\"Dial-Up Adapter\\\\ConnectSpeed\" = REG_BINARY 60 EA 00 00\n"
-                 "[HKEY_DYN_DATA\\PerfStats\\StopStat]\n\"Dial-Up Adapter\\\\ConnectSpeed\" = REG_BINARY 00 00 00 00\n");
+    SeedRegistry(
+        "[HKEY_DYN_DATA\\PerfStats\\StartStat]\n\"Dial-Up Adapter\\\\ConnectSpeed\" = REG_BINARY 00 00 00 00\n"
+        "[HKEY_DYN_DATA\\PerfStats\\StatData]\n\"Dial-Up Adapter\\\\ConnectSpeed\" = REG_BINARY 60 EA 00 00\n"
+        "[HKEY_DYN_DATA\\PerfStats\\StopStat]\n\"Dial-Up Adapter\\\\ConnectSpeed\" = REG_BINARY 00 00 00 00\n");
     m.writeMachineFile("registry-access.txt", "full HKEY_DYN_DATA\n");  // cannot lift the read-only rule
     const AnsiString counter = "Dial-Up Adapter\\ConnectSpeed";
 
@@ -250,27 +271,29 @@ TEST(Registry, DynDataIsReadOnlyAndEveryReadOfDataIsLogged) {
         EXPECT_THROW(reg.WriteBinaryData(counter, scratch, 4), ERegistryException);
         reg.CloseKey();
     }
-    std::vector<DynDataRead> expected = {
-        {"PerfStats\\StartStat", counter, 4}, {"PerfStats\\StatData", counter, 4}, {"PerfStats\\StopStat", counter, 4}};
+    std::vector<DynDataRead> expected = {{"PerfStats\\StartStat", counter, 4},
+                                         {"PerfStats\\StatData", counter, 4},
+                                         {"PerfStats\\StopStat", counter, 4}};
     EXPECT_EQ(DynDataReads(), expected);
     ClearDynDataReads();
     EXPECT_TRUE(DynDataReads().empty());
     // The machine itself publishes the counters.
-    SetMachineRegistryValue(RegRoot::DynData, "PerfStats\\StatData", counter, REG_BINARY, std::string("\x10\x27\0\0", 4));
+    SetMachineRegistryValue(RegRoot::DynData, "PerfStats\\StatData", counter, REG_BINARY,
+                            std::string("\x10\x27\0\0", 4));
     ASSERT_TRUE(reg.OpenKey("PerfStats\\StatData", false));
     std::int32_t speed = 0;
     reg.ReadBinaryData(counter, &speed, 4);
     EXPECT_EQ(speed, 10000);
 }
 
-
 // The platform's rules under the object: path syntax, sizes, order, rights and keys that go.
 class RegistryRules : public ::testing::Test {
 protected:
     void SetUp() override {
-        SeedRegistry("[HKLM\\System\\CurrentControlSet\\Services\\Class\\Net\\0000]\n"
-                     "\"AdapterName\" = REG_SZ \"MS$PPP\"\n"
-                     "\"Bytes\" = REG_BINARY 01 02 03 04 05 06\n");
+        SeedRegistry(
+            "[HKLM\\System\\CurrentControlSet\\Services\\Class\\Net\\0000]\n"
+            "\"AdapterName\" = REG_SZ \"MS$PPP\"\n"
+            "\"Bytes\" = REG_BINARY 01 02 03 04 05 06\n");
     }
     TempMachine machine_;
 };
@@ -278,7 +301,8 @@ protected:
 TEST_F(RegistryRules, SizesAreToldAndOnlyABufferThatFitsIsFilled) {
     TRegistry reg(KEY_READ);
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    ASSERT_TRUE(reg.OpenKey("system\\currentcontrolset\\services\\class\\net\\0000\\", false));  // a trailing "\" is allowed
+    ASSERT_TRUE(
+        reg.OpenKey("system\\currentcontrolset\\services\\class\\net\\0000\\", false));  // a trailing "\" is allowed
     EXPECT_EQ(reg.GetValueType("Bytes"), REG_BINARY);
     EXPECT_EQ(reg.GetDataSize("Bytes"), 6);
     unsigned char buf[8];
@@ -292,7 +316,11 @@ TEST_F(RegistryRules, SizesAreToldAndOnlyABufferThatFitsIsFilled) {
 }
 
 TEST_F(RegistryRules, PathsThePlatformRefusesDoNotOpen) {
-    struct { HKEY root; const char* path; bool opens, creates; } opens[] = {
+    struct {
+        HKEY root;
+        const char* path;
+        bool opens, creates;
+    } opens[] = {
         {HKEY_LOCAL_MACHINE, "System\\Missing", false, true},
         {HKEY_LOCAL_MACHINE, "\\\\System", false, false},  // "\" from the root, then an empty name
         {HKEY_LOCAL_MACHINE, "System\\\\CurrentControlSet", false, false},

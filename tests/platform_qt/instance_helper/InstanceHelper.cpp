@@ -30,7 +30,8 @@ public:
     }
     void Dispatch(TMessage& m) override {
         if (m.Msg == 0x8191) {
-            say("dispatch " + std::to_string(m.Msg) + " " + std::to_string(m.WParam) + " " + std::to_string(m.LParam));
+            say("dispatch " + std::to_string(m.Msg) + " " + std::to_string(m.WParam) + " " +
+                std::to_string(m.LParam));
             m.Result = 1;
             return;
         }
@@ -78,7 +79,7 @@ int fatalStart() {
     say("ended");
     return 0;
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     TClassLibrary library(argc, argv);

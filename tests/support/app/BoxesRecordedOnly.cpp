@@ -8,10 +8,9 @@ namespace {
 class BoxesRecordedOnly : public ::testing::Environment {
 public:
     void SetUp() override {
-        SetMessageBoxPresenter([](const MessageBoxRequest& r) {
-            return (r.flags & MB_TYPEMASK) == MB_OK ? int(IDOK) : int(IDCANCEL);
-        });
+        SetMessageBoxPresenter(
+            [](const MessageBoxRequest& r) { return (r.flags & MB_TYPEMASK) == MB_OK ? int(IDOK) : int(IDCANCEL); });
     }
 };
 [[maybe_unused]] ::testing::Environment* const kBoxes = ::testing::AddGlobalTestEnvironment(new BoxesRecordedOnly);
-} // namespace
+}  // namespace

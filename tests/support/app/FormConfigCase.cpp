@@ -36,7 +36,7 @@ TFormConfig* MirvanesDialog() {
     Application->CreateForm(FormConfig);
     return FormConfig;
 }
-} // namespace
+}  // namespace
 
 FormConfigCase::FormConfigCase() : makeDialog_(MirvanesDialog) {
     machine.installDialUpService();
@@ -74,7 +74,8 @@ void FormConfigCase::Start(const std::string& settings) {
     Erros = new TErros(Services());
     LogCon = new TLogCon(Services());
     Dialer = new TDialer(Services(), nullptr);
-    IEConnection = new TIEConnection(Services(), Dialer->GetAutodialAddressEntry(), Dialer->SetAutodialAddressEntry());
+    IEConnection = new TIEConnection(Services(), Dialer->GetAutodialAddressEntry(),
+                                     Dialer->SetAutodialAddressEntry());
     Application->CreateForm(MsgDialog);
     Application->CreateForm(frmDiscDDD);
     FormConfig = makeDialog_();

@@ -20,7 +20,8 @@ protected:
     ~FormConfigCase() override;
 
     // The edition the next Start runs, its program file, and how it makes its dialog.
-    void UseEdition(const TEdition& edition, const std::string& programFile, std::function<TFormConfig*()> makeDialog);
+    void UseEdition(const TEdition& edition, const std::string& programFile,
+                    std::function<TFormConfig*()> makeDialog);
     // Writes `settings` as Mirvane.ini (unless empty), then starts as the program does: the
     // services, the configured city selected, the question forms and the dialog. From here
     // on the service records only what the dialog does.

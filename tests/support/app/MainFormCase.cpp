@@ -138,4 +138,6 @@ int MainFormCase::boxesSaying(const AnsiString& text) const {
     return n;
 }
 
-std::vector<AnsiString> MainFormCase::statusLines() const { return Logger ? Logger->Lines() : std::vector<AnsiString>{}; }
+std::vector<AnsiString> MainFormCase::statusLines() const {
+    return Logger ? Logger->Lines() : std::vector<AnsiString>{};
+}

@@ -58,7 +58,10 @@ protected:
     void press(int x, int y, Qt::MouseButton button = Qt::LeftButton);
     void move(int x, int y);
     void release(int x, int y, Qt::MouseButton button = Qt::LeftButton);
-    void click(int x, int y) { press(x, y); release(x, y); }
+    void click(int x, int y) {
+        press(x, y);
+        release(x, y);
+    }
     void mouseAtScreen(int type, QPoint screen, Qt::MouseButton button, Qt::MouseButtons held);
     // A key typed on `target` (the main window when null).
     void key(int qtKey, QWidget* target = nullptr);

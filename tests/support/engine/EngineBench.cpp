@@ -20,8 +20,8 @@ EngineBench::EngineBench(const std::string& programFile) : machine(programFile) 
     machine.installDialUpService();
     fs::create_symlink(fs::read_symlink("/proc/self/exe"), machine.path(programFile));
     SetThousandSeparator('.');
-    machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + kMailHost + " 127.0.0.1:" +
-                                              std::to_string(Pop3TestServer::UnusedPort()) + "\n");
+    machine.writeMachineFile("hosts.txt", http.hostsLine(kDialerServiceHost) + kMailHost +
+                                              " 127.0.0.1:" + std::to_string(Pop3TestServer::UnusedPort()) + "\n");
 }
 
 EngineBench::~EngineBench() {

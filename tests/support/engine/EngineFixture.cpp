@@ -8,7 +8,9 @@
 #include <climits>
 #include <sstream>
 
-std::ostream& operator<<(std::ostream& os, const Line& l) { return os << l.ms << " \"" << AnsiToUtf8(l.text) << "\""; }
+std::ostream& operator<<(std::ostream& os, const Line& l) {
+    return os << l.ms << " \"" << AnsiToUtf8(l.text) << "\"";
+}
 
 void RecordingWindow::record(const AnsiString& what) {
     // The window is only ever touched on the UI thread.

@@ -13,7 +13,7 @@ void quietOffscreen(QtMsgType type, const QMessageLogContext&, const QString& ms
     if (msg.startsWith("This plugin does not support")) return;
     std::fprintf(stderr, "Qt %d: %s\n", int(type), qPrintable(msg));
 }
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
