@@ -129,6 +129,8 @@ protected:
     virtual void FreePictures();
     // The cursor in window coordinates: its screen position minus the window's.
     TPoint CursorPoint() const;
+    // While dragging, moves the window after the cursor and says so.
+    bool dragTo();
     // The button picture for the engine's state and the cursor.
     const TBitmap& ButtonPicture() const;
     static bool Connecting();  // connected or dialing

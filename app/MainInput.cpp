@@ -32,13 +32,16 @@ void TMainForm::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int, i
     dragOriginY = p.y;
 }
 
-void TMainForm::FormMouseMove(TObject*, TShiftState, int, int) {
+bool TMainForm::dragTo() {
+    if (!dragging) return false;
     TPoint screen;
     GetCursorPos(&screen);
-    if (dragging) {
-        SetBounds(screen.x - dragOriginX, screen.y - dragOriginY, Width(), Height());
-        return;
-    }
+    SetBounds(screen.x - dragOriginX, screen.y - dragOriginY, Width(), Height());
+    return true;
+}
+
+void TMainForm::FormMouseMove(TObject*, TShiftState, int, int) {
+    if (dragTo()) return;
     TPoint p = CursorPoint();
     bool wasOver = overButton;
     TSkinZone zone = skin->ZoneAt(p.x, p.y);

@@ -40,27 +40,14 @@ const std::vector<TPoint>& ConventionalOutline() {
 }
 
 const std::vector<TZoneShape>& ConventionalZones() {
-    static const std::vector<TZoneShape> zones = {
-        {szInert,
-         {{90, 27},
-          {124, 39},
-          {145, 63},
-          {150, 101},
-          {129, 133},
-          {99, 145},
-          {66, 141},
-          {40, 121},
-          {32, 95},
-          {36, 59},
-          {61, 35},
-          {90, 26}}},
-        {szMinimise, {{148, 20}, {180, 26}, {198, 35}, {207, 57}, {177, 57}}},
-        {szMinimise, {{177, 58}, {183, 79}, {215, 75}, {207, 58}}},
-        {szHelp, {{183, 80}, {183, 103}, {224, 96}, {215, 76}}},
-        {szSettings, {{214, 47}, {230, 80}, {241, 107}, {336, 121}, {332, 76}, {268, 56}}},
-        {szNewUser, {{333, 75}, {410, 109}, {419, 143}, {337, 121}}},
-        {szOtherEdition, {{102, 242}, {209, 249}, {209, 288}, {102, 286}, {102, 242}}},
-    };
+    static const std::vector<TZoneShape> zones = [] {
+        // Mirvane's emblem, minimise marks and help first, in the same order.
+        std::vector<TZoneShape> z(CorvalaZones().begin(), CorvalaZones().begin() + 4);
+        z.push_back({szSettings, {{214, 47}, {230, 80}, {241, 107}, {336, 121}, {332, 76}, {268, 56}}});
+        z.push_back({szNewUser, {{333, 75}, {410, 109}, {419, 143}, {337, 121}}});
+        z.push_back({szOtherEdition, {{102, 242}, {209, 249}, {209, 288}, {102, 286}, {102, 242}}});
+        return z;
+    }();
     return zones;
 }
 

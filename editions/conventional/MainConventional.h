@@ -31,7 +31,6 @@ public:
     void ShowWelcomePanel(bool show) override;
 
     void FormPaint(TObject* Sender) override;
-    void FormMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) override;
     void FormMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) override;
     void Timer1Timer(TObject* Sender);

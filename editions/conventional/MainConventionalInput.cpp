@@ -36,22 +36,8 @@ void TMainFormConventional::repaintHover(bool wasOverSettings, bool wasOverNewUs
     }
 }
 
-void TMainFormConventional::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
-    if (Button != mbLeft) return;
-    TPoint p = CursorPoint();
-    if (skin->ZoneAt(p.x, p.y) != szNone) return;
-    dragging = true;
-    dragOriginX = p.x;
-    dragOriginY = p.y;
-}
-
 void TMainFormConventional::FormMouseMove(TObject*, TShiftState, int, int) {
-    TPoint screen;
-    GetCursorPos(&screen);
-    if (dragging) {
-        SetBounds(screen.x - dragOriginX, screen.y - dragOriginY, Width(), Height());
-        return;
-    }
+    if (dragTo()) return;
     TPoint p = CursorPoint();
     bool wasOverSettings = overSettings;
     bool wasOverNewUser = overNewUser;
