@@ -71,7 +71,9 @@ public:
     virtual void FormPaint(TObject* Sender);
     virtual void FormMouseDown(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    virtual void FormMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    void FormMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y);
+    // What a click released in `zone` does.
+    virtual void ZoneCommand(TSkinZone zone);
     void FormKeyPress(TObject* Sender, char& Key);
     void FormCloseQuery(TObject* Sender, bool& CanClose);
     void OnRestore(TObject* Sender);

@@ -59,7 +59,11 @@ void TMainForm::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int, int
         return;
     }
     TPoint p = CursorPoint();
-    switch (skin->ZoneAt(p.x, p.y)) {
+    ZoneCommand(skin->ZoneAt(p.x, p.y));
+}
+
+void TMainForm::ZoneCommand(TSkinZone zone) {
+    switch (zone) {
     case szMinimise: MinimiseCommand(); break;
     case szHelp: HelpCommand(); break;
     case szConnect: ConnectCommand(); break;

@@ -32,7 +32,7 @@ public:
 
     void FormPaint(TObject* Sender) override;
     void FormMouseMove(TObject* Sender, TShiftState Shift, int X, int Y) override;
-    void FormMouseUp(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) override;
+    void ZoneCommand(TSkinZone zone) override;
     void Timer1Timer(TObject* Sender);
 
     void LabelDialDiscarClick(TObject* Sender) override;

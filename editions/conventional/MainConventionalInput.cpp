@@ -61,21 +61,11 @@ void TMainFormConventional::Timer1Timer(TObject*) {
     repaintHover(wasOverSettings, wasOverNewUser);
 }
 
-void TMainFormConventional::FormMouseUp(TObject*, TMouseButton Button, TShiftState, int, int) {
-    if (Button != mbLeft) return;
-    if (dragging) {
-        // The release that ends a drag never counts as a click.
-        dragging = false;
-        return;
-    }
-    TPoint p = CursorPoint();
-    switch (skin->ZoneAt(p.x, p.y)) {
-    case szMinimise: MinimiseCommand(); break;
-    case szHelp: HelpCommand(); break;
+void TMainFormConventional::ZoneCommand(TSkinZone zone) {
+    switch (zone) {
     case szSettings: SetPanel(2); break;
     case szNewUser: newUserCommand(); break;
-    case szOtherEdition: OtherEditionCommand(); break;
-    default: break;
+    default: TMainForm::ZoneCommand(zone); break;
     }
 }
 

@@ -55,6 +55,13 @@ struct Mailbox {
     Pop3TestServer server;
 };
 
+// A one-message mailbox whose server says `text` in place of one of its usual replies.
+Pop3Script with(std::string Pop3Script::*reply, const std::string& text) {
+    Pop3Script s = Pop3Script::Messages(1);
+    s.*reply = text;
+    return s;
+}
+
 }  // namespace
 
 TEST(Pop3Client, CountsTheMailboxWithTheExactDialogue) {
@@ -104,53 +111,25 @@ TEST(Pop3Client, RefusedCommandsEndTheConnectionWithoutQuit) {
          {"S: +OK POP3 server ready", "C: USER joao", "S: +OK", "C: PASS segredo", "S: -ERR [AUTH] invalid password",
           "C: <closed>"}},
         {"busy greeting",
-         [] {
-             auto s = Pop3Script::Messages(1);
-             s.greeting = "-ERR busy, try later";
-             return s;
-         }(),
+         with(&Pop3Script::greeting, "-ERR busy, try later"),
          "busy, try later",
          {"S: -ERR busy, try later", "C: <closed>"}},
         {"unknown user",
-         [] {
-             auto s = Pop3Script::Messages(1);
-             s.userReply = "-ERR";
-             return s;
-         }(),
+         with(&Pop3Script::userReply, "-ERR"),
          "-ERR",
          {"S: +OK POP3 server ready", "C: USER joao", "S: -ERR", "C: <closed>"}},
-        {"no mailbox",
-         [] {
-             auto s = Pop3Script::Messages(1);
-             s.statReply = "-ERR mailbox locked";
-             return s;
-         }(),
-         "mailbox locked", login() + Lines{"C: STAT", "S: -ERR mailbox locked", "C: <closed>"}},
+        {"no mailbox", with(&Pop3Script::statReply, "-ERR mailbox locked"), "mailbox locked",
+         login() + Lines{"C: STAT", "S: -ERR mailbox locked", "C: <closed>"}},
         {"STAT without number", Pop3Script::StatWithoutNumber(), "Invalid reply to STAT: +OK",
          login() + Lines{"C: STAT", "S: +OK", "C: <closed>"}},
         // Server text is fit for a status line: never empty, no control bytes, not too long.
-        {"empty greeting",
-         [] {
-             auto s = Pop3Script::Messages(1);
-             s.greeting = "";
-             return s;
-         }(),
-         "Empty reply from the server.",
-         {"S: ", "C: <closed>"}},
+        {"empty greeting", with(&Pop3Script::greeting, ""), "Empty reply from the server.", {"S: ", "C: <closed>"}},
         {"blank refusal",
-         [] {
-             auto s = Pop3Script::Messages(1);
-             s.userReply = "-ERR \t ";
-             return s;
-         }(),
+         with(&Pop3Script::userReply, "-ERR \t "),
          "-ERR",
          {"S: +OK POP3 server ready", "C: USER joao", "S: -ERR \t ", "C: <closed>"}},
         {"control bytes",
-         [] {
-             auto s = Pop3Script::Messages(1);
-             s.passReply = "-ERR sem\x07 acesso\x1b[0m";
-             return s;
-         }(),
+         with(&Pop3Script::passReply, "-ERR sem\x07 acesso\x1b[0m"),
          "sem? acesso?[0m",
          {"S: +OK POP3 server ready", "C: USER joao", "S: +OK", "C: PASS segredo", "S: -ERR sem\x07 acesso\x1b[0m",
           "C: <closed>"}},
