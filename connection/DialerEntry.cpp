@@ -9,7 +9,10 @@
 
 #include <algorithm>
 #include <cstddef>
+#include <cstdlib>
 #include <cstring>
+#include <memory>
+#include <new>
 #include <vector>
 
 namespace {
@@ -17,6 +20,16 @@ const AnsiString kEntryPrefix = "Ruvozava Corvala";
 constexpr std::size_t kEntryBufferSize = 2090;
 constexpr std::size_t kEnumEntries = 1024;
 constexpr std::size_t kEnumConnections = 100;
+
+// A zero-filled array of `n` plain records for the service to fill. calloc hands over pages
+// that are zero already, so the rows the service leaves alone are never touched: the lists
+// are sized for far more rows than a machine has.
+template <class T>
+std::unique_ptr<T[], decltype(&std::free)> zeroed(std::size_t n) {
+    std::unique_ptr<T[], decltype(&std::free)> p(static_cast<T*>(std::calloc(n, sizeof(T))), &std::free);
+    if (!p) throw std::bad_alloc();
+    return p;
+}
 
 // Writes `text` into the zero-terminated field of `size` bytes at `offset`, cut to fit.
 void PutText(std::vector<unsigned char>& buffer, std::size_t offset, std::size_t size, const AnsiString& text) {
@@ -39,11 +52,11 @@ AnsiString FieldText(const CHAR (&field)[N]) {
 
 void TDialer::SyncPhonebookEntry() {
     if (!bound()) return;
-    std::vector<RASENTRYNAMEA> names(kEnumEntries);  // zero-filled
+    auto names = zeroed<RASENTRYNAMEA>(kEnumEntries);
     names[0].dwSize = sizeof(RASENTRYNAMEA);
-    DWORD size = static_cast<DWORD>(names.size() * sizeof(RASENTRYNAMEA));
+    DWORD size = static_cast<DWORD>(kEnumEntries * sizeof(RASENTRYNAMEA));
     DWORD count = 0;
-    rasEnumEntries_(nullptr, nullptr, names.data(), &size, &count);
+    rasEnumEntries_(nullptr, nullptr, names.get(), &size, &count);
     bool found = false;
     for (std::size_t i = 0; i < std::min<std::size_t>(count, kEnumEntries); ++i) {
         AnsiString name = FieldText(names[i].szEntryName);
@@ -117,11 +130,11 @@ AnsiString TDialer::BuildDialString(const AnsiString& number) {
 
 bool TDialer::FindActiveConnection() {
     if (!bound()) return false;
-    std::vector<RASCONNA> connections(kEnumConnections);  // zero-filled
+    auto connections = zeroed<RASCONNA>(kEnumConnections);
     connections[0].dwSize = sizeof(RASCONNA);
-    DWORD size = static_cast<DWORD>(connections.size() * sizeof(RASCONNA));
+    DWORD size = static_cast<DWORD>(kEnumConnections * sizeof(RASCONNA));
     DWORD count = 0;
-    rasEnumConnections_(connections.data(), &size, &count);
+    rasEnumConnections_(connections.get(), &size, &count);
     for (std::size_t i = 0; i < std::min<std::size_t>(count, kEnumConnections); ++i) {
         const RASCONNA& c = connections[i];
         // The connection this engine has just hung up is still listed while it ends.

@@ -2,13 +2,13 @@
 
 #include "Classes.h"
 #include "HostLink.h"
+#include "LockedFile.h"
 #include "Machine.h"
 #include "WinVersion.h"
 #include "SysUtils.h"
 
 #include <dirent.h>
 #include <dlfcn.h>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
@@ -58,7 +58,10 @@ std::string resolve(const char* fileName) {
 }
 
 bool hidden(const AnsiString& modulePath, const char* procName) {
-    std::ifstream in(MachineFile("hidden-exports.txt"));
+    // Read at each lookup, as a test may change it; most machines have none.
+    std::string text;
+    if (ReadFileContents(MachineFile("hidden-exports.txt"), text) != FileRead::Read) return false;
+    std::istringstream in(text);
     std::string line;
     AnsiString module = ExtractFileName(modulePath);
     while (std::getline(in, line)) {

@@ -78,7 +78,9 @@ bool classlib::DialogKey(QWidget* form, char key) {
 
 TLabel::TLabel(TComponent* owner) : TControl(owner, new LabelWidget(this)) {
     labelOf(this)->setTextFormat(Qt::PlainText);
-    update();
+    // No measuring yet, as the class library's label: nothing is written on it, and
+    // measuring would load the fonts before a window needs them.
+    showText();
 }
 
 void TLabel::SetCaption(const AnsiString& caption) {
@@ -128,6 +130,15 @@ void TLabel::SetFocusControl(TControl* control) {
 void TLabel::ApplyColor(TColor color) { TControl::ApplyColor(transparent_ ? clDefault : color); }
 
 void TLabel::update() {
+    QLabel* l = showText();
+    if (autoSize_ && Align() == alNone) {
+        QSize hint = l->sizeHint();
+        if (wordWrap_) SetBounds(Left(), Top(), Width(), l->heightForWidth(Width()));
+        else SetBounds(Left(), Top(), hint.width(), hint.height());
+    }
+}
+
+QLabel* TLabel::showText() {
     QLabel* l = labelOf(this);
     Qt::Alignment a = alignment_ == taCenter         ? Qt::AlignHCenter
                       : alignment_ == taRightJustify ? Qt::AlignRight
@@ -142,11 +153,7 @@ void TLabel::update() {
         l->setBuddy(nullptr);
         l->setText(ToQString(showAccelChar_ ? StripHotkey(caption_) : caption_));
     }
-    if (autoSize_ && Align() == alNone) {
-        QSize hint = l->sizeHint();
-        if (wordWrap_) SetBounds(Left(), Top(), Width(), l->heightForWidth(Width()));
-        else SetBounds(Left(), Top(), hint.width(), hint.height());
-    }
+    return l;
 }
 
 TEdit::TEdit(TComponent* owner) : TControl(owner, new QLineEdit) {

@@ -8,6 +8,8 @@
 #include "Controls.h"
 #include "Forms.h"
 
+class QLabel;
+
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 enum TTextLayout { tlTop, tlCenter, tlBottom };
 
@@ -45,6 +47,7 @@ protected:
 
 private:
     void update();
+    QLabel* showText();  // the caption, alignment and mnemonic, without measuring
 
     AnsiString caption_;
     TAlignment alignment_ = taLeftJustify;

@@ -114,11 +114,15 @@ void DialService::PublishLineSpeed() {
     std::lock_guard lock(speedMutex_);
     DWORD speed = LineSpeed();
     if (speedWritten_ == static_cast<int64_t>(speed)) return;
+    // What is there already (a missing file reads as 0) needs no flushed rewrite.
+    bool same = speedWritten_ < 0 &&
+                std::strtoul(ReadLockedFile(MachineFile("line-speed.txt")).c_str(), nullptr, 10) == speed;
     speedWritten_ = speed;
-    UpdateLockedFile(MachineFile("line-speed.txt"), [&](std::string& text) {
-        text = std::to_string(speed) + "\n";
-        return true;
-    });
+    if (!same)
+        UpdateLockedFile(MachineFile("line-speed.txt"), [&](std::string& text) {
+            text = std::to_string(speed) + "\n";
+            return true;
+        });
     PublishPerfStatsSpeed(speed);
 }
 

@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
@@ -100,7 +101,7 @@ StartResult StartToFirstPaint(const StartSpec& plan) {
     close(out[1]);
 
     StartResult r;
-    std::string buffer, wanted = "painted " + plan.form;
+    std::string buffer;
     bool painted = false;
     while (!painted) {
         double left = t0 + kTimeoutMs - MonotonicMs();
@@ -119,8 +120,11 @@ StartResult StartToFirstPaint(const StartSpec& plan) {
             double at = std::strtod(line.c_str() + sp + 1, &stop);
             if (stop == line.c_str() + sp + 1) continue;
             r.marks.emplace(what, at - t0);
-            if (what == wanted) {
+            bool paint = what.rfind("painted ", 0) == 0;
+            if (paint && (plan.form.empty() || what == "painted " + plan.form)) {
                 painted = true;
+                r.window = what.substr(std::strlen("painted "));
+                r.marks.emplace("first paint", at - t0);
                 r.paintMs = at - t0;
                 r.peakKb = peakKb(pid);
                 r.cpuMs = cpuMs(pid);
@@ -136,6 +140,7 @@ StartResult StartToFirstPaint(const StartSpec& plan) {
         r.loaderOutput = readWhole(loaderFile + "." + std::to_string(pid));
         fs::remove_all(fs::path(loaderFile).parent_path());
     }
-    if (!painted || r.peakKb == 0) fail(plan.program + ": no first paint of " + plan.form + " seen");
+    if (!painted || r.peakKb == 0)
+        fail(plan.program + ": no first paint of " + (plan.form.empty() ? "a window" : plan.form) + " seen");
     return r;
 }
