@@ -82,3 +82,18 @@ bool DecodeBmp(std::string_view file, const std::function<std::uint32_t*(int, in
     }
     return true;
 }
+
+std::optional<BmpRows> TopDownTrueColourRows(std::string_view file) {
+    if (file.size() < kFileHeader + 40 || file.substr(0, 2) != "BM") return std::nullopt;
+    std::uint32_t dataAt = u32(file, 10);
+    std::uint32_t headerSize = u32(file, kFileHeader);
+    auto width = static_cast<std::int32_t>(u32(file, kFileHeader + 4));
+    auto height = static_cast<std::int32_t>(u32(file, kFileHeader + 8));
+    if (headerSize < 40 || u16(file, kFileHeader + 12) != 1 || u16(file, kFileHeader + 14) != 24 ||
+        u32(file, kFileHeader + 16) != kBiRgb || width <= 0 || width > kMaxSide || height >= 0 || height < -kMaxSide)
+        return std::nullopt;
+    std::size_t stride = (static_cast<std::size_t>(width) * 3 + 3) / 4 * 4;
+    std::size_t rows = static_cast<std::size_t>(-height);
+    if (dataAt > file.size() || stride * rows > file.size() - dataAt) return std::nullopt;
+    return BmpRows{dataAt, width, -height, stride};
+}

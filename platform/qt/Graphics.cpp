@@ -36,6 +36,13 @@ void TBitmap::LoadFromFile(const AnsiString& path) {
 void TBitmap::LoadFromResourceName(const AnsiString& name) {
     std::optional<std::string_view> bytes = FindResource(name);
     if (!bytes) throw EResNotFound("Resource " + name + " not found");
+    // A skin stored top-down is drawn from the program's own bytes, which live as long as it
+    // does: no copy of it is made (a change to the picture makes one).
+    if (std::optional<BmpRows> rows = TopDownTrueColourRows(*bytes)) {
+        *image_ = QImage(reinterpret_cast<const uchar*>(bytes->data() + rows->offset), rows->width, rows->height,
+                         static_cast<qsizetype>(rows->stride), QImage::Format_BGR888);
+        return;
+    }
     // The plain bitmaps the programs carry are read here; anything else by Qt's readers.
     QImage decoded;
     if (DecodeBmp(*bytes, [&](int width, int height) {

@@ -110,3 +110,25 @@ TEST(BmpFile, AnythingElseIsLeftToTheImageReaders) {
     }
     EXPECT_EQ(decode(good), std::vector<std::uint32_t>{0xFF030201});
 }
+
+TEST(BmpFile, OnlyTopDownTrueColourRowsAreUsedInPlace) {
+    // Two rows of 2 pixels: 6 bytes each, padded to 8.
+    std::string topDown = bmp(24, 2, -2, {}, {b({1, 2, 3, 4, 5, 6}), b({7, 8, 9, 10, 11, 12})});
+    std::optional<BmpRows> rows = TopDownTrueColourRows(topDown);
+    ASSERT_TRUE(rows);
+    EXPECT_EQ(rows->width, 2);
+    EXPECT_EQ(rows->height, 2);
+    EXPECT_EQ(rows->stride, 8u);
+    EXPECT_EQ(topDown.substr(rows->offset + rows->stride, 6), b({7, 8, 9, 10, 11, 12}));
+    struct {
+        const char* what;
+        std::string file;
+    } refused[] = {
+        {"bottom-up", bmp(24, 2, 2, {}, {b({1, 2, 3, 4, 5, 6}), b({7, 8, 9, 10, 11, 12})})},
+        {"32 bits", bmp(32, 1, -1, {}, {b({1, 2, 3, 4})})},
+        {"8 bits", bmp(8, 3, -1, kFour, {b({3, 1, 0})})},
+        {"compressed", bmp(24, 1, -1, {}, {b({1, 2, 3})}, 1)},
+        {"cut short", topDown.substr(0, topDown.size() - 1)},
+    };
+    for (const auto& c : refused) EXPECT_FALSE(TopDownTrueColourRows(c.file)) << c.what;
+}

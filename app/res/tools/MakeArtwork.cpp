@@ -1,13 +1,14 @@
 // Draws the programs' pictures and writes them where the build embeds them:
 //   MakeArtwork <app folder> [preview folder]
-// Into <app folder>/res: 24-bit BMP files (the banner 8-bit with its palette), as the forms
-// load them; the conventional-line edition's own ones under res/conventional. Into
+// Into <app folder>/res: 24-bit BMP files (the banner 8-bit with its palette, the skins stored
+// top-down), as the forms load them; the conventional-line edition's own ones under res/conventional. Into
 // <app folder>/FAQ/imagens: the help page's pictures. The preview folder, when given, gets
 // PNG copies and the windows as they show on screen.
 #include "Pictures.h"
 #include "SkinGeometry.h"
 
 #include <QDir>
+#include <QFile>
 #include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
@@ -21,6 +22,35 @@ bool Save(const QImage& img, const QString& path, const char* format) {
         return false;
     }
     std::printf("%s %dx%d\n", qPrintable(path), img.width(), img.height());
+    return true;
+}
+
+// A 24-bit BMP with its rows top first (a negative height), which Qt's writer never makes:
+// the programs draw such a picture straight from their own bytes.
+bool SaveTopDown(const QImage& img, const QString& path) {
+    const QImage rgb = img.convertToFormat(QImage::Format_RGB888);
+    const int stride = (rgb.width() * 3 + 3) / 4 * 4;
+    const quint32 dataAt = 14 + 40, size = dataAt + quint32(stride) * quint32(rgb.height());
+    QByteArray out;
+    auto put = [&](quint32 v, int bytes) {
+        for (int i = 0; i < bytes; ++i) out.append(char((v >> (8 * i)) & 0xFF));
+    };
+    out.append("BM");
+    put(size, 4), put(0, 4), put(dataAt, 4);
+    put(40, 4), put(quint32(rgb.width()), 4), put(quint32(-rgb.height()), 4), put(1, 2), put(24, 2);
+    put(0, 4), put(quint32(stride) * quint32(rgb.height()), 4), put(3780, 4), put(3780, 4), put(0, 4), put(0, 4);
+    for (int y = 0; y < rgb.height(); ++y) {
+        const uchar* line = rgb.constScanLine(y);
+        for (int x = 0; x < rgb.width(); ++x)
+            out.append(char(line[3 * x + 2])).append(char(line[3 * x + 1])).append(char(line[3 * x]));
+        out.append(QByteArray(stride - 3 * rgb.width(), '\0'));
+    }
+    QFile f(path);
+    if (!f.open(QIODevice::WriteOnly) || f.write(out) != out.size()) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return false;
+    }
+    std::printf("%s %dx%d (top-down)\n", qPrintable(path), rgb.width(), rgb.height());
     return true;
 }
 
@@ -60,8 +90,13 @@ int main(int argc, char** argv) {
         if (!preview.isEmpty()) Save(img, preview + QString(name).replace('/', '-') + ".png", "PNG");
     };
 
+    // The skins, the largest by far, are kept top-down.
+    auto skinBmp = [&](const QImage& img, const QString& name) {
+        ok = SaveTopDown(img, res + name + ".bmp") && ok;
+        if (!preview.isEmpty()) Save(img, preview + QString(name).replace('/', '-') + ".png", "PNG");
+    };
     const QImage skin = MainSkin();
-    bmp(skin, "BMP1");
+    skinBmp(skin, "BMP1");
     const QImage conOn = ButtonPicture(skin, ButtonKind::Connect, true);
     const QImage conOff = ButtonPicture(skin, ButtonKind::Connect, false);
     const QImage desOn = ButtonPicture(skin, ButtonKind::Disconnect, true);
@@ -77,7 +112,7 @@ int main(int argc, char** argv) {
 
     // The conventional-line edition's own pictures.
     const QImage roaming = RoamingSkin();
-    bmp(roaming, "conventional/BMP1");
+    skinBmp(roaming, "conventional/BMP1");
     bmp(SettingsHover(), "conventional/BMP3");
     bmp(NewUserHover(), "conventional/BMP4");
     bmp(Banner(), "conventional/BMPBNN");
