@@ -59,7 +59,7 @@ protected:
         QImage& b = form_->Backing();
         QSize client(form_->ClientWidth(), form_->ClientHeight());
         if (b.size() != client) {
-            b = QImage(client, QImage::Format_RGB32);
+            b = classlib::PrefaultedImage(client, QImage::Format_RGB32);
             b.fill(QColor::fromRgb(ColorToRgb(form_->Color())));
         }
     }
@@ -444,7 +444,7 @@ void TForm::DeliverMouse(int kind, TMouseButton button, TShiftState shift, int x
 void TForm::DeliverPaint() {
     QImage& b = *backing_;
     QSize client(ClientWidth(), ClientHeight());
-    if (b.size() != client) b = QImage(client, QImage::Format_RGB32);
+    if (b.size() != client) b = classlib::PrefaultedImage(client, QImage::Format_RGB32);
     b.fill(QColor::fromRgb(ColorToRgb(color_)));
     painting_ = true;
     if (OnPaint) RunHandler([this] { OnPaint(this); });

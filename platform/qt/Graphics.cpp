@@ -9,6 +9,9 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
+
+#include <sys/mman.h>
 
 std::uint32_t ColorToRgb(TColor c) {
     return qRgb(static_cast<int>(c & 0xFF), static_cast<int>((c >> 8) & 0xFF), static_cast<int>((c >> 16) & 0xFF));
@@ -71,6 +74,23 @@ QImage& TBitmap::Image() { return *image_; }
 const QImage& TBitmap::Image() const { return *image_; }
 
 TCanvas::TCanvas(QImage* target, std::function<void()> changed) : target_(target), changed_(std::move(changed)) {}
+
+QImage classlib::PrefaultedImage(QSize size, QImage::Format format) {
+    if (size.isEmpty()) return QImage(size, format);
+    const qsizetype stride = (static_cast<qsizetype>(size.width()) * QImage::toPixelFormat(format).bitsPerPixel() +
+                              31) /
+                             32 * 4;
+    const std::size_t bytes = static_cast<std::size_t>(stride) * static_cast<std::size_t>(size.height());
+    void* memory = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_POPULATE, -1, 0);
+    if (memory == MAP_FAILED) return QImage(size, format);
+    auto release = [](void* info) {
+        auto* block = static_cast<std::pair<void*, std::size_t>*>(info);
+        munmap(block->first, block->second);
+        delete block;
+    };
+    return QImage(static_cast<uchar*>(memory), size.width(), size.height(), stride, format, release,
+                  new std::pair<void*, std::size_t>(memory, bytes));
+}
 
 namespace {
 // In bands of a few rows: Qt blends a taller picture on helper threads it starts for it.

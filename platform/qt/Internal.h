@@ -3,6 +3,8 @@
 // lives in the unit named beside it.
 #include "platform/Application.h"
 
+#include <QImage>
+
 #include <functional>
 
 struct MessageBoxRequest;
@@ -42,6 +44,10 @@ void ForgetWindowRegion(HWND window);
 // Rows drawn at a time: Qt blends a taller picture on helper threads, and painting belongs
 // to the UI thread alone.
 constexpr int kPaintBand = 32;
+
+// Graphics.cpp: a new image whose memory the system hands over in one step, rather than a
+// page at a time as the first drawing touches it (a window's backing is a large one).
+QImage PrefaultedImage(QSize size, QImage::Format format);
 
 // Forms.cpp
 TForm* FormOfWidget(QWidget* widget);  // the form whose window `widget` is, else null
