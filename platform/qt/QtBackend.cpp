@@ -89,7 +89,9 @@ public:
 
     void AdoptForm(TForm* form) override {
         forms_.push_back(form);
+        ReportStartup("built " + form->Name());
         form->DoCreate();
+        ReportStartup("created " + form->Name());
         TForm* none = nullptr;
         main_.compare_exchange_strong(none, form);
     }

@@ -81,6 +81,23 @@ Pair startPair(const Options& o, const std::string& program, bool programFirst, 
     return r;
 }
 
+// The bare program writing a line of text (as `program`) and without (as `bare`).
+Pair textPair(bool textFirst) {
+    std::vector<std::string> env = kOffscreen;
+    env.push_back("VYN_BENCH_TEXT=1");
+    StartSpec t{MINIMAL_WIDGET, "Minimal", env};
+    StartSpec b{MINIMAL_WIDGET, "Minimal", kOffscreen};
+    Pair r;
+    if (textFirst) {
+        r.program = StartToFirstPaint(t);
+        r.bare = StartToFirstPaint(b);
+    } else {
+        r.bare = StartToFirstPaint(b);
+        r.program = StartToFirstPaint(t);
+    }
+    return r;
+}
+
 void printSpread(const char* label, const Spread& s, const char* format) {
     std::printf("  %-26s", label);
     for (double v : {s.min, s.q1, s.median, s.q3, s.max}) std::printf(format, v);
@@ -139,6 +156,20 @@ double markMedian(const std::vector<StartResult>& runs, const std::string& from,
 
 void row(const char* label, double a, double b) { std::printf("  %-44s%10.2f%10.2f%+10.2f\n", label, a, b, a - b); }
 
+// What one line of text adds to the bare program: the system's font configuration read and
+// a first font opened, which any window showing text pays for.
+void reportTextFloor(const std::string& program, const std::vector<Pair>& pairs, const std::vector<Pair>& textPairs) {
+    std::vector<double> extra, programs, texts;
+    for (const Pair& p : textPairs)
+        extra.push_back(p.program.paintMs - p.bare.paintMs), texts.push_back(p.program.paintMs);
+    for (const Pair& p : pairs) programs.push_back(p.program.paintMs);
+    double text = SpreadOf(texts).median, program_ = SpreadOf(programs).median;
+    std::printf(
+        "\nthe bare program writing one line of text (%zu interleaved runs): first paint %.1f ms, %+.1f ms on "
+        "the bare one;\n  %s against it: median ratio %.2f\n",
+        textPairs.size(), text, SpreadOf(extra).median, program.c_str(), program_ / text);
+}
+
 void reportBreakdown(const std::string& program, const std::vector<Pair>& pairs,
                      const std::vector<Pair>& loaderPairs) {
     std::vector<StartResult> a, b, la, lb;
@@ -168,6 +199,9 @@ void reportBreakdown(const std::string& program, const std::vector<Pair>& pairs,
     row("  exec, page faults, library initialisers", mainA - loadA, mainB - loadB);
     row("main() to Qt's application object", markMedian(a, "main", "app"), markMedian(b, "main", "app"));
     row("the program's own start: forms, services", markMedian(a, "app", "run"), markMedian(b, "app", "run"));
+    row("  the main form's controls", markMedian(a, "app", "main form built"), 0);
+    row("  its OnCreate: the services", markMedian(a, "main form built", "main form created"), 0);
+    row("  the other forms", markMedian(a, "main form created", "forms created"), 0);
     row("first showing up to the message loop", markMedian(a, "run", "loop"), markMedian(b, "run", "loop"));
     row("message loop to the first paint", markMedian(a, "loop", paintA), markMedian(b, "loop", paintB));
     row("spawn to first paint", markMedian(a, "", paintA), markMedian(b, "", paintB));
@@ -250,7 +284,12 @@ int main(int argc, char** argv) {
             program.c_str(), loadBefore, loadAfter, std::thread::hardware_concurrency(),
             std::max(loadBefore, loadAfter) > 1.0 ? " (busy machine: the times are inflated)" : "");
         reportFigures(program, pairs);
-        if (o.breakdown) reportBreakdown(program, pairs, loaderPairs);
+        if (o.breakdown) {
+            std::vector<Pair> textPairs;
+            for (int i = 0; i < std::max(5, o.runs / 2); ++i) textPairs.push_back(textPair(i % 2 == 0));
+            reportBreakdown(program, pairs, loaderPairs);
+            reportTextFloor(program, pairs, textPairs);
+        }
     }
     return 0;
 }
