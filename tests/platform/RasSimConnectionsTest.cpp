@@ -4,6 +4,7 @@
 #include "RasSimFixture.h"
 
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -215,4 +216,23 @@ TEST_F(RasSimConnections, OutsideTimesCountFromTheReset) {
     EXPECT_TRUE(Connections().empty());
     machine.clock.Advance(1000);
     EXPECT_EQ(entryNames(), std::vector<std::string>{"Provedor B"});
+}
+
+TEST_F(RasSimConnections, TheFirstLookWritesTheLineSpeedOnlyWhenTheFileSaysOtherwise) {
+    // The service of this process has published nothing yet; with no connection its speed is 0.
+    struct {
+        const char* file;  // nullptr: none
+        const char* after;
+    } cases[] = {{nullptr, nullptr}, {"0\n", "0\n"}, {"52000\n", "0\n"}};
+    const std::string path = machine.dir() + "/line-speed.txt";
+    for (const auto& c : cases) {
+        std::filesystem::remove(path);
+        if (c.file) machine.writeMachineFile("line-speed.txt", c.file);
+        sim->Reset();
+        ASSERT_TRUE(Connections().empty());
+        EXPECT_EQ(std::filesystem::exists(path), c.after != nullptr) << (c.file ? c.file : "none");
+        if (c.after) {
+            EXPECT_EQ(ReadFileBytes(path), c.after) << c.file;
+        }
+    }
 }
