@@ -64,19 +64,19 @@ struct Pair {
     StartResult program, bare;
 };
 
+Pair startBoth(const StartSpec& p, const StartSpec& b, bool programFirst) {
+    Pair r;
+    if (programFirst) r.program = StartToFirstPaint(p);
+    r.bare = StartToFirstPaint(b);
+    if (!programFirst) r.program = StartToFirstPaint(p);
+    return r;
+}
+
 Pair startPair(const Options& o, const std::string& program, bool programFirst, bool keepMap, bool loaderStatistics) {
     std::string machine = freshMachine(program);
     StartSpec p{machine + "/Program Files/Vyn/" + program, o.form, kOffscreen, keepMap, loaderStatistics};
     p.env.push_back("VYN_MACHINE_DIR=" + machine);
-    StartSpec b{MINIMAL_WIDGET, "Minimal", kOffscreen, keepMap, loaderStatistics};
-    Pair r;
-    if (programFirst) {
-        r.program = StartToFirstPaint(p);
-        r.bare = StartToFirstPaint(b);
-    } else {
-        r.bare = StartToFirstPaint(b);
-        r.program = StartToFirstPaint(p);
-    }
+    Pair r = startBoth(p, {MINIMAL_WIDGET, "Minimal", kOffscreen, keepMap, loaderStatistics}, programFirst);
     fs::remove_all(machine);
     return r;
 }
@@ -85,17 +85,7 @@ Pair startPair(const Options& o, const std::string& program, bool programFirst, 
 Pair textPair(bool textFirst) {
     std::vector<std::string> env = kOffscreen;
     env.push_back("VYN_BENCH_TEXT=1");
-    StartSpec t{MINIMAL_WIDGET, "Minimal", env};
-    StartSpec b{MINIMAL_WIDGET, "Minimal", kOffscreen};
-    Pair r;
-    if (textFirst) {
-        r.program = StartToFirstPaint(t);
-        r.bare = StartToFirstPaint(b);
-    } else {
-        r.bare = StartToFirstPaint(b);
-        r.program = StartToFirstPaint(t);
-    }
-    return r;
+    return startBoth({MINIMAL_WIDGET, "Minimal", env}, {MINIMAL_WIDGET, "Minimal", kOffscreen}, textFirst);
 }
 
 void printSpread(const char* label, const Spread& s, const char* format) {
