@@ -62,7 +62,9 @@ private:
             cut.fill(Qt::transparent);
             QPainter p(&cut);
             p.setClipRegion(shape);
-            p.drawImage(0, 0, image);
+            // In bands, as every picture here: Qt would blend a taller one on helper threads.
+            for (int y = 0; y < image.height(); y += classlib::kPaintBand)
+                p.drawImage(QPoint(0, y), image, QRect(0, y, image.width(), classlib::kPaintBand));
             p.end();
             image = cut;
         }
