@@ -2,12 +2,15 @@
 
 #include "ImgList.h"
 
+#include <QEvent>
 #include <QIcon>
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QPushButton>
+
+#include <utility>
 
 namespace {
 // The kinds' pictures, drawn rather than shipped: a green tick, a red barred circle, and
@@ -40,11 +43,37 @@ QImage kindPicture(TBitBtnKind kind) {
 }
 }  // namespace
 
+// Draws a kind's picture when its button is first made ready to show: drawing it is a start's
+// first antialiased painting, and the dialogs holding such buttons seldom show then.
+class KindGlyphOnShow : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* e) override {
+        if (e->type() == QEvent::Polish)
+            if (auto* b = dynamic_cast<TBitBtn*>(TControl::ControlOf(static_cast<QWidget*>(watched)))) b->Glyph();
+        return false;
+    }
+};
+
 TBitBtn::TBitBtn(TComponent* owner) : TButton(owner) {}
 
+const TBitmap& TBitBtn::Glyph() const {
+    if (std::exchange(kindGlyphPending_, false)) {
+        glyph_.Image() = kindPicture(kind_);
+        static_cast<QPushButton*>(Widget())->setIcon(QIcon(QPixmap::fromImage(glyph_.Image())));
+    }
+    return glyph_;
+}
+
 void TBitBtn::SetKind(TBitBtnKind kind) {
+    if (kind == bkCustom) {
+        Glyph();  // it keeps the picture it has
+        kind_ = kind;
+        return;
+    }
     kind_ = kind;
-    if (kind == bkCustom) return;
     struct Look {
         const char* caption;
         TModalResult result;
@@ -59,11 +88,13 @@ void TBitBtn::SetKind(TBitBtnKind kind) {
     SetModalResult(look.result);
     SetDefault(look.isDefault);
     SetCancel(look.cancel);
-    glyph_.Image() = kindPicture(kind);
-    static_cast<QPushButton*>(Widget())->setIcon(QIcon(QPixmap::fromImage(glyph_.Image())));
+    kindGlyphPending_ = true;
+    if (Widget()->testAttribute(Qt::WA_WState_Polished)) Glyph();
+    else if (!std::exchange(kindGlyphWatched_, true)) Widget()->installEventFilter(new KindGlyphOnShow(Widget()));
 }
 
 void TBitBtn::SetGlyph(const TBitmap& glyph) {
+    kindGlyphPending_ = false;
     TImageList masked(nullptr);
     masked.AddMasked(glyph, clLime);
     masked.GetBitmap(0, glyph_);

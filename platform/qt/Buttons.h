@@ -12,9 +12,11 @@ public:
     TBitBtnKind Kind() const { return kind_; }
     void SetKind(TBitBtnKind kind);
     void SetGlyph(const TBitmap& glyph);  // lime (0,255,0) is transparent
-    const TBitmap& Glyph() const { return glyph_; }
+    const TBitmap& Glyph() const;
 
 private:
     TBitBtnKind kind_ = bkCustom;
-    TBitmap glyph_;
+    mutable TBitmap glyph_;
+    mutable bool kindGlyphPending_ = false;  // the kind's picture is drawn when first needed
+    bool kindGlyphWatched_ = false;          // ... or when the button is first made ready to show
 };

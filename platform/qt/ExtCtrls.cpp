@@ -64,6 +64,10 @@ protected:
         QGroupBox::resizeEvent(e);
         owner_->ArrangeButtons();
     }
+    void showEvent(QShowEvent* e) override {
+        QGroupBox::showEvent(e);
+        owner_->ArrangeButtons();
+    }
 
 private:
     TRadioGroup* owner_;
@@ -214,6 +218,7 @@ void TRadioGroup::RebuildButtons() {
         b->setObjectName(ToQString(Name() + "_" + IntToStr(i)));
         w->buttons.addButton(b, i);
         b->setChecked(i == itemIndex_);
+        b->resize(0, 0);  // placed when the group is arranged, not measured on its own now
         b->show();
     }
     if (itemIndex_ >= items_->Count()) itemIndex_ = -1;
@@ -223,7 +228,8 @@ void TRadioGroup::RebuildButtons() {
 void TRadioGroup::ArrangeButtons() {
     RadioGroupWidget* w = groupOf(this);
     QList<QAbstractButton*> buttons = w->buttons.buttons();
-    if (buttons.isEmpty()) return;
+    // Measuring the captions waits until the group is on screen (it is arranged as it shows).
+    if (buttons.isEmpty() || !w->isVisible()) return;
     // As the class library lays them out: rows of equal height below the caption, columns
     // of equal width.
     int rows = (static_cast<int>(buttons.size()) + columns_ - 1) / columns_;

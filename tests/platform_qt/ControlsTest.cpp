@@ -1,5 +1,6 @@
 #include "QtCase.h"
 
+#include "platform/qt/Buttons.h"
 #include "platform/qt/ComboBox.h"
 #include "platform/qt/ExtCtrls.h"
 #include "platform/qt/Memo.h"
@@ -418,6 +419,22 @@ TEST_F(ControlsCase, RadioGroupChoosesOneItem) {
     group->SetItemIndex(-1);
     EXPECT_FALSE(buttons[0]->isChecked());
     EXPECT_FALSE(buttons[1]->isChecked());
+}
+
+TEST_F(ControlsCase, AKindsPictureIsOnItsButtonOnceShownWhenEverTheKindWasSet) {
+    enum When { BeforeShowing, AfterShowing, ThenCustom };
+    for (When when : {BeforeShowing, AfterShowing, ThenCustom}) {
+        SCOPED_TRACE(when);
+        CountingForm form(nullptr);
+        auto* button = new TBitBtn(&form);
+        auto* widget = static_cast<QPushButton*>(button->Widget());
+        if (when != AfterShowing) button->SetKind(bkYes);
+        if (when == ThenCustom) button->SetKind(bkCustom);
+        form.Show();
+        if (when == AfterShowing) button->SetKind(bkNo);
+        EXPECT_FALSE(widget->icon().isNull());
+        EXPECT_FALSE(button->Glyph().Empty());
+    }
 }
 
 }  // namespace
