@@ -1,9 +1,9 @@
 // Draws the programs' pictures and writes them where the build embeds them:
 //   MakeArtwork <app folder> [preview folder]
 // Into <app folder>/res: 24-bit BMP files (the banner 8-bit with its palette, the skins stored
-// top-down), as the forms load them; the conventional-line edition's own ones under res/conventional. Into
-// <app folder>/FAQ/imagens: the help page's pictures. The preview folder, when given, gets
-// PNG copies and the windows as they show on screen.
+// top-down), as the forms load them; the conventional-line edition's own ones under
+// res/conventional. Into <app folder>/FAQ/imagens: the help page's pictures. The preview
+// folder, when given, gets PNG copies and the windows as they show on screen.
 #include "Pictures.h"
 #include "SkinGeometry.h"
 
