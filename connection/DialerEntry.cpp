@@ -24,9 +24,13 @@ constexpr std::size_t kEnumConnections = 100;
 // A zero-filled array of `n` plain records for the service to fill. calloc hands over pages
 // that are zero already, so the rows the service leaves alone are never touched: the lists
 // are sized for far more rows than a machine has.
+struct Free {
+    void operator()(void* p) const { std::free(p); }
+};
+
 template <class T>
-std::unique_ptr<T[], decltype(&std::free)> zeroed(std::size_t n) {
-    std::unique_ptr<T[], decltype(&std::free)> p(static_cast<T*>(std::calloc(n, sizeof(T))), &std::free);
+std::unique_ptr<T[], Free> zeroed(std::size_t n) {
+    std::unique_ptr<T[], Free> p(static_cast<T*>(std::calloc(n, sizeof(T))));
     if (!p) throw std::bad_alloc();
     return p;
 }

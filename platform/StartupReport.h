@@ -6,9 +6,10 @@
 // nothing is written.
 //
 // The marks a program's start gives, in order: "main" (the class library is being brought
-// up), "app" (Qt's application object exists), "run" (the forms are made; the message loop
-// is about to start), "loop" (its first turn) and "painted <form>" (each form's first
-// paint).
+// up), "app" (Qt's application object exists), "built <form>" and "created <form>" (each form
+// made by the start: its controls, then its OnCreate; the main form first), "run" (the forms
+// are made; the message loop is about to start), "loop" (its first turn) and "painted <form>"
+// (each form's first paint).
 #include <string>
 
 bool StartupReportWanted();

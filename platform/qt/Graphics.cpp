@@ -9,6 +9,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <cstdint>
 #include <utility>
 
 #include <sys/mman.h>
@@ -40,8 +41,10 @@ void TBitmap::LoadFromResourceName(const AnsiString& name) {
     std::optional<std::string_view> bytes = FindResource(name);
     if (!bytes) throw EResNotFound("Resource " + name + " not found");
     // A skin stored top-down is drawn from the program's own bytes, which live as long as it
-    // does: no copy of it is made (a change to the picture makes one).
-    if (std::optional<BmpRows> rows = TopDownTrueColourRows(*bytes)) {
+    // does: no copy of it is made (a change to the picture makes one). Qt wants its rows on
+    // 4-byte boundaries, as the skins' files and the embedded arrays keep them.
+    std::optional<BmpRows> rows = TopDownTrueColourRows(*bytes);
+    if (rows && reinterpret_cast<std::uintptr_t>(bytes->data() + rows->offset) % 4 == 0) {
         *image_ = QImage(reinterpret_cast<const uchar*>(bytes->data() + rows->offset), rows->width, rows->height,
                          static_cast<qsizetype>(rows->stride), QImage::Format_BGR888);
         return;

@@ -78,8 +78,9 @@ bool classlib::DialogKey(QWidget* form, char key) {
 
 TLabel::TLabel(TComponent* owner) : TControl(owner, new LabelWidget(this)) {
     labelOf(this)->setTextFormat(Qt::PlainText);
-    // No measuring yet, as the class library's label: nothing is written on it, and
-    // measuring would load the fonts before a window needs them.
+    // The class library's label starts 65 x 17 and is not measured yet: nothing is written on
+    // it, and measuring would load the fonts before a window needs them.
+    labelOf(this)->resize(65, 17);
     showText();
 }
 

@@ -120,6 +120,7 @@ StartResult StartToFirstPaint(const StartSpec& plan) {
             double at = std::strtod(line.c_str() + sp + 1, &stop);
             if (stop == line.c_str() + sp + 1) continue;
             r.marks.emplace(what, at - t0);
+            // The start makes its main form first; the last form made ends the forms.
             if (what.rfind("built ", 0) == 0) r.marks.emplace("main form built", at - t0);
             if (what.rfind("created ", 0) == 0) {
                 r.marks.emplace("main form created", at - t0);

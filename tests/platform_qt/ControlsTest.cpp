@@ -421,6 +421,22 @@ TEST_F(ControlsCase, RadioGroupChoosesOneItem) {
     EXPECT_FALSE(buttons[1]->isChecked());
 }
 
+TEST_F(ControlsCase, ALabelNotYetSizedKeepsToItsCornerOfTheForm) {
+    enum Step { Nothing, Left, Name };
+    for (Step step : {Nothing, Left, Name}) {
+        SCOPED_TRACE(step);
+        CountingForm form(nullptr);
+        form.SetClientSize(400, 300);
+        auto* label = new TLabel(&form);
+        if (step == Left) label->SetLeft(10);
+        if (step == Name) label->SetName("Label1");
+        form.Show();
+        EXPECT_LE(label->Width(), 65);
+        EXPECT_LE(label->Height(), 17);
+        EXPECT_NE(form.Widget()->childAt(200, 150), label->Widget());
+    }
+}
+
 TEST_F(ControlsCase, AKindsPictureIsOnItsButtonOnceShownWhenEverTheKindWasSet) {
     enum When { BeforeShowing, AfterShowing, ThenCustom };
     for (When when : {BeforeShowing, AfterShowing, ThenCustom}) {

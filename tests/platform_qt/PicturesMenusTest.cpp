@@ -2,6 +2,7 @@
 #include "QtCase.h"
 
 #include "platform/BmpFile.h"
+#include "platform/Resources.h"
 #include "platform/qt/ImgList.h"
 #include "platform/qt/Menus.h"
 #include "platform/qt/WinGdi.h"
@@ -14,6 +15,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <utility>
 
 namespace {
 using PicturesMenusCase = QtCase;
@@ -37,6 +39,19 @@ TEST_F(PicturesMenusCase, EveryPictureTheProgramsCarryReadsAsQtReadsIt) {
         }
     }
     EXPECT_GE(pictures, 13);
+}
+
+TEST_F(PicturesMenusCase, TheSkinIsDrawnFromTheProgramsOwnBytesUntilItIsChanged) {
+    std::optional<std::string_view> bytes = FindResource("BMP1");
+    ASSERT_TRUE(bytes);
+    TBitmap skin;
+    skin.LoadFromResourceName("BMP1");
+    EXPECT_EQ(skin.Width(), 514);
+    EXPECT_EQ(reinterpret_cast<const char*>(std::as_const(skin).Image().constBits()), bytes->data() + 56);
+    TBitmap copy = skin;
+    TCanvas(&copy.Image(), nullptr).FillRect(0, 0, 10, 10, 0x0000FF);  // red, 0x00BBGGRR
+    EXPECT_EQ(copy.Image().pixel(0, 0) & 0xFFFFFF, 0xFF0000u);
+    EXPECT_EQ(reinterpret_cast<const char*>(std::as_const(skin).Image().constBits()), bytes->data() + 56);
 }
 
 TEST_F(PicturesMenusCase, BitmapsComeFromTheProgramsResourcesByName) {

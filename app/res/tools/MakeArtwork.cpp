@@ -30,7 +30,8 @@ bool Save(const QImage& img, const QString& path, const char* format) {
 bool SaveTopDown(const QImage& img, const QString& path) {
     const QImage rgb = img.convertToFormat(QImage::Format_RGB888);
     const int stride = (rgb.width() * 3 + 3) / 4 * 4;
-    const quint32 dataAt = 14 + 40, size = dataAt + quint32(stride) * quint32(rgb.height());
+    // The rows start at 56, two bytes after the header, so that they lie on 4-byte boundaries.
+    const quint32 dataAt = 14 + 40 + 2, size = dataAt + quint32(stride) * quint32(rgb.height());
     QByteArray out;
     auto put = [&](quint32 v, int bytes) {
         for (int i = 0; i < bytes; ++i) out.append(char((v >> (8 * i)) & 0xFF));
@@ -39,6 +40,7 @@ bool SaveTopDown(const QImage& img, const QString& path) {
     put(size, 4), put(0, 4), put(dataAt, 4);
     put(40, 4), put(quint32(rgb.width()), 4), put(quint32(-rgb.height()), 4), put(1, 2), put(24, 2);
     put(0, 4), put(quint32(stride) * quint32(rgb.height()), 4), put(3780, 4), put(3780, 4), put(0, 4), put(0, 4);
+    put(0, 2);
     for (int y = 0; y < rgb.height(); ++y) {
         const uchar* line = rgb.constScanLine(y);
         for (int x = 0; x < rgb.width(); ++x)
