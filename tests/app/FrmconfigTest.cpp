@@ -133,33 +133,14 @@ TEST_F(FormConfigCase, TheOutsideLineMustBeAWholeNumberOfMinusOneOrMore) {
         {"-2", nullptr}, {"-15", nullptr}, {"99999999999", nullptr},
     };
     Start(Settings("Campinas", "-1", "1", "Conexant HCF"));
+    const AnsiString refusal = "Número para discar para a linha externa inválido."_a;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.typed);
-        std::string before = machine.readProgramFile("Mirvane.ini");
-        std::size_t boxes = RecordedMessageBoxes().size();
-        sim_->Reset();
-        int result = Show({[&](TForm* f) {
-            FormConfig->ButtonOk->SetFocus();
-            FormConfig->EditConfLinhaExterna->SetText(c.typed);
-            PressOk(f);
-            if (c.stored) return;
-            // Refused: the message, the focus on the field, the dialog still open.
-            auto shown = RecordedMessageBoxes();
-            ASSERT_EQ(shown.size(), boxes + 1);
-            EXPECT_EQ(shown.back().text, "Número para discar para a linha externa inválido."_a);
-            EXPECT_TRUE(FormConfig->EditConfLinhaExterna->Focused());
-            EXPECT_TRUE(f->Widget()->isVisible());
-            EXPECT_EQ(f->ModalResult(), mrNone);
-            FormRobot::Press(FormConfig->ButtonCancel);
-        }});
+        TypeAndPressOk(FormConfig->EditConfLinhaExterna, c.typed, c.stored ? nullptr : refusal.c_str());
         if (c.stored) {
-            EXPECT_EQ(result, mrOk);
             std::string ini = machine.readProgramFile("Mirvane.ini");
             EXPECT_NE(ini.find(std::string("LinhaExterna=") + c.stored + "\r\n"), std::string::npos) << ini;
         } else {
-            EXPECT_EQ(result, mrCancel);
-            EXPECT_EQ(machine.readProgramFile("Mirvane.ini"), before);
-            EXPECT_TRUE(sim_->Calls("RasSetEntryPropertiesA").empty());
             EXPECT_TRUE(sim_->Calls("RasSetAutodialAddressA").empty());
         }
     }
@@ -180,29 +161,13 @@ TEST_F(FormConfigCase, ACallWaitingCodeWithALineBreakIsRefused) {
          false},
     };
     Start(Settings("Campinas", "-1", "1", "Conexant HCF"));
+    const AnsiString refusal = "Código para desativar chamada em espera inválido: não use quebras de linha."_a;
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
-        std::string before = machine.readProgramFile("Mirvane.ini");
-        std::size_t boxes = RecordedMessageBoxes().size();
-        sim_->Reset();
-        int result = Show({[&](TForm* f) {
-            FormConfig->ButtonOk->SetFocus();
-            FormConfig->EditConfChamada->SetText(c.typed);
-            PressOk(f);
-            if (c.stored) return;
-            auto shown = RecordedMessageBoxes();
-            ASSERT_EQ(shown.size(), boxes + 1);
-            EXPECT_EQ(shown.back().text,
-                      "Código para desativar chamada em espera inválido: não use quebras de linha."_a);
-            EXPECT_TRUE(FormConfig->EditConfChamada->Focused());
-            EXPECT_EQ(f->ModalResult(), mrNone);
-            FormRobot::Press(FormConfig->ButtonCancel);
-        }});
-        EXPECT_EQ(result, c.stored ? mrOk : mrCancel);
-        if (c.stored) continue;
-        EXPECT_EQ(machine.readProgramFile("Mirvane.ini"), before);
-        EXPECT_TRUE(sim_->Calls("RasSetEntryPropertiesA").empty());
-        EXPECT_EQ(Services().Settings().GetChamada(), "*70,");
+        TypeAndPressOk(FormConfig->EditConfChamada, c.typed, c.stored ? nullptr : refusal.c_str());
+        if (!c.stored) {
+            EXPECT_EQ(Services().Settings().GetChamada(), "*70,");
+        }
     }
 }
 

@@ -144,6 +144,31 @@ int FormConfigCase::Show(std::vector<FormRobot::Step> steps) {
     return result;
 }
 
+int FormConfigCase::TypeAndPressOk(TEdit* edit, const std::string& text, const char* refusal) {
+    std::string before = machine.readProgramFile("Mirvane.ini");
+    std::size_t boxes = RecordedMessageBoxes().size();
+    sim_->Reset();
+    int result = Show({[&](TForm* f) {
+        FormConfig->ButtonOk->SetFocus();
+        edit->SetText(text);
+        PressOk(f);
+        if (!refusal) return;
+        auto shown = RecordedMessageBoxes();
+        ASSERT_EQ(shown.size(), boxes + 1);
+        EXPECT_EQ(shown.back().text, refusal);
+        EXPECT_TRUE(edit->Focused());
+        EXPECT_TRUE(f->Widget()->isVisible());
+        EXPECT_EQ(f->ModalResult(), mrNone);
+        FormRobot::Press(FormConfig->ButtonCancel);
+    }});
+    EXPECT_EQ(result, refusal ? mrCancel : mrOk);
+    if (refusal) {
+        EXPECT_EQ(machine.readProgramFile("Mirvane.ini"), before);
+        EXPECT_TRUE(sim_->Calls("RasSetEntryPropertiesA").empty());
+    }
+    return result;
+}
+
 FormRobot::Step FormConfigCase::Fill(const char* outside, int modem, int toneOrPulse, const char* callWaiting) {
     return [=](TForm*) {
         FormConfig->EditConfLinhaExterna->SetText(outside);

@@ -42,6 +42,10 @@ protected:
     int Show(std::vector<FormRobot::Step> steps);
     static FormRobot::Step Fill(const char* outside, int modem, int toneOrPulse, const char* callWaiting);
     static void PressOk(TForm*);
+    // Types `text` into `edit` and presses OK; the modal result. With `refusal` the dialog
+    // must show that message, keep the focus on the field, stay open and store nothing (the
+    // ini, the phonebook entry); it is then cancelled.
+    int TypeAndPressOk(TEdit* edit, const std::string& text, const char* refusal);
 
     HMODULE service_ = nullptr;
     RasSimControl* sim_ = nullptr;
